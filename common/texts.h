@@ -1,0 +1,118 @@
+#pragma once
+// The operator texts, in one place as a string table holds them. UTF-8.
+// They are used exactly as written; tests spell them out literally.
+
+namespace korvane::texts {
+
+// Application and frame
+inline constexpr const char* kAppTitle = "Korvane";
+inline constexpr const char* kFrameTitle = "VelarinV1.0";
+inline constexpr const char* kRemovedTitle = "KV_SystemDlg----------[未连接设备]";
+inline constexpr const char* kDisconnected = "未连接";
+inline constexpr const char* kConnected = "连接";
+inline constexpr const char* kReady = "就绪";
+inline constexpr const char* kDeviceArrivalTrace = "HID设备插入！";
+inline constexpr const char* kAboutCaption = "关于 Korvane";
+inline constexpr const char* kAboutVersion = "Korvane 1.0 版";
+inline constexpr const char* kOk = "确定";
+inline constexpr const char* kCancel = "取消";
+
+// Discovery
+inline constexpr const char* kPathError = "查找路径设备时出错!\n";
+inline constexpr const char* kCannotOpenPort = "无法打开通信端口";
+inline constexpr const char* kAttributesError = "查询设备状态时出错!";
+inline constexpr const char* kCannotRegister = "Can't register device notification: ";
+
+// Transaction
+inline constexpr const char* kNotConnected = "设备未连接，请连接设备！";
+inline constexpr const char* kCaptionFail1 = "失败1";
+inline constexpr const char* kReadFailedResend = "读取数据失败，请重新发送！";
+inline constexpr const char* kCaptionFail2 = "失败2";
+inline constexpr const char* kSendFailedResend = "发送数据失败，请重新发送！";
+inline constexpr const char* kCaptionFail3 = "发送失败3";
+
+// Bulk transfer
+inline constexpr const char* kBulkRequestFailed = "下发数据失败，请重新发送！";
+inline constexpr const char* kBulkBadData = "接受数据不正确，请检查主机是否正常工作！";
+inline constexpr const char* kCaptionWarning = "警告";
+inline constexpr const char* kPacketLine = ",共有%d包数据,当前第%d包数据";
+inline constexpr const char* kSending = "正在发送.......";
+inline constexpr const char* kSentOk = "发送成功";
+inline constexpr const char* kSendFailed = "发送失败";
+inline constexpr const char* kReadCancelled = "  取消读取";
+inline constexpr const char* kReadFailed = "  读取失败";
+inline constexpr const char* kPacketError = "  数据包错误";
+
+// Progress dialog
+inline constexpr const char* kPause = "暂停";
+inline constexpr const char* kContinue = "继续";
+
+// Titles given to the bulk procedures
+inline constexpr const char* kTitleUpgrade = "升级程序";
+inline constexpr const char* kTitleSetParams = "设置参数";
+inline constexpr const char* kTitleSetAddressCodes = "设置地址码参数";
+inline constexpr const char* kTitleDownloadVoice = "下载WAV音频报警音";
+inline constexpr const char* kTitleDownloadFixedVoice = "下载固化WAV音频报警音";
+inline constexpr const char* kTitleReadAddressCodes = "回读地址码参数";
+
+// Firmware and version
+inline constexpr const char* kUpgradeOk = "升级成功！";
+inline constexpr const char* kUpgradeFailed = "升级失败！";
+inline constexpr const char* kReadingVersion = "正在读取版本号.....";
+inline constexpr const char* kReadVersionFailed = "读取版本号失败！";
+inline constexpr const char* kFirmwareFilter = "*.bin|*.bin||";
+
+// Initialise and frequency
+inline constexpr const char* kInitialising = "正在初始化设备.....";
+inline constexpr const char* kInitOk = "初始化设备成功！";
+inline constexpr const char* kInitFailed = "初始化设备失败！";
+inline constexpr const char* kSettingFrequency = "设置接收频率.....";
+inline constexpr const char* kSetFrequencyOk = "设置接收频率成功！";
+inline constexpr const char* kSetFrequencyFailed = "设置接收频率失败！";
+inline constexpr const char* kReadingFrequency = "回读接收频率.....";
+inline constexpr const char* kReadFrequencyOk = "回读接收频率成功！";
+inline constexpr const char* kReadFrequencyFailed = "回读接收频率失败！";
+
+// Basic parameters
+inline constexpr const char* kAlarmForever = "一直响";
+inline constexpr const char* kAlarmRange = "取值范围为0到65535！";
+inline constexpr const char* kPasswordLength = "密码长度必须是四位！";
+inline constexpr const char* kSetParamsOk = "设置参数成功！";
+inline constexpr const char* kSetParamsFailed = "设置参数失败！";
+inline constexpr const char* kReadFailedShort = "读取失败！";
+
+// Address codes
+inline constexpr const char* kInputInvalid = "输入不正确，请重新输入！";
+inline constexpr const char* kOutOfRange = "超出范围，请重设！";
+inline constexpr const char* kSetAddressCodesOk = "设置地址码参数成功！";
+inline constexpr const char* kSetAddressCodesFailed = "设置地址码参数失败！";
+inline constexpr const char* kAlarmSoundCount = "报警音数目为: %d 个。";
+
+// Voice files
+inline constexpr const char* kNoVoiceFiles = "没有找到语音文件或者语音文件为空！";
+inline constexpr const char* kVoiceTooLarge = "所有的语音文件不能超过3M！";
+inline constexpr const char* kDownloadOk = "下载成功！";
+inline constexpr const char* kDownloadFailed = "下载失败！";
+inline constexpr const char* kDownloadFixedOk = "下载固化WAV音频报警音成功！";
+inline constexpr const char* kDownloadFixedFailed = "下载固化WAV音频报警音失败！";
+inline constexpr const char* kFormatting = "正在格式化WAV音频区域.....";
+inline constexpr const char* kFormatOk = "格式化WAV音频区域成功！";
+inline constexpr const char* kFormatFailed = "格式化WAV音频区域失败！";
+inline constexpr const char* kFormattingFixed = "正在格式化固化WAV音频区域.....";
+inline constexpr const char* kFormatFixedOk = "格式化固化WAV音频区域成功！";
+inline constexpr const char* kFormatFixedFailed = "格式化固化WAV音频区域失败！";
+
+// Authorization
+inline constexpr const char* kAuthCaption = "授权确认";
+inline constexpr const char* kAuthLabel = "授权密码:";
+inline constexpr const char* kAuthPassword = "guard7302";
+inline constexpr const char* kAuthKeyFile = "pwd.txt";
+inline constexpr const char* kAuthWrong = "授权密码错误，请认真操作！";
+
+// Texts of our own, for the cases the original left open. Plain operator language.
+inline constexpr const char* kStagingFailed = "无法写入暂存文件，操作已取消！";
+inline constexpr const char* kImageTooLarge = "数据过大，无法发送！";
+inline constexpr const char* kFirmwareTooLarge = "升级程序文件不能超过3000000字节！";
+inline constexpr const char* kVoiceFileUnreadable = "无法读取语音文件：%s";
+
+}  // namespace korvane::texts
