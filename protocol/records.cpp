@@ -1,0 +1,234 @@
+#include "protocol/records.h"
+
+#include <algorithm>
+#include <cctype>
+#include <climits>
+
+namespace korvane {
+
+namespace {
+
+void AppendRecordHead(Bytes& out, char id) {
+    out.push_back(static_cast<uint8_t>(id));
+    out.push_back(kRecordComma);
+}
+
+void AppendText(Bytes& out, const std::string& text) { out.insert(out.end(), text.begin(), text.end()); }
+
+void AppendBigEndian16(Bytes& out, int value) {
+    out.push_back(static_cast<uint8_t>((value >> 8) & 0xFF));
+    out.push_back(static_cast<uint8_t>(value & 0xFF));
+}
+
+// The record's text field bytes [from, from + count), ending at the first zero byte.
+std::string RecordText(const Bytes& record, std::size_t from, std::size_t count) {
+    std::string s;
+    for (std::size_t i = from; i < from + count; ++i) {
+        const uint8_t b = RecordByte(record, i);
+        if (b == 0) break;
+        s.push_back(static_cast<char>(b));
+    }
+    return s;
+}
+
+}  // namespace
+
+int TextToInt(const std::string& text) {
+    std::size_t i = 0;
+    while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i]))) ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    long long value = 0;
+    for (; i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])); ++i) {
+        value = value * 10 + (text[i] - '0');
+        if (value > static_cast<long long>(INT_MAX) + 1) value = static_cast<long long>(INT_MAX) + 1;
+    }
+    if (negative) value = -value;
+    return static_cast<int>(std::clamp<long long>(value, INT_MIN, INT_MAX));
+}
+
+int AlarmTimeFromText(const std::string& text) {
+    if (text == "一直响") return 0;
+    return TextToInt(text);
+}
+
+std::string AlarmTimeText(int alarmTime) {
+    return alarmTime == 0 ? std::string("一直响") : std::to_string(alarmTime);
+}
+
+BasicParamResult BasicParamRecords(const BasicParamValues& v) {
+    BasicParamResult result;
+    result.alarmTime = AlarmTimeFromText(v.alarmTimeText);
+    if (result.alarmTime > 65535 || result.alarmTime < 0) {
+        result.error = BasicParamError::AlarmTimeRange;
+        return result;
+    }
+    if (v.password.size() < 4) {
+        result.error = BasicParamError::PasswordLength;
+        return result;
+    }
+    Bytes& out = result.records;
+    AppendRecordHead(out, '1');
+    AppendBigEndian16(out, result.alarmTime);
+    out.push_back(kRecordEnd);
+    AppendRecordHead(out, '2');
+    out.push_back(static_cast<uint8_t>(v.volumeIndex + 0x31));
+    out.push_back(kRecordEnd);
+    AppendRecordHead(out, '3');
+    out.push_back(static_cast<uint8_t>(v.channelIndex + 0x30));
+    out.push_back(kRecordEnd);
+    AppendRecordHead(out, '4');
+    // The edit holds at most four characters; only four go on the wire.
+    AppendText(out, v.password.substr(0, 4));
+    out.push_back(kRecordEnd);
+    return result;
+}
+
+std::vector<Bytes> ParseRecordList(const uint8_t* data, std::size_t n) {
+    std::vector<Bytes> records;
+    if (data == nullptr) return records;
+    n = std::min(n, kRecordReplyLimit);
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        if (data[i] != kRecordEnd) continue;
+        const std::size_t len = std::min(i - start, kRecordScratch - 1);
+        records.emplace_back(data + start, data + start + len);
+        start = i + 1;
+    }
+    return records;
+}
+
+BasicReadBack DecodeBasicParams(const uint8_t* data, std::size_t n) {
+    BasicReadBack out;
+    for (const Bytes& r : ParseRecordList(data, n)) {
+        switch (RecordByte(r, 0)) {
+            case 0x31:
+                out.alarmTime = RecordByte(r, 2) * 256 + RecordByte(r, 3);
+                break;
+            case 0x32:
+                out.volumeIndex = RecordByte(r, 2) - 0x31;
+                break;
+            case 0x33:
+                out.channelIndex = RecordByte(r, 2) - 0x30;
+                break;
+            case 0x34:
+                out.password = RecordText(r, 2, 4);
+                break;
+            default:
+                break;
+        }
+    }
+    return out;
+}
+
+std::string SevenDigits(const std::string& text) {
+    const std::string padded = "0000000" + text;
+    return padded.substr(padded.size() - 7);
+}
+
+AddressCodeResult AddressCodeRecords(const AddressCodeValues& v) {
+    AddressCodeResult result;
+    Bytes& out = result.records;
+    auto fail = [&](AddressCodeError e, int group, AddressField field) {
+        result.error = e;
+        result.failingGroup = group;
+        result.failingField = field;
+        result.records.clear();
+        return result;
+    };
+    // Only upper bounds can be typed wrong in digits-only edits; a negative
+    // value (pasted or scripted) would go out as a large unsigned one, so it is
+    // refused the same way.
+    auto outOfRange = [](int value, int max) { return value > max || value < 0; };
+
+    if (v.volumeInEffect) {
+        const int volume = TextToInt(v.volume);
+        if (outOfRange(volume, kMaxSpeakerVolume))
+            return fail(AddressCodeError::VolumeInvalid, -1, AddressField::Volume);
+        AppendRecordHead(out, '1');
+        AppendText(out, v.volume);
+        out.push_back(kRecordEnd);
+    }
+    for (int g = 0; g < 3; ++g) {
+        const AddressGroupValues& group = v.groups[g];
+        if (!group.inEffect) continue;
+        AppendRecordHead(out, static_cast<char>('2' + g));
+        if (group.address.empty()) {
+            out.push_back(kRecordEnd);
+            continue;
+        }
+        AppendText(out, SevenDigits(group.address));
+        out.push_back(kFieldSeparator);
+        out.push_back(static_cast<uint8_t>(group.colorIndex));
+        out.push_back(kFieldSeparator);
+        out.push_back(static_cast<uint8_t>(group.effectIndex));
+        out.push_back(kFieldSeparator);
+        const int lamp = TextToInt(group.lampDuration);
+        if (outOfRange(lamp, kMaxDuration))
+            return fail(AddressCodeError::OutOfRange, g, AddressField::LampDuration);
+        AppendBigEndian16(out, lamp);
+        out.push_back(kFieldSeparator);
+        const int effect = TextToInt(group.soundEffect);
+        if (outOfRange(effect, kMaxSoundEffect))
+            return fail(AddressCodeError::OutOfRange, g, AddressField::SoundEffect);
+        out.push_back(static_cast<uint8_t>(effect));
+        out.push_back(kFieldSeparator);
+        const int sound = TextToInt(group.soundDuration);
+        if (outOfRange(sound, kMaxDuration))
+            return fail(AddressCodeError::OutOfRange, g, AddressField::SoundDuration);
+        AppendBigEndian16(out, sound);
+        out.push_back(kRecordEnd);
+    }
+    if (v.alarmOffInEffect) {
+        AppendRecordHead(out, '5');
+        if (!v.alarmOffAddress.empty()) AppendText(out, SevenDigits(v.alarmOffAddress));
+        out.push_back(kRecordEnd);
+    }
+    const bool anyChecked = v.volumeInEffect || v.alarmOffInEffect || v.groups[0].inEffect ||
+                            v.groups[1].inEffect || v.groups[2].inEffect;
+    if (!anyChecked) return fail(AddressCodeError::NothingChecked, -1, AddressField::None);
+    return result;
+}
+
+std::vector<AddressReadItem> DecodeAddressCodes(const uint8_t* data, std::size_t n) {
+    std::vector<AddressReadItem> items;
+    for (const Bytes& r : ParseRecordList(data, n)) {
+        AddressReadItem item;
+        const uint8_t id = RecordByte(r, 0);
+        switch (id) {
+            case 0x31:
+                item.kind = AddressReadItem::Kind::Volume;
+                item.text = RecordText(r, 2, 1);
+                break;
+            case 0x32:
+            case 0x33:
+            case 0x34:
+                item.kind = AddressReadItem::Kind::Group;
+                item.group = id - 0x32;
+                item.text = RecordText(r, 2, 7);
+                item.colorIndex = RecordByte(r, 10);
+                item.effectIndex = RecordByte(r, 12);
+                item.lampDuration = RecordByte(r, 14) * 256 + RecordByte(r, 15);
+                item.soundEffect = RecordByte(r, 17);
+                item.soundDuration = RecordByte(r, 19) * 256 + RecordByte(r, 20);
+                break;
+            case 0x35:
+                item.kind = AddressReadItem::Kind::AlarmOff;
+                item.text = RecordText(r, 2, 7);
+                break;
+            case 0x36:
+                item.kind = AddressReadItem::Kind::SoundCount;
+                item.soundCount = RecordByte(r, 2);
+                break;
+            default:
+                continue;
+        }
+        items.push_back(std::move(item));
+    }
+    return items;
+}
+
+}  // namespace korvane
