@@ -10,7 +10,7 @@ packages=(
   libhidapi-dev libudev-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   xvfb xauth fonts-wqy-microhei
-  iproute2 sox
+  iproute2 sox clang libclang-rt-dev
 )
 
 missing=()
