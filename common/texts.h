@@ -116,4 +116,19 @@ inline constexpr const char* kFirmwareTooLarge = "升级程序文件不能超过
 inline constexpr const char* kVoiceFileUnreadable = "无法读取语音文件：%s，没有发送任何数据！";
 inline constexpr const char* kVoiceNameUnencodable = "语音文件名无法用于主机：%s，没有发送任何数据！";
 
+// Form: lists, captions and messages of the window
+inline constexpr const char* kColorRed = "红色";
+inline constexpr const char* kColorYellow = "黄色";
+inline constexpr const char* kColorGreen = "绿色";
+inline constexpr const char* kEffectFlash = "闪烁";
+inline constexpr const char* kEffectSteady = "静止";
+inline constexpr const char* kEffectiveLabel = "生效";
+inline constexpr const char* kEnterNumber = "请输入一个数字。";
+inline constexpr const char* kFrequencyBounds = "请输入一个介于 100 和 999 之间的数字。";
+inline constexpr const char* kVersionFieldName = "程序版本号";
+inline constexpr const char* kProgressBarName = "进度";
+inline constexpr const char* kAboutLine2 = "无线报警灯配置工具";
+inline constexpr const char* kEmulatedHostPrefix = "模拟主机 ";
+inline constexpr const char* kOleInitFailed = "OLE 初始化失败。请确保 OLE 库是正确的版本。";
+
 }  // namespace korvane::texts

@@ -11,6 +11,7 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   xvfb xauth fonts-wqy-microhei
   iproute2 sox clang libclang-rt-dev
+  umockdev libumockdev-dev
 )
 
 missing=()

@@ -1,0 +1,26 @@
+#pragma once
+// An operator that shows nothing, so measurements see only the transfer.
+#include "common/operator_seam.h"
+
+namespace korvane::bench {
+
+class NullOperator final : public OperatorSeam {
+  public:
+    int boxes = 0;
+    void ShowBox(const std::string&, const std::string&, BoxIcon) override { ++boxes; }
+    void ProgressOpen() override { open_ = true; }
+    bool ProgressIsOpen() const override { return open_; }
+    void ProgressSetRange(int) override {}
+    int ProgressPosition() const override { return 0; }
+    void ProgressSetPosition(int) override {}
+    void ProgressSetText(int, const std::string&) override {}
+    void ProgressClose() override { open_ = false; }
+    std::optional<std::string> ChooseFile(const std::string&) override { return std::nullopt; }
+    std::string ChooseFolder(const std::string&) override { return {}; }
+    std::optional<std::string> AskAuthorizationPassword() override { return std::nullopt; }
+
+  private:
+    bool open_ = false;
+};
+
+}  // namespace korvane::bench

@@ -1,0 +1,91 @@
+#include "cli/emulator_state.h"
+
+#include <QByteArray>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSaveFile>
+
+#include "emulator/host_emulator.h"
+
+namespace korvane::cli {
+
+namespace {
+
+QString Encode(const Bytes& b) {
+    return QString::fromLatin1(
+        QByteArray(reinterpret_cast<const char*>(b.data()), static_cast<qsizetype>(b.size()))
+            .toBase64());
+}
+
+Bytes Decode(const QJsonValue& v) {
+    const QByteArray raw = QByteArray::fromBase64(v.toString().toLatin1());
+    return Bytes(raw.begin(), raw.end());
+}
+
+QJsonArray Sounds(const std::vector<SoundEntry>& area) {
+    QJsonArray a;
+    for (const SoundEntry& e : area) {
+        const Bytes name(e.name.begin(), e.name.end());
+        a.append(QJsonObject{{"name", Encode(name)}, {"length", static_cast<qint64>(e.length)}});
+    }
+    return a;
+}
+
+std::vector<SoundEntry> Sounds(const QJsonValue& v) {
+    std::vector<SoundEntry> area;
+    for (const QJsonValue& item : v.toArray()) {
+        const Bytes name = Decode(item.toObject()["name"]);
+        SoundEntry e;
+        e.name.assign(name.begin(), name.end());
+        e.length = static_cast<uint32_t>(item.toObject()["length"].toInteger());
+        area.push_back(e);
+    }
+    return area;
+}
+
+}  // namespace
+
+bool LoadEmulatorState(HostEmulator& host, const std::string& path) {
+    QFile f(QString::fromStdString(path));
+    if (!f.exists()) return true;
+    if (!f.open(QIODevice::ReadOnly)) return false;
+    const QJsonDocument doc = QJsonDocument::fromJson(f.readAll());
+    if (!doc.isObject()) return false;
+    const QJsonObject o = doc.object();
+    host.frequencyDigits = o["frequencyDigits"].toString().toStdString();
+    host.versionText = o["versionText"].toString().toStdString();
+    host.basicParams = Decode(o["basicParams"]);
+    host.addressCodes.clear();
+    const QJsonObject codes = o["addressCodes"].toObject();
+    for (auto it = codes.begin(); it != codes.end(); ++it) {
+        const int id = it.key().toInt();
+        if (id >= 0x31 && id <= 0x35)
+            host.addressCodes[static_cast<uint8_t>(id)] = Decode(it.value());
+    }
+    host.customSounds = Sounds(o["customSounds"]);
+    host.fixedSounds = Sounds(o["fixedSounds"]);
+    host.firmware = Decode(o["firmware"]);
+    return true;
+}
+
+bool SaveEmulatorState(const HostEmulator& host, const std::string& path) {
+    QJsonObject codes;
+    for (const auto& [id, record] : host.addressCodes) codes[QString::number(id)] = Encode(record);
+    const QJsonObject o{
+        {"frequencyDigits", QString::fromStdString(host.frequencyDigits)},
+        {"versionText", QString::fromStdString(host.versionText)},
+        {"basicParams", Encode(host.basicParams)},
+        {"addressCodes", codes},
+        {"customSounds", Sounds(host.customSounds)},
+        {"fixedSounds", Sounds(host.fixedSounds)},
+        {"firmware", Encode(host.firmware)},
+    };
+    QSaveFile f(QString::fromStdString(path));
+    if (!f.open(QIODevice::WriteOnly)) return false;
+    f.write(QJsonDocument(o).toJson(QJsonDocument::Indented));
+    return f.commit();
+}
+
+}  // namespace korvane::cli

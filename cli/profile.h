@@ -1,0 +1,30 @@
+#pragma once
+// A lamp profile: the parameters of one model as JSON, so that one host's
+// settings can be read from it and applied to many.
+#include <optional>
+#include <string>
+
+#include "protocol/records.h"
+
+namespace korvane::cli {
+
+struct Profile {
+    int model = 0;  // 0 RT-220, 1 RT-221
+    std::optional<float> frequency;
+    BasicParamValues basic;     // model 0
+    AddressCodeValues address;  // model 1
+};
+
+// JSON text of a profile (UTF-8, indented).
+std::string ProfileToJson(const Profile& p);
+// Parses a profile; on failure returns nullopt and says why in `error`.
+std::optional<Profile> ProfileFromJson(const std::string& json, std::string& error);
+// Checks a profile as the window would before sending anything; empty when it passes.
+std::string ValidateProfile(const Profile& p);
+
+const char* ColorName(int index);          // "red", "yellow", "green"
+const char* EffectName(int index);         // "flashing", "steady"
+int ColorIndex(const std::string& name);   // -1 when unknown
+int EffectIndex(const std::string& name);  // -1 when unknown
+
+}  // namespace korvane::cli

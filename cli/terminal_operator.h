@@ -1,0 +1,52 @@
+#pragma once
+// The operator seam on a terminal: boxes become lines, the progress dialog a
+// bar on standard error, the choosers answer from the command line.
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "common/operator_seam.h"
+
+namespace korvane::cli {
+
+class TerminalOperator final : public OperatorSeam {
+  public:
+    explicit TerminalOperator(std::FILE* out = stdout, std::FILE* err = stderr)
+        : out_(out), err_(err) {}
+
+    // Answers the choosers and the authorization dialog will give.
+    std::optional<std::string> file;
+    std::string folder;
+    std::optional<std::string> password;
+    bool showProgress = true;
+
+    void ShowBox(const std::string& text, const std::string& caption, BoxIcon icon) override;
+    void ProgressOpen() override;
+    bool ProgressIsOpen() const override { return open_; }
+    void ProgressSetRange(int upper) override;
+    int ProgressPosition() const override { return position_; }
+    void ProgressSetPosition(int pos) override;
+    void ProgressSetText(int controlId, const std::string& text) override;
+    void ProgressClose() override;
+    std::optional<std::string> ChooseFile(const std::string& filter) override;
+    std::string ChooseFolder(const std::string& title) override;
+    std::optional<std::string> AskAuthorizationPassword() override;
+
+    // Every box text shown, in order.
+    const std::vector<std::string>& boxes() const { return boxes_; }
+
+  private:
+    void DrawBar();
+
+    std::FILE* out_;
+    std::FILE* err_;
+    bool open_ = false;
+    bool barDrawn_ = false;
+    int upper_ = 100;
+    int position_ = 0;
+    std::string doing_;
+    std::vector<std::string> boxes_;
+};
+
+}  // namespace korvane::cli

@@ -1,0 +1,43 @@
+#pragma once
+// The seam under the device link: how reports reach a host. The hidapi
+// backend drives real hardware; the emulated backend serves HostEmulator.
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "protocol/lamp_frame.h"
+
+namespace korvane {
+
+struct HidDeviceInfo {
+    std::string path;  // empty when the platform could not tell the device's path
+    uint16_t vendor = 0;
+    uint16_t product = 0;
+};
+
+class HidBackend {
+  public:
+    virtual ~HidBackend() = default;
+
+    virtual std::vector<HidDeviceInfo> Enumerate() = 0;
+    virtual bool Open(const std::string& path) = 0;
+    // Never blocks on I/O still in flight: a stalled write finishes on its own.
+    virtual void Close() = 0;
+    virtual bool IsOpen() const = 0;
+    // Vendor and product of the open device, asked of the device itself.
+    virtual bool ReadAttributes(uint16_t& vendor, uint16_t& product) = 0;
+
+    // One 65-byte report (byte 0 the report ID). false when it did not
+    // complete within the time-out or the device is gone.
+    virtual bool Write(const Report& report, int timeoutMs) = 0;
+
+    enum class ReadResult { Ok, Timeout, Error };
+    // Waits at most one slice. On Ok, `report` holds 65 bytes, byte 0 = 0x00.
+    virtual ReadResult Read(Report& report, int timeoutMs) = 0;
+
+    // Called between the short slices of a write wait, so the window stays alive.
+    std::function<void()> onIdle;
+};
+
+}  // namespace korvane

@@ -1,0 +1,134 @@
+#include "hid/hid_link.h"
+
+#include <algorithm>
+
+#include "common/texts.h"
+
+namespace korvane {
+
+HidLink::HidLink(HidBackend& backend, Clock& clock, OperatorSeam& op)
+    : backend_(backend), clock_(clock), op_(op) {
+    backend_.onIdle = [this] { PumpMessages(); };
+}
+
+HidLink::~HidLink() { backend_.onIdle = nullptr; }
+
+void HidLink::DiscoveryBox(const char* text) {
+    // The box is modal and keeps dispatching events, among them the
+    // once-a-second poll that searches again: one box at a time.
+    if (boxOpen_) return;
+    boxOpen_ = true;
+    ShowAppBox(op_, text);
+    boxOpen_ = false;
+}
+
+int HidLink::FindDevice() {
+    // A search nested in a discovery box would open the handles the outer
+    // search is about to judge; the outer one reports for both.
+    if (boxOpen_) return 0;
+    // Start from nothing: after an unnoticed removal `connected` may still
+    // say 1, and a search that examines no device must not pass for success.
+    CloseDevice();
+    connected = 0;
+    for (const HidDeviceInfo& info : backend_.Enumerate()) {
+        if (info.vendor != kHostVendor ||
+            (info.product != kProductModel0 && info.product != kProductModel1)) {
+            continue;
+        }
+        if (!wantedPath.empty() && info.path != wantedPath) continue;
+        if (info.path.empty()) {
+            DiscoveryBox(texts::kPathError);
+            return connected;
+        }
+        if (!backend_.Open(info.path)) {
+            DiscoveryBox(texts::kCannotOpenPort);
+            return connected;
+        }
+        uint16_t vendor = 0;
+        uint16_t product = 0;
+        if (!backend_.ReadAttributes(vendor, product)) {
+            CloseDevice();
+            DiscoveryBox(texts::kAttributesError);
+            return connected;
+        }
+        if (vendor == kHostVendor && (product == kProductModel0 || product == kProductModel1)) {
+            connected = 1;
+            model = product == kProductModel1 ? 1 : 0;
+            if (onHostFound) onHostFound(model);
+            return connected;
+        }
+        CloseDevice();
+    }
+    return connected;
+}
+
+void HidLink::CloseDevice() { backend_.Close(); }
+
+int HidLink::PumpMessages() {
+    if (!pump) return 1;
+    return pump() ? 1 : 0;
+}
+
+void HidLink::DiscardStaleInput() {
+    if (connected != 1 || !backend_.IsOpen()) return;
+    Report scrap;
+    // Bounded: a host that floods reports must not hold the window.
+    for (int i = 0; i < 256; ++i) {
+        if (backend_.Read(scrap, 0) != HidBackend::ReadResult::Ok) break;
+    }
+}
+
+int HidLink::WriteReport(const Report& out) {
+    if (connected == 0) {
+        connected = FindDevice();
+        if (connected != 1) return connected;
+    }
+    Report report = out;
+    report[0] = 0x00;
+    PumpMessages();
+    if (!backend_.IsOpen()) {
+        connected = 0;
+        return 0;
+    }
+    if (!backend_.Write(report, kWriteTimeoutMs)) {
+        CloseDevice();
+        connected = 0;
+    }
+    return connected;
+}
+
+int HidLink::ReadReport(Report& in, int timeoutMs) {
+    if (connected == 0) {
+        connected = FindDevice();
+        if (connected != 1) return connected;
+    }
+    if (!backend_.IsOpen()) {
+        connected = 0;
+        return 0;
+    }
+    in.fill(0);
+    PumpMessages();
+    const int64_t deadline = clock_.NowMs() + std::max(timeoutMs, 0);
+    bool arrived = false;
+    for (;;) {
+        const int64_t remaining = deadline - clock_.NowMs();
+        if (remaining <= 0) break;
+        const int slice = static_cast<int>(std::min<int64_t>(remaining, kReadSliceMs));
+        const HidBackend::ReadResult r = backend_.Read(in, slice);
+        if (r == HidBackend::ReadResult::Ok) {
+            arrived = true;
+            break;
+        }
+        if (r == HidBackend::ReadResult::Error) break;
+        PumpMessages();
+    }
+    PumpMessages();
+    if (!arrived) {
+        in.fill(0);
+        CloseDevice();
+        connected = 0;
+    }
+    return connected;
+}
+
+}  // namespace korvane

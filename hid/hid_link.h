@@ -1,0 +1,76 @@
+#pragma once
+// The connection to the host: finds it among the HID devices, moves single
+// reports with time-outs, and takes a time-out as loss of the host.
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "common/clock.h"
+#include "common/operator_seam.h"
+#include "hid/hid_backend.h"
+
+namespace korvane {
+
+inline constexpr uint16_t kHostVendor = 0x0483;
+inline constexpr uint16_t kProductModel0 = 0x1234;
+inline constexpr uint16_t kProductModel1 = 0x7890;
+inline constexpr int kWriteTimeoutMs = 300;
+inline constexpr int kReadSliceMs = 20;
+
+class HidLink {
+  public:
+    HidLink(HidBackend& backend, Clock& clock, OperatorSeam& op);
+    ~HidLink();
+    HidLink(const HidLink&) = delete;
+    HidLink& operator=(const HidLink&) = delete;
+
+    int connected = 0;  // 1 while a host is open and usable
+    int model = 0;      // 0 for product 0x1234, 1 for 0x7890
+    // Told the model whenever a search opens a host, so the form can switch.
+    std::function<void(int model)> onHostFound;
+    // Dispatches pending window events; false once the application quits.
+    std::function<bool()> pump;
+    // With several hosts attached, the one to take (empty: the first found).
+    std::string wantedPath;
+
+    // Opens the first host present (only the host: other HID devices are
+    // never opened). Returns `connected`.
+    int FindDevice();
+    // Releases the device; `connected` is left to the caller.
+    void CloseDevice();
+    // Each returns `connected` afterwards (1 = the report moved in time).
+    int WriteReport(const Report& out);
+    int ReadReport(Report& in, int timeoutMs);
+    // 1 while the application runs on, 0 once it is quitting.
+    int PumpMessages();
+    // Drops input reports already waiting: what an exchange that ended early
+    // left behind (a skipped acknowledgement, the rest of a cancelled read)
+    // must not pass for the answer to the next request.
+    void DiscardStaleInput();
+
+    // An exchange holds the report pair; the connection poll must keep off.
+    bool busy() const { return exchanges_ > 0; }
+    class ExchangeGuard {
+      public:
+        explicit ExchangeGuard(HidLink& link) : link_(link) { ++link_.exchanges_; }
+        ~ExchangeGuard() { --link_.exchanges_; }
+        ExchangeGuard(const ExchangeGuard&) = delete;
+        ExchangeGuard& operator=(const ExchangeGuard&) = delete;
+
+      private:
+        HidLink& link_;
+    };
+
+    HidBackend& backend() { return backend_; }
+
+  private:
+    void DiscoveryBox(const char* text);
+
+    HidBackend& backend_;
+    Clock& clock_;
+    OperatorSeam& op_;
+    int exchanges_ = 0;
+    bool boxOpen_ = false;
+};
+
+}  // namespace korvane

@@ -1,0 +1,176 @@
+#include "hid/hidapi_backend.h"
+
+#include <hidapi.h>
+
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <optional>
+#include <system_error>
+#include <thread>
+
+namespace korvane {
+
+namespace {
+constexpr int kWaitSliceMs = 20;
+}
+
+// Shared by the caller and the I/O thread. The thread owns the handle's
+// closing, so that Close never waits for a write the kernel still holds.
+struct HidapiBackend::Channel {
+    hid_device* device = nullptr;
+    std::mutex mutex;
+    std::condition_variable wake;
+    std::optional<Report> pending;  // handed to the thread, not yet written
+    bool writing = false;
+    uint64_t requested = 0;  // writes handed over
+    uint64_t finished = 0;   // writes that returned
+    bool lastOk = false;
+    bool closing = false;
+
+    static void Run(std::shared_ptr<Channel> self) {
+        std::unique_lock<std::mutex> lock(self->mutex);
+        for (;;) {
+            self->wake.wait(lock, [&] { return self->pending.has_value() || self->closing; });
+            if (self->pending) {
+                Report out = *self->pending;
+                self->pending.reset();
+                self->writing = true;
+                lock.unlock();
+                const int written = hid_write(self->device, out.data(), out.size());
+                lock.lock();
+                self->writing = false;
+                self->lastOk = written > 0;
+                ++self->finished;
+                self->wake.notify_all();
+                continue;
+            }
+            if (self->closing) break;
+        }
+        hid_device* device = self->device;
+        self->device = nullptr;
+        lock.unlock();
+        if (device != nullptr) hid_close(device);
+    }
+};
+
+Report NormaliseInputReport(const uint8_t* data, std::size_t n) {
+    Report r{};
+    if (data == nullptr || n == 0) return r;
+    if (n >= kReportSize) {
+        std::copy_n(data + 1, kReportSize - 1, r.begin() + 1);
+    } else {
+        std::copy_n(data, n, r.begin() + 1);
+    }
+    return r;
+}
+
+HidapiBackend::HidapiBackend() { initialised_ = hid_init() == 0; }
+
+HidapiBackend::~HidapiBackend() {
+    Close();
+    // hid_exit would pull the library out from under an I/O thread that is
+    // still finishing a stalled write; the process end reclaims it anyway.
+}
+
+std::vector<HidDeviceInfo> HidapiBackend::Enumerate() {
+    std::vector<HidDeviceInfo> out;
+    if (!initialised_) return out;
+    // Filtering is the caller's: some hidraw trees list a device only in the
+    // unfiltered enumeration.
+    hid_device_info* list = hid_enumerate(0, 0);
+    for (hid_device_info* d = list; d != nullptr; d = d->next) {
+        HidDeviceInfo info;
+        if (d->path != nullptr) info.path = d->path;
+        info.vendor = d->vendor_id;
+        info.product = d->product_id;
+        out.push_back(std::move(info));
+    }
+    hid_free_enumeration(list);
+    return out;
+}
+
+bool HidapiBackend::Open(const std::string& path) {
+    Close();
+    if (!initialised_ || path.empty()) return false;
+    hid_device* device = hid_open_path(path.c_str());
+    if (device == nullptr) return false;
+    auto channel = std::make_shared<Channel>();
+    channel->device = device;
+    try {
+        std::thread(&Channel::Run, channel).detach();
+    } catch (const std::system_error&) {
+        hid_close(device);
+        return false;
+    }
+    channel_ = std::move(channel);
+    return true;
+}
+
+void HidapiBackend::Close() {
+    if (!channel_) return;
+    {
+        std::lock_guard<std::mutex> lock(channel_->mutex);
+        channel_->pending.reset();
+        channel_->closing = true;
+    }
+    channel_->wake.notify_all();
+    channel_.reset();
+}
+
+bool HidapiBackend::ReadAttributes(uint16_t& vendor, uint16_t& product) {
+    if (!channel_) return false;
+    std::lock_guard<std::mutex> lock(channel_->mutex);
+    if (channel_->device == nullptr || channel_->writing) return false;
+    hid_device_info* info = hid_get_device_info(channel_->device);
+    if (info == nullptr) return false;
+    vendor = info->vendor_id;
+    product = info->product_id;
+    return true;
+}
+
+bool HidapiBackend::Write(const Report& report, int timeoutMs) {
+    if (!channel_) return false;
+    // Keeps the channel alive even if onIdle closes the device meanwhile.
+    const std::shared_ptr<Channel> keep = channel_;
+    Channel& c = *keep;
+    std::unique_lock<std::mutex> lock(c.mutex);
+    if (c.writing || c.pending || c.closing) return false;  // an earlier write still stalls
+    c.pending = report;
+    const uint64_t ticket = ++c.requested;
+    c.wake.notify_all();
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        if (c.finished >= ticket) return c.lastOk;
+        const auto now = std::chrono::steady_clock::now();
+        if (now >= deadline) return false;
+        const auto slice = std::min<std::chrono::steady_clock::duration>(
+            deadline - now, std::chrono::milliseconds(kWaitSliceMs));
+        c.wake.wait_for(lock, slice, [&] { return c.finished >= ticket; });
+        if (c.finished >= ticket) return c.lastOk;
+        if (onIdle) {
+            lock.unlock();
+            onIdle();
+            lock.lock();
+        }
+    }
+}
+
+HidBackend::ReadResult HidapiBackend::Read(Report& report, int timeoutMs) {
+    if (!channel_) return ReadResult::Error;
+    hid_device* device = nullptr;
+    {
+        std::lock_guard<std::mutex> lock(channel_->mutex);
+        device = channel_->device;
+    }
+    if (device == nullptr) return ReadResult::Error;
+    uint8_t buffer[kReportSize] = {};
+    const int n = hid_read_timeout(device, buffer, sizeof buffer, std::max(timeoutMs, 0));
+    if (n < 0) return ReadResult::Error;
+    if (n == 0) return ReadResult::Timeout;
+    report = NormaliseInputReport(buffer, static_cast<std::size_t>(n));
+    return ReadResult::Ok;
+}
+
+}  // namespace korvane

@@ -1,0 +1,34 @@
+#pragma once
+// Staging files of the bulk transfers (raw bytes, no header) in a private
+// per-user folder of fixed location, never a shared, world-writable one.
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "protocol/lamp_frame.h"
+
+namespace korvane {
+
+inline constexpr const char* kTempFileName = "Temp.txt";    // images being sent
+inline constexpr const char* kWriteFileName = "Write.txt";  // the last parameter list sent
+inline constexpr const char* kReadFileName = "RHost.txt";   // a read-back until parsed
+
+// $KORVANE_STAGING_DIR, else $XDG_RUNTIME_DIR/korvane, else ~/.cache/korvane.
+// Created with mode 0700 when missing. nullopt when it cannot be created, or
+// when what is there is a symbolic link, not a folder, someone else's, or
+// writable by others.
+std::optional<std::string> StagingDirectory();
+// A file name inside the staging folder.
+std::optional<std::string> StagingPath(const char* fileName);
+
+// At most `maxLength` bytes from the start of the file. nullopt when the file
+// cannot be opened (a symbolic link is not followed) or read.
+std::optional<Bytes> ReadWholeFile(const std::string& path, std::size_t maxLength);
+// Deletes the file, creates it anew (never through a symbolic link) and
+// writes all `n` bytes. false on any failure, leaving no partial file behind.
+bool WriteWholeFile(const uint8_t* data, std::size_t n, const std::string& path);
+// true when the file is gone afterwards (it was removed or was not there).
+bool RemoveFile(const std::string& path);
+
+}  // namespace korvane

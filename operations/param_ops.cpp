@@ -1,0 +1,90 @@
+#include "operations/param_ops.h"
+
+#include "common/texts.h"
+#include "hid/staging.h"
+#include "protocol/transaction.h"
+
+namespace korvane::ops {
+
+namespace {
+
+// Stages a parameter list and sends it; Write.txt keeps exactly this request.
+bool SendParameterList(OperationContext& ctx, uint8_t command, const Bytes& records,
+                       const char* title) {
+    if (!WriteWholeFile(records.data(), records.size(), ctx.writePath)) {
+        ShowAppBox(ctx.op, texts::kStagingFailed);
+        return false;
+    }
+    const int r = ctx.protocol.BulkSendFile(command, ctx.writePath, title);
+    if (ctx.op.ProgressIsOpen()) ctx.op.ProgressClose();
+    return r == 1;
+}
+
+// Fetches a read-back into RHost.txt, then takes at most the reply buffer's
+// worth of it and deletes the file. nullopt when the transfer failed.
+std::optional<Bytes> FetchReadBack(OperationContext& ctx, uint8_t command, const char* title) {
+    const int r = ctx.protocol.BulkReadToFile(command, ctx.readPath, title);
+    if (ctx.op.ProgressIsOpen()) ctx.op.ProgressClose();
+    if (r != 1) {
+        ShowAppBox(ctx.op, texts::kReadFailedShort);
+        return std::nullopt;
+    }
+    auto content = ReadWholeFile(ctx.readPath, kRecordReplyLimit);
+    RemoveFile(ctx.readPath);
+    return content ? *content : Bytes();
+}
+
+}  // namespace
+
+bool SetBasicParams(OperationContext& ctx, const BasicParamValues& values) {
+    const BasicParamResult built = BasicParamRecords(values);
+    switch (built.error) {
+        case BasicParamError::AlarmTimeRange:
+            ShowAppBox(ctx.op, texts::kAlarmRange);
+            return false;
+        case BasicParamError::PasswordLength:
+            ShowAppBox(ctx.op, texts::kPasswordLength);
+            return false;
+        case BasicParamError::None:
+            break;
+    }
+    const bool ok = SendParameterList(ctx, 0xD1, built.records, texts::kTitleSetParams);
+    ShowAppBox(ctx.op, ok ? texts::kSetParamsOk : texts::kSetParamsFailed);
+    return ok;
+}
+
+std::optional<BasicReadResult> ReadBasicParams(OperationContext& ctx) {
+    const auto content = FetchReadBack(ctx, 0xD2, "");
+    if (!content) return std::nullopt;
+    BasicReadResult result;
+    result.empty = content->empty();
+    if (!result.empty) result.values = DecodeBasicParams(content->data(), content->size());
+    return result;
+}
+
+bool SetAddressCodes(OperationContext& ctx, const AddressCodeValues& values) {
+    const AddressCodeResult built = AddressCodeRecords(values);
+    switch (built.error) {
+        case AddressCodeError::VolumeInvalid:
+            ShowAppBox(ctx.op, texts::kInputInvalid);
+            return false;
+        case AddressCodeError::OutOfRange:
+            ShowAppBox(ctx.op, texts::kOutOfRange);
+            return false;
+        case AddressCodeError::NothingChecked:
+            return false;
+        case AddressCodeError::None:
+            break;
+    }
+    const bool ok = SendParameterList(ctx, 0xE2, built.records, texts::kTitleSetAddressCodes);
+    ShowAppBox(ctx.op, ok ? texts::kSetAddressCodesOk : texts::kSetAddressCodesFailed);
+    return ok;
+}
+
+std::optional<std::vector<AddressReadItem>> ReadAddressCodes(OperationContext& ctx) {
+    const auto content = FetchReadBack(ctx, 0xE3, texts::kTitleReadAddressCodes);
+    if (!content) return std::nullopt;
+    return DecodeAddressCodes(content->data(), content->size());
+}
+
+}  // namespace korvane::ops

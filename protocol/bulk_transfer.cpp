@@ -1,0 +1,159 @@
+#include "protocol/bulk_transfer.h"
+
+#include <cstdio>
+
+#include "common/texts.h"
+#include "hid/staging.h"
+#include "protocol/bulk_packets.h"
+
+namespace korvane {
+
+int FirstPacketWaitMs(uint8_t cmd) {
+    switch (static_cast<LampCommand>(cmd)) {
+        case LampCommand::UpgradeFirmware:
+            return 4000;
+        case LampCommand::DownloadVoice:
+        case LampCommand::DownloadFixedVoice:
+            return 5000;
+        default:
+            return 50;
+    }
+}
+
+std::string LampProtocol::PacketLine(const std::string& title, std::size_t total,
+                                     std::size_t i) const {
+    char line[128];
+    std::snprintf(line, sizeof line, texts::kPacketLine, static_cast<int>(total),
+                  static_cast<int>(i));
+    return title + line + texts::kSending;
+}
+
+int LampProtocol::BulkSendFile(uint8_t cmd, const std::string& path, const std::string& title) {
+    if (link_.busy()) return 0;
+    HidLink::ExchangeGuard guard(link_);
+    return BulkSendFileLocked(cmd, path, title);
+}
+
+int LampProtocol::BulkSendBuffer(uint8_t cmd, const uint8_t* data, std::size_t length,
+                                 const std::string& title) {
+    if (link_.busy()) return 0;
+    HidLink::ExchangeGuard guard(link_);
+    // The packet count is 16 bits: a longer image cannot be numbered.
+    if (length > kMaxBulkImage) {
+        ShowAppBox(op_, texts::kImageTooLarge);
+        return 0;
+    }
+    const auto path = StagingPath(kTempFileName);
+    if (!path || !WriteWholeFile(data, length, *path)) {
+        if (path) RemoveFile(*path);
+        ShowAppBox(op_, texts::kStagingFailed);
+        return 0;
+    }
+    const int r = BulkSendFileLocked(cmd, *path, title);
+    RemoveFile(*path);
+    return r;
+}
+
+int LampProtocol::BulkSendFileLocked(uint8_t cmd, const std::string& path,
+                                     const std::string& title) {
+    // One byte more than fits tells an over-long file from one that just fits.
+    const Bytes image = ReadWholeFile(path, kMaxBulkImage + 1).value_or(Bytes());
+    if (image.size() > kMaxBulkImage) {
+        ShowAppBox(op_, texts::kImageTooLarge);
+        return 0;
+    }
+    const std::size_t total = PacketCount(image.size());
+
+    op_.ProgressOpen();
+    op_.ProgressSetRange(static_cast<int>(total));
+    const int base = op_.ProgressPosition();
+    link_.DiscardStaleInput();
+
+    for (std::size_t i = 1; i <= total; ++i) {
+        const Bytes frame = PacketFrame(cmd, image.data(), image.size(), i);
+        if (SendCommandLocked(0, static_cast<int>(frame.size()), frame.data()) != 1) {
+            op_.ProgressClose();
+            return 0;
+        }
+        link_.PumpMessages();
+        if (cancelRequested != 0) {
+            cancelRequested = 0;
+            op_.ProgressClose();
+            return 0;
+        }
+        clock_.SleepMs(i == 1 ? FirstPacketWaitMs(cmd) : kNextPacketWaitMs);
+        op_.ProgressSetPosition(base + static_cast<int>(i));
+        op_.ProgressSetText(1001, PacketLine(title, total, i));
+    }
+
+    const bool ok = link_.ReadReport(InputReport, kBulkFirstReadMs) == 1 &&
+                    LampFrame::IsBulkAck(InputReport, cmd);
+    op_.ProgressSetText(1002, title + (ok ? texts::kSentOk : texts::kSendFailed));
+    clock_.SleepMs(kResultShowMs);
+    op_.ProgressClose();
+    return ok ? 1 : 0;
+}
+
+int LampProtocol::EndRead(const std::string& text) {
+    op_.ProgressSetText(1002, text);
+    clock_.SleepMs(kResultShowMs);
+    op_.ProgressClose();
+    return 0;
+}
+
+int LampProtocol::BulkReadToFile(uint8_t cmd, const std::string& path, const std::string& title) {
+    if (link_.busy()) return 0;
+    HidLink::ExchangeGuard guard(link_);
+
+    OutputReport = LampFrame::BulkReadRequest(cmd);
+    InputReport.fill(0);
+    link_.DiscardStaleInput();
+    if (link_.WriteReport(OutputReport) != 1) {
+        op_.ShowBox(texts::kBulkRequestFailed, texts::kCaptionFail1, BoxIcon::Exclamation);
+        return 0;
+    }
+    if (link_.ReadReport(InputReport, kBulkFirstReadMs) != 1) return 0;
+
+    BulkReassembler sequence(cmd);
+    switch (sequence.First(InputReport)) {
+        case BulkReassembler::Status::Ok:
+            break;
+        case BulkReassembler::Status::WrongHeader:
+            return 0;
+        default:
+            // Also a length the report cannot hold, or payload the announced
+            // count leaves no room for: the host's data is not to be trusted.
+            op_.ShowBox(texts::kBulkBadData, texts::kCaptionWarning, BoxIcon::Exclamation);
+            return 0;
+    }
+
+    const std::size_t total = sequence.total();
+    op_.ProgressOpen();
+    op_.ProgressSetRange(static_cast<int>(total));
+
+    for (std::size_t i = 2; i <= total; ++i) {
+        link_.PumpMessages();
+        if (cancelRequested != 0) {
+            cancelRequested = 0;
+            return EndRead(title + texts::kReadCancelled);
+        }
+        if (link_.ReadReport(InputReport, kBulkNextReadMs) != 1)
+            return EndRead(title + texts::kReadFailed);
+        if (sequence.Next(InputReport) != BulkReassembler::Status::Ok)
+            return EndRead(title + texts::kPacketError);
+        op_.ProgressSetPosition(static_cast<int>(i));
+        op_.ProgressSetText(1001, PacketLine(title, total, i));
+    }
+
+    op_.ProgressSetText(1002, title + texts::kSentOk);
+    clock_.SleepMs(kResultShowMs);
+    op_.ProgressClose();
+    const Bytes& payload = sequence.payload();
+    if (!WriteWholeFile(payload.data(), payload.size(), path)) {
+        ShowAppBox(op_, texts::kStagingFailed);
+        return 0;
+    }
+    return 1;
+}
+
+}  // namespace korvane

@@ -1,0 +1,70 @@
+#pragma once
+// The lamp protocol over the device link: one request and its reply, and the
+// numbered packet sequences of the bulk commands (bulk_transfer.cpp).
+// Results are 1 for success and 0 for failure; the routine that meets a
+// failure tells the operator itself before returning.
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "common/clock.h"
+#include "common/operator_seam.h"
+#include "hid/hid_link.h"
+#include "protocol/lamp_frame.h"
+
+namespace korvane {
+
+inline constexpr int kWriteAttempts = 5;
+inline constexpr int kReplyTimeoutMs = 1000;
+inline constexpr int kFormatReplyTimeoutMs = 28000;
+inline constexpr int kBulkFirstReadMs = 5000;
+inline constexpr int kBulkNextReadMs = 100;
+inline constexpr int kResultShowMs = 1000;
+
+class LampProtocol {
+  public:
+    LampProtocol(HidLink& link, OperatorSeam& op, Clock& clock);
+
+    Report InputReport{};
+    Report OutputReport{};
+    // Set by the progress dialog's cancel; honoured (and reset) by the next
+    // bulk procedure at its first check.
+    int cancelRequested = 0;
+
+    // Sends `request` (01, command, n, data, checksum) and, when asked, reads
+    // until the reply that echoes its command. Replies to other commands are
+    // skipped. After success with a reply, InputReport holds it.
+    int SendCommand(int waitForReply, int requestLength, const uint8_t* request);
+
+    // Every byte of the file as packets of `cmd`, then the acknowledgement.
+    int BulkSendFile(uint8_t cmd, const std::string& path, const std::string& title);
+    // Stages the image in Temp.txt and sends that file.
+    int BulkSendBuffer(uint8_t cmd, const uint8_t* data, std::size_t length,
+                       const std::string& title);
+    // Asks for the sequence of `cmd` and stores its payload in `path`.
+    int BulkReadToFile(uint8_t cmd, const std::string& path, const std::string& title);
+
+    // The cancel notification of the progress dialog (lParam 1 asks to cancel).
+    int OnCancelRequest(int lParam);
+
+    // The firmware version of the last successful version read, up to its
+    // first zero byte; also handed to onVersionText as it arrives.
+    const std::string& VersionText() const { return versionText_; }
+    std::function<void(const std::string&)> onVersionText;
+
+    HidLink& link() { return link_; }
+
+  private:
+    int SendCommandLocked(int waitForReply, int requestLength, const uint8_t* request);
+    int BulkSendFileLocked(uint8_t cmd, const std::string& path, const std::string& title);
+    int EndRead(const std::string& text);
+    std::string PacketLine(const std::string& title, std::size_t total, std::size_t i) const;
+
+    HidLink& link_;
+    OperatorSeam& op_;
+    Clock& clock_;
+    std::string versionText_;
+};
+
+}  // namespace korvane

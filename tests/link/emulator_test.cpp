@@ -1,0 +1,94 @@
+#include <gtest/gtest.h>
+
+#include "tests/link/link_rig.h"
+
+namespace korvane::test {
+namespace {
+
+// Drives the emulator with raw reports, the way a backend does.
+class EmulatorTest : public ::testing::Test {
+  protected:
+    VirtualClock clock;
+    HostEmulator host{clock, 0x7890};
+
+    void Packet(uint8_t cmd, std::size_t total, std::size_t i, const Bytes& payload) {
+        Bytes data = {static_cast<uint8_t>(total >> 8), static_cast<uint8_t>(total),
+                      static_cast<uint8_t>(i >> 8), static_cast<uint8_t>(i)};
+        data.insert(data.end(), payload.begin(), payload.end());
+        host.Receive(LampFrame::PlaceRequest(*LampFrame::FrameRequest(cmd, data)));
+    }
+    std::vector<std::string> Replies() {
+        std::vector<std::string> out;
+        clock.SleepMs(100000);
+        while (auto r = host.TakeReply(clock.NowMs()))
+            out.push_back(ToHex(Bytes(r->begin(), r->begin() + 8)));
+        return out;
+    }
+};
+
+TEST_F(EmulatorTest, SequenceIsAcknowledgedOnlyWhenCompleteAndInOrder) {
+    struct Case {
+        const char* name;
+        std::vector<std::pair<std::size_t, std::size_t>> packets;  // (number, payload size)
+        std::vector<std::string> replies;
+    };
+    const std::string ok = "00 55 AA 02 E2 01 5A C0";
+    const std::string refused = "00 55 AA 02 E2 01 5B BF";
+    const Case cases[] = {
+        {"in order", {{1, 54}, {2, 54}, {3, 10}}, {ok}},
+        {"packet 2 missing", {{1, 54}, {3, 10}}, {refused}},
+        {"short packet before the last", {{1, 20}, {2, 54}, {3, 10}}, {refused}},
+        {"restarted with a new packet 1", {{1, 54}, {2, 54}, {1, 54}, {2, 54}, {3, 1}}, {ok}},
+        {"interrupted", {{1, 54}, {2, 54}}, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (const auto& [i, size] : c.packets) Packet(0xE2, 3, i, Bytes(size, 0x41));
+        EXPECT_EQ(Replies(), c.replies);
+        host.Receive(LampFrame::PlaceRequest(Hex("01 D0 00 2E")));  // ends any open sequence
+        Replies();
+    }
+}
+
+TEST_F(EmulatorTest, AddressCodesAreSplitAtEvery3BAndCountTheSounds) {
+    // Record 2's value holds a 3B byte: its tail does not come back.
+    Packet(0xE2, 1, 1, Hex("31 2C 35 3B 32 2C 41 3B 42 3B 35 2C 39 3B"));
+    host.customSounds = {{"a", 1}, {"b", 1}};
+    host.fixedSounds = {{"c", 1}};
+    Replies();
+    host.Receive(LampFrame::BulkReadRequest(0xE3));
+    clock.SleepMs(10);
+    auto r = host.TakeReply(clock.NowMs());
+    ASSERT_TRUE(r.has_value());
+    EXPECT_EQ(ToHex(LampFrame::DataOf(*r)),
+              "00 01 00 01 31 2C 35 3B 32 2C 41 3B 35 2C 39 3B 36 2C 03 3B");
+}
+
+TEST_F(EmulatorTest, InvalidRequestsAreIgnored) {
+    host.Receive(LampFrame::PlaceRequest(Hex("01 D0 00 2F")));  // checksum off
+    host.Receive(LampFrame::PlaceRequest(Hex("02 D0 00 2D")));  // a reply, not a request
+    host.Receive(LampFrame::PlaceRequest(Hex("01 D7 00 27")));  // no such command
+    EXPECT_EQ(host.received.size(), 3u);
+    EXPECT_EQ(host.handled, Bytes{0xD7});
+    EXPECT_TRUE(Replies().empty());
+}
+
+TEST_F(EmulatorTest, VanishingAndPluggingAreObserved) {
+    std::vector<bool> seen;
+    host.onPlug = [&](bool arrived) { seen.push_back(arrived); };
+    EmulatorFaults f;
+    f.vanishAfterPacket = 2;
+    host.SetFaults(f);
+    Packet(0xD3, 3, 1, Bytes(54, 1));
+    EXPECT_TRUE(host.present());
+    Packet(0xD3, 3, 2, Bytes(54, 1));
+    EXPECT_FALSE(host.present());
+    Packet(0xD3, 3, 3, Bytes(1, 1));
+    EXPECT_EQ(host.received.size(), 2u);
+    host.Plug();
+    EXPECT_EQ(seen, (std::vector<bool>{false, true}));
+    EXPECT_TRUE(Replies().empty());
+}
+
+}  // namespace
+}  // namespace korvane::test

@@ -1,0 +1,216 @@
+#include <gtest/gtest.h>
+
+#include "hid/hidapi_backend.h"
+#include "tests/link/link_rig.h"
+
+namespace korvane::test {
+namespace {
+
+using Kind = OperatorEvent::Kind;
+
+struct ProductCase {
+    uint16_t product;
+    int connected;
+    int model;
+};
+
+TEST_F(LinkTest, DiscoveryTakesOnlyTheTwoHostProducts) {
+    const ProductCase cases[] = {{0x1234, 1, 0}, {0x7890, 1, 1}, {0x5678, 0, -1}, {0x1235, 0, -1}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.product);
+        host.SetProduct(c.product);
+        int told = -1;
+        link.onHostFound = [&](int m) { told = m; };
+        link.model = -1;
+        EXPECT_EQ(link.FindDevice(), c.connected);
+        EXPECT_EQ(link.connected, c.connected);
+        EXPECT_EQ(told, c.model);
+        if (c.connected == 1) {
+            EXPECT_EQ(link.model, c.model);
+        }
+        EXPECT_EQ(backend.IsOpen(), c.connected == 1) << "only the host is ever opened";
+        EXPECT_TRUE(op.Boxes().empty());
+        if (c.connected == 0) {
+            EXPECT_EQ(backend.opens, 0);
+        }
+        backend.opens = 0;
+        link.CloseDevice();
+    }
+}
+
+struct DiscoveryFailure {
+    const char* name;
+    bool EmulatedBackend::*flag;
+    const char* text;
+};
+
+TEST_F(LinkTest, DiscoveryFailuresShowTheirApplicationBoxAndLeaveTheLinkDown) {
+    const DiscoveryFailure cases[] = {
+        {"path", &EmulatedBackend::pathFailure, "查找路径设备时出错!\n"},
+        {"open", &EmulatedBackend::openFailure, "无法打开通信端口"},
+        {"attributes", &EmulatedBackend::attributesFailure, "查询设备状态时出错!"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        op.Clear();
+        backend.*c.flag = true;
+        EXPECT_EQ(link.FindDevice(), 0);
+        ASSERT_EQ(op.Boxes().size(), 1u);
+        EXPECT_EQ(op.Boxes()[0].text, c.text);
+        EXPECT_EQ(op.Boxes()[0].caption, "Korvane");
+        EXPECT_EQ(op.Boxes()[0].icon, BoxIcon::Exclamation);
+        EXPECT_FALSE(backend.IsOpen());
+        backend.*c.flag = false;
+    }
+}
+
+TEST_F(LinkTest, DiscoveryBoxesNeverStack) {
+    backend.openFailure = true;
+    int nested = 0;
+    // The poll ticks while the modal box is open.
+    op.onBox = [&](const OperatorEvent&) {
+        ++nested;
+        EXPECT_EQ(link.FindDevice(), 0);
+        EXPECT_EQ(link.FindDevice(), 0);
+    };
+    EXPECT_EQ(link.FindDevice(), 0);
+    EXPECT_EQ(nested, 1);
+    EXPECT_EQ(op.Boxes().size(), 1u);
+    // Once closed, the next search may tell the operator again.
+    op.onBox = nullptr;
+    EXPECT_EQ(link.FindDevice(), 0);
+    EXPECT_EQ(op.Boxes().size(), 2u);
+}
+
+TEST_F(LinkTest, WantedPathPassesOverOtherHosts) {
+    link.wantedPath = "/dev/hidraw7";
+    EXPECT_EQ(link.FindDevice(), 0);
+    EXPECT_EQ(backend.opens, 0);
+    link.wantedPath = "emulated:0";
+    EXPECT_EQ(link.FindDevice(), 1);
+}
+
+TEST_F(LinkTest, SearchStartsFromDisconnected) {
+    ASSERT_EQ(link.FindDevice(), 1);
+    host.Unplug();  // nobody noticed: connected still says 1
+    EXPECT_EQ(link.connected, 1);
+    EXPECT_EQ(link.FindDevice(), 0);
+    EXPECT_EQ(link.connected, 0);
+    EXPECT_TRUE(op.Boxes().empty());
+}
+
+TEST_F(LinkTest, ReadWithLinkDownAndNoHostReturnsAtOnce) {
+    host.Unplug();
+    Report in;
+    in.fill(0x77);
+    EXPECT_EQ(link.ReadReport(in, 1000), 0);
+    EXPECT_EQ(clock.NowMs(), 0);
+    EXPECT_EQ(link.WriteReport(Report{}), 0);
+    EXPECT_EQ(clock.NowMs(), 0);
+    EXPECT_EQ(backend.writes, 0);
+    EXPECT_TRUE(op.Boxes().empty());
+}
+
+TEST_F(LinkTest, ReadTimeOutClosesTheLinkAndTheNextWriteSearchesAgain) {
+    ASSERT_EQ(link.FindDevice(), 1);
+    int pumps = 0;
+    link.pump = [&] {
+        ++pumps;
+        return true;
+    };
+    Report in;
+    EXPECT_EQ(link.ReadReport(in, 1000), 0);
+    EXPECT_EQ(clock.NowMs(), 1000);
+    EXPECT_EQ(link.connected, 0);
+    EXPECT_FALSE(backend.IsOpen());
+    // Waits in slices of 20 ms with the window served in between.
+    EXPECT_GE(pumps, 50);
+    EXPECT_EQ(in, Report{});
+
+    const int searches = backend.enumerations;
+    EXPECT_EQ(link.WriteReport(Report{}), 1);
+    EXPECT_EQ(backend.enumerations, searches + 1);
+    EXPECT_TRUE(op.Boxes().empty());
+}
+
+TEST_F(LinkTest, WriteThatStallsFailsAfter300ms) {
+    ASSERT_EQ(link.FindDevice(), 1);
+    EmulatorFaults f;
+    f.writeStall = true;
+    host.SetFaults(f);
+    int pumps = 0;
+    link.pump = [&] {
+        ++pumps;
+        return true;
+    };
+    EXPECT_EQ(link.WriteReport(Report{}), 0);
+    EXPECT_EQ(clock.NowMs(), 300);
+    EXPECT_EQ(link.connected, 0);
+    EXPECT_FALSE(backend.IsOpen());
+    EXPECT_GE(pumps, 10);
+}
+
+TEST_F(LinkTest, WriteForcesReportIdZero) {
+    Report out{};
+    out[0] = 0x09;
+    out[1] = 0x55;
+    EXPECT_EQ(link.WriteReport(out), 1);
+    ASSERT_EQ(host.received.size(), 1u);
+    EXPECT_EQ(ToHex(host.received[0]), Padded("00 55"));
+}
+
+TEST_F(LinkTest, QuitDuringAnExchangeDoesNotEndIt) {
+    link.pump = [] { return false; };  // the application is quitting
+    EXPECT_EQ(link.PumpMessages(), 0);
+    EXPECT_EQ(Send("01 D0 00 2E"), 1);
+}
+
+TEST(HidapiBackend, DiscoveryWithoutAHostReturnsZeroSilently) {
+    HidapiBackend backend;
+    for (const auto& d : backend.Enumerate()) {
+        if (d.vendor == 0x0483 && (d.product == 0x1234 || d.product == 0x7890))
+            GTEST_SKIP() << "a host is attached to this machine";
+    }
+    VirtualClock clock;
+    RecordingOperator op(&clock);
+    HidLink link(backend, clock, op);
+    EXPECT_EQ(link.FindDevice(), 0);
+    EXPECT_EQ(link.connected, 0);
+    EXPECT_TRUE(op.events.empty());
+    Report in;
+    EXPECT_EQ(link.ReadReport(in, 1000), 0);
+    EXPECT_EQ(clock.NowMs(), 0);
+    EXPECT_FALSE(backend.IsOpen());
+    EXPECT_FALSE(backend.Write(Report{}, 300));
+    EXPECT_EQ(backend.Read(in, 10), HidBackend::ReadResult::Error);
+    EXPECT_FALSE(backend.Open("/nonexistent/hidraw"));
+}
+
+TEST(HidapiBackend, InputReportsAreNormalisedTo65BytesWithIdZero) {
+    struct Case {
+        const char* name;
+        std::string got;
+        std::string want;
+    };
+    const Case cases[] = {
+        {"hidraw, unnumbered", "55 AA 02 D0 00 2D", "00 55 AA 02 D0 00 2D"},
+        {"with the report ID", "00 55 AA 02 D0 00 2D", "00 55 AA 02 D0 00 2D"},
+        {"nothing", "", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Bytes got = Hex(c.got);
+        // Real reads are whole reports: 64 bytes without the ID, 65 with it.
+        if (!got.empty()) got.resize(std::string(c.name).find("ID") != std::string::npos ? 65 : 64);
+        EXPECT_EQ(ToHex(NormaliseInputReport(got.data(), got.size())), Padded(c.want));
+    }
+    // A numbered report keeps its 64 bytes behind ID 0x00.
+    Bytes numbered(65, 0x11);
+    numbered[0] = 0x03;
+    const Report r = NormaliseInputReport(numbered.data(), numbered.size());
+    EXPECT_EQ(r[0], 0x00);
+    EXPECT_EQ(r[64], 0x11);
+}
+
+}  // namespace
+}  // namespace korvane::test

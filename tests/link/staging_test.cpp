@@ -1,0 +1,85 @@
+#include "hid/staging.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <fstream>
+
+#include "tests/link/link_rig.h"
+
+namespace korvane::test {
+namespace {
+
+std::string Slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+TEST(Staging, FolderIsCreatedPrivateAndNamesTheThreeFiles) {
+    ScratchFolder scratch;
+    const std::string dir = scratch.File("sub");
+    setenv("KORVANE_STAGING_DIR", dir.c_str(), 1);
+    ASSERT_EQ(StagingDirectory(), dir);
+    struct stat st {};
+    ASSERT_EQ(stat(dir.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0700u);
+    EXPECT_EQ(StagingPath("Temp.txt"), dir + "/Temp.txt");
+    EXPECT_EQ(StagingPath("RHost.txt"), dir + "/RHost.txt");
+}
+
+TEST(Staging, FolderThatIsALinkOrOpenToOthersIsRefused) {
+    ScratchFolder scratch;
+    const std::string real = scratch.File("real");
+    ASSERT_EQ(mkdir(real.c_str(), 0700), 0);
+    const std::string alias = scratch.File("alias");
+    ASSERT_EQ(symlink(real.c_str(), alias.c_str()), 0);
+    const std::string shared = scratch.File("shared");
+    ASSERT_EQ(mkdir(shared.c_str(), 0700), 0);
+    ASSERT_EQ(chmod(shared.c_str(), 0777), 0);
+    const std::string file = scratch.File("plain");
+    std::ofstream(file) << "x";
+    for (const std::string& dir : {alias, shared, file}) {
+        SCOPED_TRACE(dir);
+        setenv("KORVANE_STAGING_DIR", dir.c_str(), 1);
+        EXPECT_FALSE(StagingDirectory().has_value());
+        EXPECT_FALSE(StagingPath("Write.txt").has_value());
+    }
+}
+
+TEST(Staging, WritingReplacesALinkInsteadOfFollowingIt) {
+    ScratchFolder scratch;
+    const std::string victim = scratch.File("victim");
+    std::ofstream(victim) << "keep";
+    const std::string staged = scratch.File("Write.txt");
+    ASSERT_EQ(symlink(victim.c_str(), staged.c_str()), 0);
+    // Reading does not follow it either.
+    EXPECT_FALSE(ReadWholeFile(staged, 100).has_value());
+    const Bytes data = Hex("31 2C 05 3B");
+    ASSERT_TRUE(WriteWholeFile(data.data(), data.size(), staged));
+    EXPECT_EQ(Slurp(victim), "keep");
+    EXPECT_EQ(Slurp(staged), "1,\x05;");
+    struct stat st {};
+    ASSERT_EQ(lstat(staged.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISREG(st.st_mode));
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+}
+
+TEST(Staging, WholeFileReadsAreBounded) {
+    ScratchFolder scratch;
+    const std::string path = scratch.File("f");
+    const Bytes data = Counting(5000);
+    ASSERT_TRUE(WriteWholeFile(data.data(), data.size(), path));
+    EXPECT_EQ(ReadWholeFile(path, 10000), data);
+    EXPECT_EQ(ReadWholeFile(path, 1024)->size(), 1024u);
+    ASSERT_TRUE(WriteWholeFile(nullptr, 0, path));
+    EXPECT_EQ(ReadWholeFile(path, 10), Bytes{});
+    EXPECT_FALSE(ReadWholeFile(scratch.File("missing"), 10).has_value());
+    EXPECT_TRUE(RemoveFile(path));
+    EXPECT_TRUE(RemoveFile(path)) << "already gone counts as removed";
+    EXPECT_FALSE(WriteWholeFile(nullptr, 3, path));
+    EXPECT_FALSE(ReadWholeFile(path, 10).has_value());
+}
+
+}  // namespace
+}  // namespace korvane::test

@@ -1,0 +1,191 @@
+#include "operations/system_ops.h"
+
+#include <gtest/gtest.h>
+
+#include "protocol/frequency.h"
+#include "tests/ops/ops_rig.h"
+
+namespace korvane::test {
+namespace {
+
+using Strings = std::vector<std::string>;
+
+TEST_F(OpsTest, InitialiseShowsItsResultWhileTheDialogIsUp) {
+    EXPECT_TRUE(ops::InitDevice(ctx));
+    EXPECT_EQ(Requests(), Strings{"01 D0 00 2E"});
+    EXPECT_EQ(op.Texts(1001), Strings{"正在初始化设备....."});
+    ASSERT_EQ(op.Boxes().size(), 1u);
+    EXPECT_EQ(op.Boxes()[0].text, "初始化设备成功！");
+    EXPECT_EQ(op.Boxes()[0].caption, "Korvane");
+    EXPECT_EQ(op.Boxes()[0].icon, BoxIcon::Exclamation);
+    EXPECT_TRUE(op.Boxes()[0].progressWasOpen);
+    EXPECT_FALSE(op.ProgressIsOpen());
+}
+
+TEST_F(OpsTest, InitialiseWithoutAHost) {
+    host.Unplug();
+    EXPECT_FALSE(ops::InitDevice(ctx));
+    const auto boxes = op.Boxes();
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[0].text, "设备未连接，请连接设备！");
+    EXPECT_EQ(boxes[0].caption, "失败1");
+    EXPECT_EQ(boxes[1].text, "初始化设备失败！");
+    EXPECT_TRUE(boxes[1].progressWasOpen);
+    EXPECT_FALSE(op.ProgressIsOpen());
+}
+
+TEST_F(OpsTest, InitialiseAcceptsAnEchoWithData) {
+    EmulatorFaults f;
+    f.mangle = [](uint8_t, std::vector<Report>& replies) {
+        const Bytes data = {'O', 'K'};
+        replies = {LampFrame::MakeReply(0xD0, data)};
+    };
+    host.SetFaults(f);
+    EXPECT_TRUE(ops::InitDevice(ctx));
+    EXPECT_EQ(BoxTexts(), Strings{"初始化设备成功！"});
+}
+
+TEST_F(OpsTest, SetFrequencySendsTheHertzDigits) {
+    struct Case {
+        float mhz;
+        const char* request;
+    } cases[] = {
+        {433.5f, "01 E0 09 34 33 33 35 30 30 30 30 30 56"},
+        {999.0f, "01 E0 09 39 39 39 30 30 30 30 30 30 4A"},
+    };
+    for (const auto& c : cases) {
+        host.received.clear();
+        op.Clear();
+        EXPECT_TRUE(ops::SetFrequency(ctx, c.mhz));
+        EXPECT_EQ(Requests(), Strings{c.request});
+        EXPECT_EQ(BoxTexts(), Strings{"设置接收频率成功！"});
+    }
+    EXPECT_TRUE(ops::SetFrequency(ctx, 433.92f));
+    EXPECT_EQ(host.frequencyDigits, "433920013");
+}
+
+TEST_F(OpsTest, ReadFrequency) {
+    struct Case {
+        const char* digits;
+        const char* shown;
+    } cases[] = {{"433920013", "433.92"}, {"", "0"}, {"868300000", "868.3"}, {"abc", "0"}};
+    for (const auto& c : cases) {
+        op.Clear();
+        host.frequencyDigits = c.digits;
+        const auto f = ops::ReadFrequency(ctx);
+        ASSERT_TRUE(f) << c.digits;
+        EXPECT_EQ(FormatMhz(*f), c.shown);
+        EXPECT_EQ(BoxTexts(), Strings{"回读接收频率成功！"});
+        EXPECT_EQ(op.Texts(1001), Strings{"回读接收频率....."});
+    }
+    host.Unplug();
+    op.Clear();
+    EXPECT_FALSE(ops::ReadFrequency(ctx));
+    EXPECT_EQ(BoxTexts(), (Strings{"设备未连接，请连接设备！", "回读接收频率失败！"}));
+}
+
+TEST_F(OpsTest, ReadVersion) {
+    struct Case {
+        std::string hostText;
+        std::string shown;
+    } cases[] = {{"KV-HOST V2.1", "KV-HOST V2.1"}, {"", ""}, {std::string("V1\0XY", 5), "V1"}};
+    for (const auto& c : cases) {
+        op.Clear();
+        host.versionText = c.hostText;
+        const auto v = ops::ReadVersion(ctx);
+        ASSERT_TRUE(v);
+        EXPECT_EQ(*v, c.shown);
+        EXPECT_TRUE(op.Boxes().empty());
+        EXPECT_EQ(op.Texts(1001), Strings{"正在读取版本号....."});
+    }
+}
+
+TEST_F(OpsTest, ReadVersionFailuresKeepTheDialogBehindTheBoxes) {
+    struct Case {
+        const char* name;
+        EmulatorFaults faults;
+        Strings boxes;
+    };
+    EmulatorFaults none, noReply, badSum;
+    noReply.noReply = true;
+    badSum.badChecksum = true;
+    const Case cases[] = {
+        {"no reply", noReply, {"读取数据失败，请重新发送！", "读取版本号失败！"}},
+        {"bad checksum", badSum, {"发送数据失败，请重新发送！", "读取版本号失败！"}},
+    };
+    for (const auto& c : cases) {
+        op.Clear();
+        host.SetFaults(c.faults);
+        EXPECT_FALSE(ops::ReadVersion(ctx)) << c.name;
+        EXPECT_EQ(BoxTexts(), c.boxes) << c.name;
+        for (const auto& b : op.Boxes()) EXPECT_TRUE(b.progressWasOpen) << c.name;
+        EXPECT_FALSE(op.ProgressIsOpen());
+    }
+}
+
+class UpgradeTest : public OpsTest {
+  protected:
+    std::string image = scratch.File("fw.bin");
+};
+
+TEST_F(UpgradeTest, HundredByteImage) {
+    const Bytes fw = Counting(100);
+    WriteFile(image, fw);
+    op.fileAnswer = image;
+    const int64_t start = clock.NowMs();
+    EXPECT_TRUE(ops::UpgradeFirmware(ctx));
+    EXPECT_EQ(host.firmware, fw);
+    ASSERT_EQ(op.Boxes().size(), 1u);
+    EXPECT_EQ(op.Boxes()[0].text, "升级成功！");
+    EXPECT_FALSE(op.Boxes()[0].progressWasOpen);  // the result comes after the dialog is gone
+    EXPECT_EQ(op.Texts(1001).front(), "升级程序,共有2包数据,当前第1包数据正在发送.......");
+    EXPECT_EQ(op.Texts(1002), Strings{"升级程序发送成功"});
+    EXPECT_GE(clock.NowMs() - start, 4000 + 10 + 1000);
+    EXPECT_FALSE(std::filesystem::exists(scratch.File("Temp.txt")));
+}
+
+TEST_F(UpgradeTest, RefusalsAndCancels) {
+    // Cancelled chooser: nothing at all.
+    EXPECT_FALSE(ops::UpgradeFirmware(ctx));
+    EXPECT_TRUE(op.events.size() == 1u);  // only the chooser
+
+    // An empty image sends nothing, and the host does not acknowledge it.
+    WriteFile(image, {});
+    op.fileAnswer = image;
+    op.Clear();
+    EXPECT_FALSE(ops::UpgradeFirmware(ctx));
+    EXPECT_EQ(BoxTexts(), Strings{"升级失败！"});
+    EXPECT_EQ(host.acknowledgements, 0);
+
+    // Past 3,000,000 bytes: refused before anything is sent.
+    WriteFile(image, Bytes(3000001, 0x11));
+    op.Clear();
+    host.received.clear();
+    EXPECT_FALSE(ops::UpgradeFirmware(ctx));
+    EXPECT_EQ(BoxTexts(), Strings{"升级程序文件不能超过3000000字节！"});
+    EXPECT_TRUE(host.received.empty());
+    EXPECT_FALSE(op.ProgressIsOpen());
+
+    // A cancel between packets ends in the failure box.
+    WriteFile(image, Counting(200));
+    op.Clear();
+    op.onProgress = [&](const OperatorEvent& e) {
+        if (e.kind == OperatorEvent::Kind::ProgressText &&
+            e.text.find("当前第2包") != std::string::npos)
+            protocol.OnCancelRequest(1);
+    };
+    EXPECT_FALSE(ops::UpgradeFirmware(ctx));
+    EXPECT_EQ(BoxTexts(), Strings{"升级失败！"});
+    EXPECT_EQ(protocol.cancelRequested, 0);
+
+    // A file that cannot be opened closes the dialog without a word.
+    op.onProgress = nullptr;
+    op.fileAnswer = scratch.File("missing.bin");
+    op.Clear();
+    EXPECT_FALSE(ops::UpgradeFirmware(ctx));
+    EXPECT_TRUE(op.Boxes().empty());
+    EXPECT_FALSE(op.ProgressIsOpen());
+}
+
+}  // namespace
+}  // namespace korvane::test
