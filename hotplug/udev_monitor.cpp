@@ -16,7 +16,8 @@ struct Watched {
 };
 
 constexpr Watched kWatched[] = {
-    {"usb", "usb_device"}, {"block", "disk"}, {"hidraw", nullptr}, {"hid", nullptr}, {"net", nullptr},
+    {"usb", "usb_device"}, {"block", "disk"}, {"hidraw", nullptr},
+    {"hid", nullptr},      {"net", nullptr},
 };
 
 std::string Str(const char* s) { return s ? std::string(s) : std::string(); }
@@ -43,7 +44,8 @@ std::unique_ptr<UdevMonitor> UdevMonitor::Create(Source source) {
         udev_unref(u);
         return nullptr;
     }
-    for (const Watched& w : kWatched) udev_monitor_filter_add_match_subsystem_devtype(m, w.subsystem, w.devtype);
+    for (const Watched& w : kWatched)
+        udev_monitor_filter_add_match_subsystem_devtype(m, w.subsystem, w.devtype);
     if (udev_monitor_enable_receiving(m) < 0) {
         udev_monitor_unref(m);
         udev_unref(u);

@@ -23,7 +23,7 @@ struct DeviceEvent {
 bool IsWatchedDevice(const std::string& subsystem, const std::string& devtype);
 
 class UdevMonitor {
-public:
+  public:
     enum class Source { Udev, Kernel };
 
     // Listens to the udev daemon's events where one runs (they come after the
@@ -39,7 +39,7 @@ public:
     // Drains what has arrived, keeping the watched additions and removals.
     std::vector<DeviceEvent> ReadEvents();
 
-private:
+  private:
     UdevMonitor(udev* u, udev_monitor* m, Source s) : udev_(u), monitor_(m), source_(s) {}
     udev* udev_;
     udev_monitor* monitor_;

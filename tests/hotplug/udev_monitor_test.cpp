@@ -16,9 +16,11 @@ TEST(UdevMonitor, WatchedClasses) {
         const char* devtype;
         bool watched;
     } cases[] = {
-        {"usb", "usb_device", true}, {"usb", "usb_interface", false}, {"block", "disk", true},
-        {"block", "partition", false}, {"hidraw", "", true}, {"hid", "", true},
-        {"net", "", true}, {"input", "", false}, {"tty", "", false},
+        {"usb", "usb_device", true}, {"usb", "usb_interface", false},
+        {"block", "disk", true},     {"block", "partition", false},
+        {"hidraw", "", true},        {"hid", "", true},
+        {"net", "", true},           {"input", "", false},
+        {"tty", "", false},
     };
     for (const auto& c : cases)
         EXPECT_EQ(IsWatchedDevice(c.subsystem, c.devtype), c.watched) << c.subsystem << c.devtype;
