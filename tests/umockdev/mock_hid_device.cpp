@@ -1,0 +1,560 @@
+#include "mock_hid_device.h"
+
+// linux/hidraw.h uses the ioctl macros without including them.
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <linux/hidraw.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <umockdev.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <future>
+#include <stdexcept>
+
+namespace korvane::testing {
+namespace {
+
+std::string Hex4(unsigned v) {
+    char buf[8];
+    std::snprintf(buf, sizeof buf, "%04x", v & 0xFFFFu);
+    return buf;
+}
+
+std::string Hex8Upper(unsigned v) {
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "%08X", v);
+    return buf;
+}
+
+std::string TakeString(gchar* s) {
+    std::string out = s ? s : "";
+    g_free(s);
+    return out;
+}
+
+struct Invocation {
+    const std::function<void()>* fn;
+    std::promise<void> done;
+};
+
+gboolean RunInvocation(gpointer data) {
+    auto* inv = static_cast<Invocation*>(data);
+    try {
+        (*inv->fn)();
+        inv->done.set_value();
+    } catch (...) {
+        inv->done.set_exception(std::current_exception());
+    }
+    return G_SOURCE_REMOVE;
+}
+
+// Identity of the FIFO that currently stands in for the node.
+std::atomic<dev_t> g_nodeDev{0};
+std::atomic<ino_t> g_nodeIno{0};
+
+// hidapi's hid_get_device_info (and the string getters built on it) fstat the
+// open handle and look the device up by its character-device number. The
+// preload does not wrap fstat, so the FIFO would show as a FIFO with no
+// number; this dresses it as the hidraw node umockdev announced (241:0).
+void DressAsHidrawNode(struct stat& st) {
+    if (S_ISFIFO(st.st_mode) && st.st_ino == g_nodeIno.load() && st.st_dev == g_nodeDev.load() &&
+        st.st_ino != 0) {
+        st.st_mode = S_IFCHR | (st.st_mode & 07777);
+        st.st_rdev = makedev(241, 0);
+    }
+}
+
+}  // namespace
+
+// umockdev_in_mock_environment() only answers true once a testbed has set
+// UMOCKDEV_DIR, and it remembers its first answer, so asking it before the
+// testbed exists would poison it. Whether the preload is mapped is the
+// question that matters here.
+bool PreloadActive() {
+    std::FILE* maps = std::fopen("/proc/self/maps", "r");
+    if (!maps) return false;
+    char line[4096];
+    bool found = false;
+    while (!found && std::fgets(line, sizeof line, maps))
+        found = std::strstr(line, "libumockdev-preload") != nullptr;
+    std::fclose(maps);
+    return found;
+}
+
+std::vector<uint8_t> MockHidDevice::ReportDescriptor() {
+    return {
+        0x06, 0x00, 0xFF,  // Usage Page (vendor 0xFF00)
+        0x09, 0x01,        // Usage (1)
+        0xA1, 0x01,        // Collection (Application)
+        0x09, 0x02,        //   Usage (2)
+        0x15, 0x00,        //   Logical Minimum (0)
+        0x26, 0xFF, 0x00,  //   Logical Maximum (255)
+        0x75, 0x08,        //   Report Size (8)
+        0x95, 0x40,        //   Report Count (64)
+        0x81, 0x02,        //   Input (Data, Var, Abs)
+        0x09, 0x03,        //   Usage (3)
+        0x15, 0x00,        //   Logical Minimum (0)
+        0x26, 0xFF, 0x00,  //   Logical Maximum (255)
+        0x75, 0x08,        //   Report Size (8)
+        0x95, 0x40,        //   Report Count (64)
+        0x91, 0x02,        //   Output (Data, Var, Abs)
+        0xC0,              // End Collection
+    };
+}
+
+MockHidDevice::MockHidDevice(MockHidIdentity identity) : identity_(std::move(identity)) {
+    if (!PreloadActive())
+        throw std::runtime_error("MockHidDevice needs umockdev's preload (RunUnderUmockdev)");
+
+    // The testbed lives on a thread of its own with its own default context:
+    // every testbed call is made there, one at a time, and nothing umockdev
+    // dispatches through a default context can land on the test thread, which
+    // must be free to block inside hidapi. (The node's read, write and ioctl
+    // handlers run on umockdev's own worker thread.)
+    context_ = g_main_context_new();
+    loop_ = g_main_loop_new(context_, FALSE);
+    std::promise<void> running;
+    auto started = running.get_future();
+    loopThread_ = std::thread([this, &running] {
+        g_main_context_push_thread_default(context_);
+        running.set_value();
+        g_main_loop_run(loop_);
+        g_main_context_pop_thread_default(context_);
+    });
+    started.wait();
+
+    try {
+        RunOnLoop([this] {
+            testbed_ = umockdev_testbed_new();
+            root_ = TakeString(umockdev_testbed_get_root_dir(testbed_));
+            handler_ = umockdev_ioctl_base_new();
+            g_signal_connect(handler_, "handle-ioctl", G_CALLBACK(HandleIoctl), this);
+            g_signal_connect(handler_, "handle-read", G_CALLBACK(HandleRead), this);
+            g_signal_connect(handler_, "handle-write", G_CALLBACK(HandleWrite), this);
+            g_signal_connect(handler_, "client-connected", G_CALLBACK(ClientConnected), this);
+            g_signal_connect(handler_, "client-vanished", G_CALLBACK(ClientVanished), this);
+            BuildTree();
+        });
+    } catch (...) {
+        g_main_loop_quit(loop_);
+        loopThread_.join();
+        g_main_loop_unref(loop_);
+        g_main_context_unref(context_);
+        if (wakeFd_ >= 0) ::close(wakeFd_);
+        throw;
+    }
+}
+
+MockHidDevice::~MockHidDevice() {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        present_ = false;
+        ++generation_;
+    }
+    FailPendingReads();
+    RunOnLoop([this] {
+        if (attached_) umockdev_testbed_detach_ioctl(testbed_, kDevNode, nullptr);
+        g_signal_handlers_disconnect_by_data(handler_, this);
+        g_object_unref(handler_);
+        g_object_unref(testbed_);  // removes the testbed's directory tree
+    });
+    g_main_loop_quit(loop_);
+    loopThread_.join();
+    g_main_loop_unref(loop_);
+    g_main_context_unref(context_);
+    if (wakeFd_ >= 0) ::close(wakeFd_);
+    for (int fd : staleWakeFds_) ::close(fd);
+}
+
+void MockHidDevice::RunOnLoop(const std::function<void()>& fn) {
+    Invocation inv{&fn, {}};
+    auto done = inv.done.get_future();
+    g_main_context_invoke_full(context_, G_PRIORITY_DEFAULT, RunInvocation, &inv, nullptr);
+    done.get();
+}
+
+void MockHidDevice::BuildTree() {
+    const std::string vid = Hex4(identity_.vendorId);
+    const std::string pid = Hex4(identity_.productId);
+
+    gchar* usb = umockdev_testbed_add_device(
+        testbed_, "usb", "usb1", nullptr,
+        // attributes
+        "idVendor", vid.c_str(), "idProduct", pid.c_str(), "bcdDevice", "0100", "manufacturer",
+        identity_.manufacturer.c_str(), "product", identity_.product.c_str(), "serial",
+        identity_.serial.c_str(), "busnum", "1", "devnum", "2", nullptr,
+        // properties
+        "DEVTYPE", "usb_device", "BUSNUM", "001", "DEVNUM", "002", nullptr);
+    usbPath_ = TakeString(usb);
+
+    gchar* intf = umockdev_testbed_add_device(testbed_, "usb", "1-1:1.0", usbPath_.c_str(),
+                                              "bInterfaceNumber", "00", "bInterfaceClass", "03",
+                                              nullptr, "DEVTYPE", "usb_interface", nullptr);
+    interfacePath_ = TakeString(intf);
+
+    const std::string hidId =
+        "0003:" + Hex8Upper(identity_.vendorId) + ":" + Hex8Upper(identity_.productId);
+    const std::string hidName =
+        "0003:" + Hex4(identity_.vendorId) + ":" + Hex4(identity_.productId) + ".0001";
+    const std::string fullName = identity_.manufacturer + " " + identity_.product;
+    gchar* hid = umockdev_testbed_add_device(
+        testbed_, "hid", hidName.c_str(), interfacePath_.c_str(), nullptr,
+        // The uevent file umockdev writes from these is what hidapi parses.
+        "HID_ID", hidId.c_str(), "HID_NAME", fullName.c_str(), "HID_UNIQ", identity_.serial.c_str(),
+        nullptr);
+    hidPath_ = TakeString(hid);
+    const std::vector<uint8_t> rd = ReportDescriptor();
+    umockdev_testbed_set_attribute_binary(testbed_, hidPath_.c_str(), "report_descriptor",
+                                          const_cast<guint8*>(rd.data()),
+                                          static_cast<gint>(rd.size()));
+
+    // umockdev announces each device as it is added; whoever reacts to
+    // "add hidraw0" must find the node in place and served.
+    ReplaceNodeWithFifo();
+    AttachNode();
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        present_ = true;
+    }
+    // The "dev" attribute makes umockdev report the node as character
+    // device 241:0; the node file itself is ours.
+    gchar* raw = umockdev_testbed_add_device(testbed_, "hidraw", "hidraw0", hidPath_.c_str(), "dev",
+                                             "241:0", nullptr, "DEVNAME", kDevNode, "MAJOR", "241",
+                                             "MINOR", "0", nullptr);
+    hidrawPath_ = TakeString(raw);
+    // hidapi reads the descriptor through <hidraw>/device/report_descriptor.
+    umockdev_testbed_set_attribute_link(testbed_, hidrawPath_.c_str(), "device", "..");
+}
+
+// umockdev creates no file for a node added this way, and a plain file would
+// not do: poll(2) on it is always ready, so hid_read_timeout would go straight
+// into a read that must then block without a limit. A FIFO is ready exactly
+// while a report (or a disconnect) waits: read and write still go to our
+// handler through the preload, and the caller's poll times out as on hidraw.
+void MockHidDevice::ReplaceNodeWithFifo() {
+    const std::string node = root_ + kDevNode;
+    ::mkdir((root_ + "/dev").c_str(), 0755);
+    ::unlink(node.c_str());
+    if (::mkfifo(node.c_str(), 0666) != 0)
+        throw std::runtime_error("mkfifo " + node + ": " + std::strerror(errno));
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (wakeFd_ >= 0) staleWakeFds_.push_back(wakeFd_);
+    wakeFd_ = ::open(node.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
+    if (wakeFd_ < 0) throw std::runtime_error("open " + node + ": " + std::strerror(errno));
+    struct stat st {};
+    if (::stat(node.c_str(), &st) == 0) {
+        g_nodeDev = st.st_dev;
+        g_nodeIno = st.st_ino;
+    }
+}
+
+void MockHidDevice::AttachNode() {
+    if (attached_) return;
+    GError* error = nullptr;
+    if (!umockdev_testbed_attach_ioctl(testbed_, kDevNode, handler_, &error)) {
+        std::string msg = error ? error->message : "unknown";
+        g_clear_error(&error);
+        throw std::runtime_error("attach_ioctl " + std::string(kDevNode) + ": " + msg);
+    }
+    attached_ = true;
+}
+
+// Both called with mutex_ held.
+void MockHidDevice::WakePoll() {
+    const char token = 1;
+    if (wakeFd_ >= 0) (void)!::write(wakeFd_, &token, 1);
+}
+void MockHidDevice::DrainOneWake() {
+    char token;
+    if (wakeFd_ >= 0) (void)!::read(wakeFd_, &token, 1);
+}
+
+void MockHidDevice::QueueInput(std::vector<uint8_t> report64) {
+    UMockdevIoctlClient* waiting = nullptr;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (!present_) return;  // nobody to deliver to: a real unplugged device drops it too
+        if (!pendingReads_.empty()) {
+            waiting = pendingReads_.front();
+            pendingReads_.pop_front();
+        } else {
+            inputs_.push_back(std::move(report64));
+            WakePoll();
+            return;
+        }
+    }
+    UMockdevIoctlData* arg = umockdev_ioctl_client_get_arg(waiting);
+    const std::size_t n =
+        std::min<std::size_t>(report64.size(), static_cast<std::size_t>(arg->data_len));
+    umockdev_ioctl_data_update(arg, 0, report64.data(), static_cast<gint>(n));
+    umockdev_ioctl_client_complete(waiting, static_cast<glong>(n), 0);
+    g_object_unref(waiting);
+}
+
+std::size_t MockHidDevice::QueuedInputs() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return inputs_.size();
+}
+
+std::vector<std::vector<uint8_t>> MockHidDevice::Writes() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return writes_;
+}
+
+bool MockHidDevice::Present() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return present_;
+}
+
+std::string MockHidDevice::SysfsPathOfHidraw() const { return hidrawPath_; }
+std::string MockHidDevice::RootDir() const { return root_; }
+
+void MockHidDevice::FailPendingReads() {
+    std::deque<UMockdevIoctlClient*> failed;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        failed.swap(pendingReads_);
+    }
+    for (UMockdevIoctlClient* c : failed) {
+        umockdev_ioctl_client_complete(c, -1, EIO);
+        g_object_unref(c);
+    }
+}
+
+void MockHidDevice::Remove() {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (!present_) return;
+        present_ = false;
+        ++generation_;
+        inputs_.clear();
+        char sink[64];
+        while (wakeFd_ >= 0 && ::read(wakeFd_, sink, sizeof sink) > 0) {
+        }
+        // Left in the old pipe for good: a handle still open on it polls
+        // ready and its read reports the disconnect.
+        WakePoll();
+    }
+    FailPendingReads();
+    RunOnLoop([this] {
+        // The kernel announces the leaves first.
+        for (const std::string* p : {&hidrawPath_, &hidPath_, &interfacePath_, &usbPath_})
+            umockdev_testbed_uevent(testbed_, p->c_str(), "remove");
+        for (const std::string* p : {&hidrawPath_, &hidPath_, &interfacePath_, &usbPath_})
+            umockdev_testbed_remove_device(testbed_, p->c_str());
+        const std::string node = root_ + kDevNode;
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (nodeIsDirectory_) {
+            ::rmdir(node.c_str());
+            ::unlink((node + ".away").c_str());
+            nodeIsDirectory_ = false;
+        } else {
+            ::unlink(node.c_str());
+        }
+        refuseDescriptor_ = false;
+    });
+}
+
+void MockHidDevice::Add() {
+    if (Present()) return;
+    RunOnLoop([this] {
+        BuildTree();  // announces each device itself
+    });
+}
+
+void MockHidDevice::SetOpenable(bool openable, Refusal how) {
+    const std::string node = root_ + kDevNode;
+    const std::string away = node + ".away";
+    RunOnLoop([&] {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (!openable && how == Refusal::kDescriptorQuery) {
+            refuseDescriptor_ = true;
+        } else if (!openable) {
+            if (nodeIsDirectory_) return;
+            // open(O_RDWR) on a directory fails with EISDIR whatever the
+            // caller's privileges.
+            if (::rename(node.c_str(), away.c_str()) != 0 || ::mkdir(node.c_str(), 0755) != 0)
+                throw std::runtime_error("cannot make " + node + " unopenable");
+            nodeIsDirectory_ = true;
+        } else {
+            refuseDescriptor_ = false;
+            if (nodeIsDirectory_) {
+                ::rmdir(node.c_str());
+                ::rename(away.c_str(), node.c_str());
+                nodeIsDirectory_ = false;
+            }
+        }
+    });
+}
+
+int MockHidDevice::HandleIoctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, void* selfp) {
+    auto* self = static_cast<MockHidDevice*>(selfp);
+    const gulong request = umockdev_ioctl_client_get_request(client);
+    UMockdevIoctlData* arg = umockdev_ioctl_client_get_arg(client);
+    const std::vector<uint8_t> rd = ReportDescriptor();
+
+    if (request == HIDIOCGRDESCSIZE) {
+        bool refuse;
+        {
+            std::lock_guard<std::mutex> lock(self->mutex_);
+            refuse = self->refuseDescriptor_;
+        }
+        if (refuse) {
+            umockdev_ioctl_client_complete(client, -1, EIO);
+            return TRUE;
+        }
+        UMockdevIoctlData* size = umockdev_ioctl_data_resolve(arg, 0, sizeof(int), nullptr);
+        if (!size) {
+            umockdev_ioctl_client_complete(client, -1, EFAULT);
+            return TRUE;
+        }
+        const int value = static_cast<int>(rd.size());
+        std::memcpy(size->data, &value, sizeof value);
+        umockdev_ioctl_client_complete(client, 0, 0);
+        return TRUE;
+    }
+    if (request == HIDIOCGRDESC) {
+        UMockdevIoctlData* desc =
+            umockdev_ioctl_data_resolve(arg, 0, sizeof(hidraw_report_descriptor), nullptr);
+        if (!desc) {
+            umockdev_ioctl_client_complete(client, -1, EFAULT);
+            return TRUE;
+        }
+        auto* out = reinterpret_cast<hidraw_report_descriptor*>(desc->data);
+        if (out->size > HID_MAX_DESCRIPTOR_SIZE) {
+            umockdev_ioctl_client_complete(client, -1, EINVAL);
+            return TRUE;
+        }
+        const std::size_t n = std::min<std::size_t>(out->size, rd.size());
+        std::memcpy(out->value, rd.data(), n);
+        umockdev_ioctl_client_complete(client, 0, 0);
+        return TRUE;
+    }
+    // Anything else (feature reports, raw info) this host does not offer.
+    umockdev_ioctl_client_complete(client, -1, ENOTTY);
+    return TRUE;
+}
+
+int MockHidDevice::HandleRead(UMockdevIoctlBase*, UMockdevIoctlClient* client, void* selfp) {
+    auto* self = static_cast<MockHidDevice*>(selfp);
+    UMockdevIoctlData* arg = umockdev_ioctl_client_get_arg(client);
+    std::vector<uint8_t> report;
+    {
+        std::lock_guard<std::mutex> lock(self->mutex_);
+        auto gen = self->clientGeneration_.find(client);
+        const bool stale = !self->present_ || (gen != self->clientGeneration_.end() &&
+                                               gen->second != self->generation_);
+        if (stale) {
+            umockdev_ioctl_client_complete(client, -1, EIO);
+            return TRUE;
+        }
+        if (self->inputs_.empty()) {
+            // Completed by QueueInput or by a disconnect.
+            self->pendingReads_.push_back(static_cast<UMockdevIoctlClient*>(g_object_ref(client)));
+            return TRUE;
+        }
+        report = std::move(self->inputs_.front());
+        self->inputs_.pop_front();
+        self->DrainOneWake();
+    }
+    const std::size_t n =
+        std::min<std::size_t>(report.size(), static_cast<std::size_t>(arg->data_len));
+    umockdev_ioctl_data_update(arg, 0, report.data(), static_cast<gint>(n));
+    umockdev_ioctl_client_complete(client, static_cast<glong>(n), 0);
+    return TRUE;
+}
+
+int MockHidDevice::HandleWrite(UMockdevIoctlBase*, UMockdevIoctlClient* client, void* selfp) {
+    auto* self = static_cast<MockHidDevice*>(selfp);
+    UMockdevIoctlData* arg = umockdev_ioctl_client_get_arg(client);
+    std::vector<uint8_t> bytes(arg->data, arg->data + arg->data_len);
+    std::function<void(const std::vector<uint8_t>&)> sink;
+    {
+        std::lock_guard<std::mutex> lock(self->mutex_);
+        auto gen = self->clientGeneration_.find(client);
+        const bool stale = !self->present_ || (gen != self->clientGeneration_.end() &&
+                                               gen->second != self->generation_);
+        if (stale) {
+            umockdev_ioctl_client_complete(client, -1, ENODEV);
+            return TRUE;
+        }
+        self->writes_.push_back(bytes);
+        sink = self->onWrite;
+    }
+    if (sink) sink(bytes);
+    umockdev_ioctl_client_complete(client, static_cast<glong>(bytes.size()), 0);
+    return TRUE;
+}
+
+void MockHidDevice::ClientConnected(UMockdevIoctlBase*, UMockdevIoctlClient* client, void* selfp) {
+    auto* self = static_cast<MockHidDevice*>(selfp);
+    std::lock_guard<std::mutex> lock(self->mutex_);
+    self->clientGeneration_[client] = self->generation_;
+}
+
+void MockHidDevice::ClientVanished(UMockdevIoctlBase*, UMockdevIoctlClient* client, void* selfp) {
+    auto* self = static_cast<MockHidDevice*>(selfp);
+    std::lock_guard<std::mutex> lock(self->mutex_);
+    self->clientGeneration_.erase(client);
+    for (auto it = self->pendingReads_.begin(); it != self->pendingReads_.end();) {
+        if (*it == client) {
+            g_object_unref(*it);
+            it = self->pendingReads_.erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
+
+void RunUnderUmockdev(int argc, char** argv) {
+    (void)argc;
+    if (PreloadActive()) return;
+    if (std::getenv("KORVANE_UMOCKDEV_REEXEC")) {
+        std::fprintf(stderr,
+                     "umockdev preload did not take effect; is libumockdev-preload.so.0 "
+                     "installed?\n");
+        std::exit(1);
+    }
+    setenv("KORVANE_UMOCKDEV_REEXEC", "1", 1);
+    std::string preload = "libumockdev-preload.so.0";
+    if (const char* old = std::getenv("LD_PRELOAD"); old && *old) preload += std::string(":") + old;
+    setenv("LD_PRELOAD", preload.c_str(), 1);
+    // A sanitizer runtime wants to be first in the list; the preload is
+    // harmless ahead of it.
+    std::string asan = "verify_asan_link_order=0";
+    if (const char* old = std::getenv("ASAN_OPTIONS"); old && *old)
+        asan = std::string(old) + ":" + asan;
+    setenv("ASAN_OPTIONS", asan.c_str(), 1);
+    ::execv("/proc/self/exe", argv);
+    std::perror("execv /proc/self/exe");
+    std::exit(1);
+}
+
+}  // namespace korvane::testing
+
+// Interposed for the whole test program (hidapi's reference binds here); see
+// DressAsHidrawNode.
+extern "C" int fstat(int fd, struct stat* st) {
+    using Fn = int (*)(int, struct stat*);
+    static const Fn real = reinterpret_cast<Fn>(dlsym(RTLD_NEXT, "fstat"));
+    const int r = real ? real(fd, st) : -1;
+    if (r == 0) korvane::testing::DressAsHidrawNode(*st);
+    return r;
+}
+extern "C" int fstat64(int fd, struct stat64* st) {
+    using Fn = int (*)(int, struct stat64*);
+    static const Fn real = reinterpret_cast<Fn>(dlsym(RTLD_NEXT, "fstat64"));
+    const int r = real ? real(fd, st) : -1;
+    if (r == 0) {
+        static_assert(sizeof(struct stat) == sizeof(struct stat64), "64-bit stat layout expected");
+        korvane::testing::DressAsHidrawNode(*reinterpret_cast<struct stat*>(st));
+    }
+    return r;
+}

@@ -1,0 +1,139 @@
+#pragma once
+
+// A mocked USB HID host for tests of the real hidraw path: a umockdev testbed
+// holding the usb device -> usb interface -> hid device -> hidraw0 chain that
+// hidapi's hidraw backend walks, with /dev/hidraw0 served call by call.
+//
+// The process must run under umockdev's preload (see RunUnderUmockdev).
+
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+typedef struct _GMainContext GMainContext;
+typedef struct _GMainLoop GMainLoop;
+typedef struct _UMockdevTestbed UMockdevTestbed;
+typedef struct _UMockdevIoctlBase UMockdevIoctlBase;
+typedef struct _UMockdevIoctlClient UMockdevIoctlClient;
+
+namespace korvane::testing {
+
+struct MockHidIdentity {
+    uint16_t vendorId = 0x0483;
+    uint16_t productId = 0x1234;
+    std::string manufacturer = "Mock Maker";
+    std::string product = "Mock Transceiver";
+    std::string serial = "MOCK0001";
+};
+
+class MockHidDevice {
+  public:
+    static constexpr const char* kDevNode = "/dev/hidraw0";
+
+    explicit MockHidDevice(MockHidIdentity identity = {});
+    ~MockHidDevice();
+    MockHidDevice(const MockHidDevice&) = delete;
+    MockHidDevice& operator=(const MockHidDevice&) = delete;
+
+    // Called for every write() on the node, with exactly the bytes written.
+    // Runs on umockdev's worker thread; the write completes after it returns.
+    std::function<void(const std::vector<uint8_t>&)> onWrite;
+
+    // One input report as the device would deliver it (64 bytes, no report
+    // ID). A read waiting for input gets it at once; otherwise the next read.
+    void QueueInput(std::vector<uint8_t> report64);
+    std::size_t QueuedInputs() const;
+
+    // Every write seen so far, in order.
+    std::vector<std::vector<uint8_t>> Writes() const;
+
+    // Unplug: "remove" uevents, the sysfs tree and the node go; handles that
+    // were open stay dead (reads fail with EIO, writes with ENODEV), as on a
+    // real disconnect. Add() plugs the same device in again.
+    void Remove();
+    void Add();
+    bool Present() const;
+
+    // How an unopenable node refuses.
+    enum class Refusal {
+        // open(2) fails (EISDIR: a directory stands in for the node; a plain
+        // chmod 000 would not stop root). Beware: umockdev 0.17's preload
+        // leaks a slot of its 50-entry descriptor table on every failed open
+        // of a /dev path and aborts the process on the 50th, so a caller that
+        // retries must use the other way.
+        kOpenCall,
+        // open(2) succeeds but the hidraw descriptor-size query fails, so
+        // hid_open_path closes the handle again and returns NULL. No leak.
+        kDescriptorQuery,
+    };
+    // While false, hid_open_path on the node fails, the way `how` says.
+    // Remove() ends the refusal along with the node.
+    void SetOpenable(bool openable, Refusal how = Refusal::kOpenCall);
+
+    std::string SysfsPathOfHidraw() const;
+    std::string RootDir() const;
+
+    // The report descriptor served by the node: vendor page, 64-byte input
+    // and output reports, no report ID.
+    static std::vector<uint8_t> ReportDescriptor();
+
+  private:
+    void RunOnLoop(const std::function<void()>& fn);
+    void BuildTree();   // on the loop thread
+    void AttachNode();  // on the loop thread
+    void ReplaceNodeWithFifo();
+    void WakePoll();
+    void DrainOneWake();
+    void FailPendingReads();
+
+    static int HandleIoctl(UMockdevIoctlBase*, UMockdevIoctlClient*, void* self);
+    static int HandleRead(UMockdevIoctlBase*, UMockdevIoctlClient*, void* self);
+    static int HandleWrite(UMockdevIoctlBase*, UMockdevIoctlClient*, void* self);
+    static void ClientConnected(UMockdevIoctlBase*, UMockdevIoctlClient*, void* self);
+    static void ClientVanished(UMockdevIoctlBase*, UMockdevIoctlClient*, void* self);
+
+    MockHidIdentity identity_;
+
+    std::thread loopThread_;
+    GMainContext* context_ = nullptr;
+    GMainLoop* loop_ = nullptr;
+
+    UMockdevTestbed* testbed_ = nullptr;
+    UMockdevIoctlBase* handler_ = nullptr;
+    std::string usbPath_, interfacePath_, hidPath_, hidrawPath_;
+    std::string root_;
+
+    mutable std::mutex mutex_;
+    std::deque<std::vector<uint8_t>> inputs_;
+    std::vector<std::vector<uint8_t>> writes_;
+    std::deque<UMockdevIoctlClient*> pendingReads_;  // each holds a reference
+    std::map<UMockdevIoctlClient*, unsigned> clientGeneration_;
+    unsigned generation_ = 1;  // bumped by every Remove
+    bool present_ = false;
+    int wakeFd_ = -1;                // our end of the FIFO that stands in for the node
+    std::vector<int> staleWakeFds_;  // FIFOs of earlier plug-ins, kept ready for old handles
+    bool attached_ = false;
+    bool refuseDescriptor_ = false;
+    bool nodeIsDirectory_ = false;
+};
+
+// True when umockdev's preload library is loaded into this process.
+bool PreloadActive();
+
+// Note for tests of retrying callers: under umockdev 0.17 a process survives
+// at most 49 failed open(2) calls on /dev paths (see Refusal::kOpenCall); an
+// absent node after Remove() counts too.
+
+// Re-executes the current program under umockdev's preload unless it already
+// runs there. Returns only when the caller may go on (in the mock
+// environment); exits with an error if the preload cannot be set up.
+void RunUnderUmockdev(int argc, char** argv);
+
+}  // namespace korvane::testing
