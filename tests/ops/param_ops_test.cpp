@@ -1,0 +1,158 @@
+#include "operations/param_ops.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "tests/ops/ops_rig.h"
+
+namespace korvane::test {
+namespace {
+
+using Strings = std::vector<std::string>;
+
+BasicParamValues Defaults() { return {"10", 0, 0, "QKMR"}; }
+
+TEST_F(OpsTest, SetBasicParamsStagesExactlyTheRequest) {
+    WriteFile(ctx.writePath, Bytes(100, 0xEE));  // an older, longer request
+    EXPECT_TRUE(ops::SetBasicParams(ctx, Defaults()));
+    EXPECT_EQ(ToHex(ReadFile(ctx.writePath)),
+              "31 2C 00 0A 3B 32 2C 31 3B 33 2C 30 3B 34 2C 51 4B 4D 52 3B");
+    EXPECT_EQ(ToHex(host.basicParams), ToHex(ReadFile(ctx.writePath)));
+    EXPECT_EQ(BoxTexts(), Strings{"设置参数成功！"});
+    EXPECT_FALSE(op.Boxes()[0].progressWasOpen);
+    EXPECT_EQ(op.Texts(1002), Strings{"设置参数发送成功"});
+}
+
+TEST_F(OpsTest, SetBasicParamsRefusalsSendNothing) {
+    struct Case {
+        const char* alarm;
+        const char* password;
+        const char* box;
+    } cases[] = {
+        {"65536", "QKMR", "取值范围为0到65535！"},
+        {"-1", "QKMR", "取值范围为0到65535！"},
+        {"10", "ABC", "密码长度必须是四位！"},
+        {"70000", "ABC", "取值范围为0到65535！"},
+    };
+    for (const auto& c : cases) {
+        op.Clear();
+        BasicParamValues v = Defaults();
+        v.alarmTimeText = c.alarm;
+        v.password = c.password;
+        EXPECT_FALSE(ops::SetBasicParams(ctx, v));
+        EXPECT_EQ(BoxTexts(), Strings{c.box}) << c.alarm << c.password;
+    }
+    EXPECT_TRUE(host.received.empty());
+    EXPECT_FALSE(std::filesystem::exists(ctx.writePath));
+}
+
+TEST_F(OpsTest, ReadBasicParamsDeletesTheReadBack) {
+    host.basicParams = Hex("32 2C 35 3B 33 2C 37 3B");
+    const auto r = ops::ReadBasicParams(ctx);
+    ASSERT_TRUE(r);
+    EXPECT_FALSE(r->empty);
+    EXPECT_EQ(r->values.volumeIndex, 4);
+    EXPECT_EQ(r->values.channelIndex, 7);
+    EXPECT_FALSE(r->values.alarmTime);
+    EXPECT_TRUE(op.Boxes().empty());
+    EXPECT_FALSE(std::filesystem::exists(ctx.readPath));
+}
+
+TEST_F(OpsTest, BulkFailuresEndInTheOperationsOwnBox) {
+    host.Unplug();
+    EXPECT_FALSE(ops::ReadBasicParams(ctx));
+    EXPECT_EQ(BoxTexts(), (Strings{"下发数据失败，请重新发送！", "读取失败！"}));
+    op.Clear();
+    EXPECT_FALSE(ops::SetBasicParams(ctx, Defaults()));
+    EXPECT_EQ(BoxTexts(), (Strings{"设备未连接，请连接设备！", "设置参数失败！"}));
+    op.Clear();
+    host.Plug();
+    EmulatorFaults refuse;
+    refuse.refuseAck = true;
+    host.SetFaults(refuse);
+    AddressCodeValues v;
+    v.alarmOffInEffect = true;
+    v.alarmOffAddress = "0119119";
+    EXPECT_FALSE(ops::SetAddressCodes(ctx, v));
+    EXPECT_EQ(BoxTexts(), Strings{"设置地址码参数失败！"});
+    EXPECT_EQ(op.Texts(1002), Strings{"设置地址码参数发送失败"});
+    EXPECT_FALSE(ops::ReadAddressCodes(ctx) == std::nullopt);  // reads are not acknowledged
+    EXPECT_FALSE(std::filesystem::exists(ctx.readPath));
+}
+
+AddressCodeValues AddressDefaults() {
+    AddressCodeValues v;
+    v.volume = "0";
+    for (auto& g : v.groups) g = AddressGroupValues{false, "0120120", 0, 0, "0", "1", "0"};
+    v.alarmOffAddress = "0119119";
+    return v;
+}
+
+TEST_F(OpsTest, AddressCodesRoundTripThroughTheHost) {
+    host.customSounds = {SoundEntry{"a", 3}, SoundEntry{"b", 4}};
+    AddressCodeValues v = AddressDefaults();
+    v.groups[0].inEffect = true;
+    v.groups[1] = AddressGroupValues{true, "123", 2, 1, "300", "7", "999"};
+    EXPECT_TRUE(ops::SetAddressCodes(ctx, v));
+    EXPECT_EQ(ToHex(ReadFile(ctx.writePath)),
+              "32 2C 30 31 32 30 31 32 30 3A 00 3A 00 3A 00 00 3A 01 3A 00 00 3B "
+              "33 2C 30 30 30 30 31 32 33 3A 02 3A 01 3A 01 2C 3A 07 3A 03 E7 3B");
+    EXPECT_EQ(BoxTexts(), Strings{"设置地址码参数成功！"});
+
+    const auto items = ops::ReadAddressCodes(ctx);
+    ASSERT_TRUE(items);
+    ASSERT_EQ(items->size(), 3u);
+    EXPECT_EQ((*items)[1].group, 1);
+    EXPECT_EQ((*items)[1].text, "0000123");
+    EXPECT_EQ((*items)[1].lampDuration, 300);
+    EXPECT_EQ((*items)[1].soundDuration, 999);
+    EXPECT_EQ((*items)[2].kind, AddressReadItem::Kind::SoundCount);
+    EXPECT_EQ((*items)[2].soundCount, 2);
+    EXPECT_FALSE(std::filesystem::exists(ctx.readPath));
+}
+
+TEST_F(OpsTest, AddressCodeRefusals) {
+    struct Case {
+        const char* name;
+        std::function<void(AddressCodeValues&)> edit;
+        Strings boxes;
+    } cases[] = {
+        {"nothing checked", [](AddressCodeValues&) {}, {}},
+        {"volume 9",
+         [](AddressCodeValues& v) { v.volumeInEffect = true, v.volume = "9"; },
+         {"输入不正确，请重新输入！"}},
+        {"lamp 1000 after a valid group",
+         [](AddressCodeValues& v) {
+             v.groups[0].inEffect = true;
+             v.groups[2].inEffect = true;
+             v.groups[2].lampDuration = "1000";
+         },
+         {"超出范围，请重设！"}},
+        {"sound effect 256",
+         [](AddressCodeValues& v) {
+             v.groups[1].inEffect = true;
+             v.groups[1].soundEffect = "256";
+         },
+         {"超出范围，请重设！"}},
+    };
+    for (const auto& c : cases) {
+        op.Clear();
+        AddressCodeValues v = AddressDefaults();
+        c.edit(v);
+        EXPECT_FALSE(ops::SetAddressCodes(ctx, v)) << c.name;
+        EXPECT_EQ(BoxTexts(), c.boxes) << c.name;
+    }
+    EXPECT_TRUE(host.received.empty());
+}
+
+TEST_F(OpsTest, StagingFolderThatCannotBeUsedSendsNothing) {
+    OperationContext broken{protocol, op, "/nonexistent-korvane/Write.txt",
+                            "/nonexistent-korvane/RHost.txt"};
+    EXPECT_FALSE(ops::SetBasicParams(broken, Defaults()));
+    EXPECT_EQ(BoxTexts(), (Strings{"无法写入暂存文件，操作已取消！", "设置参数失败！"}));
+    EXPECT_TRUE(host.received.empty());
+}
+
+}  // namespace
+}  // namespace korvane::test
