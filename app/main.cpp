@@ -1,6 +1,99 @@
+#include <QApplication>
+#include <QDir>
+#include <QGuiApplication>
+#include <QPushButton>
+#include <QScreen>
+#include <QTest>
+#include <QTimer>
 #include <cstdio>
+#include <cstring>
 
-int main() {
-    std::printf("korvane %s\n", KORVANE_VERSION);
-    return 0;
+#include "app/korvane_app.h"
+#include "app/main_frame.h"
+#include "dialogs/confirm_dlg.h"
+#include "dialogs/progress_dlg.h"
+#include "view/korvane_view.h"
+
+namespace {
+
+void Grab(const QString& dir, const QString& name) {
+    QApplication::processEvents();
+    QTest::qWait(300);
+    QScreen* screen = QGuiApplication::primaryScreen();
+    screen->grabWindow(0).save(QDir(dir).filePath(name));
+}
+
+// Shows each state the operator can meet and saves the whole screen for each.
+void RunScreenshots(CKorvaneApp& app, const QString& dir) {
+    QDir().mkpath(dir);
+    CMainFrame* frame = app.Frame();
+    frame->move(0, 0);
+    CKorvaneView* view = frame->View();
+    Grab(dir, QStringLiteral("main-rt220.png"));
+    frame->OnConnectionState(1);
+    view->findChild<QPushButton*>(QStringLiteral("1066"))->click();
+    Grab(dir, QStringLiteral("main-rt221.png"));
+    view->findChild<QPushButton*>(QStringLiteral("1065"))->click();
+
+    view->progress->Open();
+    view->progress->SetRange(40);
+    view->progress->SetPosition(17);
+    view->progress->SetItemText(1001,
+                                QStringLiteral("下载WAV音频报警音,共有40包数据,当前第17包数据"));
+    view->progress->SetItemText(1002, QStringLiteral("正在发送......."));
+    Grab(dir, QStringLiteral("progress.png"));
+    // The cancel button as the pointer finds it.
+    QWidget* cancel = view->progress->findChild<QWidget*>(QStringLiteral("2"));
+    QTest::mouseMove(cancel, cancel->rect().center());
+    Grab(dir, QStringLiteral("progress-hover.png"));
+    view->progress->Close();
+
+    CAboutDlg about(QString::fromStdString(EmulationNote(app.Options())), frame);
+    about.show();
+    about.move(frame->geometry().center() - about.rect().center());
+    Grab(dir, QStringLiteral("about.png"));
+    about.close();
+
+    CConfirmDlg confirm(frame);
+    confirm.show();
+    confirm.move(frame->geometry().center() - confirm.rect().center());
+    Grab(dir, QStringLiteral("confirm.png"));
+    confirm.close();
+
+    frame->OnDeviceChange(0x8004);
+    Grab(dir, QStringLiteral("main-removed.png"));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // Help and version need no display.
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            std::fputs(UsageText().c_str(), stdout);
+            return 0;
+        }
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::printf("%s\n", VersionText().c_str());
+            return 0;
+        }
+    }
+    QApplication qapp(argc, argv);
+    std::vector<std::string> args;
+    const QStringList qargs = QApplication::arguments();
+    for (qsizetype i = 1; i < qargs.size(); ++i) args.push_back(qargs[i].toStdString());
+    const StartOptions options = ParseStartOptions(args);
+    if (!options.error.empty()) {
+        std::fprintf(stderr, "korvane: %s\n\n%s", options.error.c_str(), UsageText().c_str());
+        return 2;
+    }
+    CKorvaneApp app;
+    if (!app.InitInstance(options)) return 1;
+    if (!options.screenshotsDir.empty()) {
+        QTimer::singleShot(0, [&] {
+            RunScreenshots(app, QString::fromStdString(options.screenshotsDir));
+            QApplication::quit();
+        });
+    }
+    return QApplication::exec();
 }

@@ -1,0 +1,66 @@
+#include "app/korvane_app.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QSettings>
+
+#include "app/main_frame.h"
+
+namespace {
+const char* kRecentGroup = "Recent File List";
+}
+
+void CKorvaneApp::SetSettingsNames() {
+    QCoreApplication::setOrganizationName(QStringLiteral("应用程序向导生成的本地应用程序"));
+    QCoreApplication::setApplicationName(QStringLiteral("Korvane"));
+}
+
+void RecentFileList::Load() {
+    QSettings s;
+    s.beginGroup(QLatin1String(kRecentGroup));
+    entries.clear();
+    for (int i = 1; i <= kSize; ++i) {
+        const QString v = s.value(QStringLiteral("File%1").arg(i)).toString();
+        if (!v.isEmpty()) entries << v;
+    }
+}
+
+void RecentFileList::Save() const {
+    QSettings s;
+    s.beginGroup(QLatin1String(kRecentGroup));
+    for (int i = 1; i <= kSize; ++i) {
+        const QString key = QStringLiteral("File%1").arg(i);
+        if (i <= entries.size())
+            s.setValue(key, entries[i - 1]);
+        else
+            s.remove(key);
+    }
+}
+
+void RecentFileList::Add(const QString& path) {
+    const QString full = QFileInfo(path).absoluteFilePath();
+    entries.removeAll(full);
+    entries.prepend(full);
+    while (entries.size() > kSize) entries.removeLast();
+}
+
+CKorvaneApp::CKorvaneApp() = default;
+CKorvaneApp::~CKorvaneApp() {
+    if (frame) recent.Save();
+}
+
+bool CKorvaneApp::InitInstance(const StartOptions& opts) {
+    options = opts;
+    SetSettingsNames();
+    recent.Load();
+    doc.OnNewDocument();
+    frame =
+        std::make_unique<CMainFrame>(doc, recent, QString::fromStdString(EmulationNote(options)));
+    if (options.documentPath.empty())
+        frame->InitialUpdateView();
+    else
+        frame->OpenDocumentFile(QString::fromStdString(options.documentPath));
+    frame->show();
+    frame->repaint();
+    return true;
+}

@@ -1,0 +1,58 @@
+#pragma once
+// The application object, its contentless document and the recent-file list.
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <memory>
+
+#include "app/start_options.h"
+
+class CMainFrame;
+
+// The document holds no data: opening remembers a path, nothing is read or written.
+class CKorvaneDoc : public QObject {
+    Q_OBJECT
+  public:
+    void OnNewDocument() { path_.clear(); }
+    void OnOpenDocument(const QString& path) { path_ = path; }
+    QString PathName() const { return path_; }
+    bool IsModified() const { return false; }
+
+  private:
+    QString path_;
+};
+
+// Four most recent documents, newest first, kept in the settings under
+// "Recent File List" as File1..File4.
+class RecentFileList {
+  public:
+    static constexpr int kSize = 4;
+    void Load();
+    void Save() const;
+    void Add(const QString& path);
+    QStringList Entries() const { return entries; }
+
+  private:
+    QStringList entries;
+};
+
+class CKorvaneApp {
+  public:
+    // Sets the organisation and application names the settings live under.
+    static void SetSettingsNames();
+
+    CKorvaneApp();
+    ~CKorvaneApp();
+    // Builds and shows the main window; false ends the program.
+    bool InitInstance(const StartOptions& options);
+
+    CMainFrame* Frame() const { return frame.get(); }
+    CKorvaneDoc& Doc() { return doc; }
+    const StartOptions& Options() const { return options; }
+
+  private:
+    StartOptions options;
+    CKorvaneDoc doc;
+    RecentFileList recent;
+    std::unique_ptr<CMainFrame> frame;
+};

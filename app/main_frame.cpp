@@ -1,0 +1,241 @@
+#include "app/main_frame.h"
+
+#include <QAction>
+#include <QDebug>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QStatusBar>
+#include <QToolBar>
+
+#include "app/korvane_app.h"
+#include "common/texts.h"
+#include "controls/dialog_units.h"
+#include "dialogs/dialog_provider.h"
+#include "res/pictures.h"
+#include "res/resource_ids.h"
+#include "view/korvane_view.h"
+
+namespace ids = korvane::ids;
+namespace texts = korvane::texts;
+
+namespace {
+
+QString U(const char* s) { return QString::fromUtf8(s); }
+
+// A scroll area that asks for exactly the room its form needs, so the frame
+// can shrink to fit the form; a larger frame stretches the form's background.
+class FormArea : public QScrollArea {
+  public:
+    using QScrollArea::QScrollArea;
+    QSize sizeHint() const override {
+        const QSize inner = widget() ? widget()->minimumSize() : QSize();
+        const int f = 2 * frameWidth();
+        return inner + QSize(f, f);
+    }
+};
+
+constexpr int kDeviceArrival = 0x8000;
+constexpr int kDeviceRemoveComplete = 0x8004;
+
+}  // namespace
+
+CAboutDlg::CAboutDlg(const QString& secondLine, QWidget* parent) : QDialog(parent) {
+    setObjectName(QString::number(ids::kAboutDialog));
+    setWindowTitle(U(texts::kAboutCaption));
+    setFont(TemplateFont(QStringLiteral("SimSun"), 9));
+    const DialogUnits du(font());
+    setFixedSize(du.Size(235, 55));
+    auto* icon = new QLabel(this);
+    icon->setPixmap(korvane::res::AppIcon().pixmap(32, 32));
+    icon->setGeometry(du.X(11), du.Y(17), 32, 32);
+    icon->setAccessibleName(QStringLiteral("Korvane"));
+    auto* version = new QLabel(U(texts::kAboutVersion), this);
+    version->setGeometry(du.Rect(40, 10, 119, 8).adjusted(0, 0, 0, 4));
+    auto* second = new QLabel(secondLine.isEmpty() ? U(texts::kAboutLine2) : secondLine, this);
+    second->setObjectName(QStringLiteral("secondLine"));
+    second->setGeometry(du.Rect(40, 25, 119, 8).adjusted(0, 0, 0, 4));
+    auto* ok = new QPushButton(U(texts::kOk), this);
+    ok->setObjectName(QString::number(ids::kIdOk));
+    ok->setGeometry(du.Rect(178, 7, 50, 16));
+    ok->setDefault(true);
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+}
+
+CMainFrame::CMainFrame(CKorvaneDoc& document, RecentFileList& recentFiles, const QString& noteText,
+                       QWidget* parent)
+    : QMainWindow(parent), doc(document), recent(recentFiles), note(noteText) {
+    setWindowTitle(U(texts::kFrameTitle));
+    setWindowIcon(korvane::res::AppIcon());
+
+    view = new CKorvaneView;
+    view->SetDialogOwner(this);
+    scroll = new FormArea(this);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setWidget(view);
+    setCentralWidget(scroll);
+
+    auto* toolbar = new QToolBar(this);
+    toolbar->setObjectName(QString::number(ids::kToolBar));
+    toolbar->setMovable(true);
+    toolbar->setFloatable(true);
+    toolbar->setAllowedAreas(Qt::AllToolBarAreas);
+    // A strip of the height a row of buttons would have, with its gripper.
+    toolbar->setMinimumHeight(26);
+    addToolBar(Qt::TopToolBarArea, toolbar);
+
+    BuildMenu();
+    BuildStatusBar();
+}
+
+void CMainFrame::BuildMenu() {
+    auto command = [&](QMenu* menu, int id, const char* text, const char* prompt) {
+        QAction* a = menu->addAction(U(text));
+        a->setObjectName(QString::number(id));
+        a->setStatusTip(U(prompt));
+        return a;
+    };
+    QMenu* file = menuBar()->addMenu(QStringLiteral("文件(&F)"));
+    connect(command(file, ids::kCmdExit, "退出(&X)", "退出应用程序；提示保存文档"),
+            &QAction::triggered, this, &QWidget::close);
+
+    // The edit commands have no handler: shown disabled, and no window-wide
+    // shortcut takes Ctrl+C and the rest away from the edits.
+    QMenu* edit = menuBar()->addMenu(QStringLiteral("编辑(&E)"));
+    command(edit, ids::kCmdUndo, "撤消(&U)\tCtrl+Z", "撤消上一操作")->setEnabled(false);
+    edit->addSeparator();
+    command(edit, ids::kCmdCut, "剪切(&T)\tCtrl+X", "剪切选定内容并将其放到剪贴板上")
+        ->setEnabled(false);
+    command(edit, ids::kCmdCopy, "复制(&C)\tCtrl+C", "复制选定内容并将其放到剪贴板上")
+        ->setEnabled(false);
+    command(edit, ids::kCmdPaste, "粘贴(&P)\tCtrl+V", "插入剪贴板内容")->setEnabled(false);
+
+    QMenu* viewMenu = menuBar()->addMenu(QStringLiteral("视图(&V)"));
+    QAction* showToolbar = command(viewMenu, ids::kToolBar, "工具栏(&T)", "显示或隐藏工具栏");
+    QAction* showStatus = command(viewMenu, ids::kStatusBar, "状态栏(&S)", "显示或隐藏状态栏");
+    auto* toolbar = findChild<QToolBar*>(QString::number(ids::kToolBar));
+    showToolbar->setCheckable(true);
+    showToolbar->setChecked(true);
+    connect(showToolbar, &QAction::toggled, toolbar, &QWidget::setVisible);
+    connect(toolbar, &QToolBar::visibilityChanged, showToolbar, &QAction::setChecked);
+    showStatus->setCheckable(true);
+    showStatus->setChecked(true);
+    connect(showStatus, &QAction::toggled, this, [this](bool on) { statusBar()->setVisible(on); });
+
+    QMenu* help = menuBar()->addMenu(QStringLiteral("帮助(&H)"));
+    connect(command(help, ids::kCmdAbout, "关于 Korvane(&A)...", "显示程序信息、版本号和版权"),
+            &QAction::triggered, this, &CMainFrame::OnAppAbout);
+
+    // Accelerators without a menu item.
+    auto accelerator = [&](int id, const QKeySequence& keys, void (CMainFrame::*slot)()) {
+        auto* a = new QAction(this);
+        a->setObjectName(QString::number(id));
+        a->setShortcut(keys);
+        a->setShortcutContext(Qt::WindowShortcut);
+        addAction(a);
+        connect(a, &QAction::triggered, this, slot);
+    };
+    accelerator(ids::kCmdNew, QKeySequence(Qt::CTRL | Qt::Key_N), &CMainFrame::OnFileNew);
+    accelerator(ids::kCmdOpen, QKeySequence(Qt::CTRL | Qt::Key_O), &CMainFrame::OnFileOpen);
+    accelerator(ids::kCmdSave, QKeySequence(Qt::CTRL | Qt::Key_S), &CMainFrame::OnFileSave);
+}
+
+void CMainFrame::BuildStatusBar() {
+    QStatusBar* bar = statusBar();
+    bar->setObjectName(QString::number(ids::kStatusBar));
+    idleText = U(texts::kReady);
+    if (!note.isEmpty()) idleText += QStringLiteral("    ") + note;
+    bar->showMessage(idleText);
+    // Pane 0 returns to the idle text whenever a command prompt goes away.
+    connect(bar, &QStatusBar::messageChanged, this, [this](const QString& m) {
+        if (m.isEmpty()) statusBar()->showMessage(idleText);
+    });
+
+    auto* pane = new QFrame(bar);
+    pane->setObjectName(QString::number(ids::kConnectionPane));
+    pane->setFrameShape(QFrame::Panel);
+    pane->setFrameShadow(QFrame::Sunken);
+    pane->setFixedWidth(70);
+    auto* layout = new QHBoxLayout(pane);
+    layout->setContentsMargins(2, 0, 2, 0);
+    layout->setSpacing(2);
+    lampIcon = new QLabel(pane);
+    lampIcon->setObjectName(QStringLiteral("lamp"));
+    lampIcon->setFixedSize(16, 16);
+    lampIcon->setScaledContents(true);
+    lampText = new QLabel(pane);
+    layout->addWidget(lampIcon);
+    layout->addWidget(lampText, 1);
+    bar->addPermanentWidget(pane);
+    lampIcon->setPixmap(korvane::res::LampIcon(false));
+    lampText->setText(U(texts::kDisconnected));
+    pane->setAccessibleName(lampText->text());
+
+    // The lock-key panes: their state cannot be read portably, so they
+    // keep their place and stay blank.
+    const std::pair<int, const char*> locks[] = {
+        {ids::kCapsPane, "CAP"}, {ids::kNumPane, "NUM"}, {ids::kScrollPane, "SCRL"}};
+    for (const auto& [id, text] : locks) {
+        auto* l = new QLabel(bar);
+        l->setObjectName(QString::number(id));
+        l->setFrameShape(QFrame::Panel);
+        l->setFrameShadow(QFrame::Sunken);
+        l->setFixedWidth(l->fontMetrics().horizontalAdvance(QLatin1String(text)) + 8);
+        l->setAccessibleName(QLatin1String(text));
+        bar->addPermanentWidget(l);
+    }
+}
+
+QString CMainFrame::ConnectionText() const { return lampText->text(); }
+
+int CMainFrame::OnConnectionState(int wParam) {
+    if (wParam != 0 && wParam != 1) return 0;
+    lampLit = wParam == 1;
+    lampIcon->setPixmap(korvane::res::LampIcon(lampLit));
+    lampText->setText(U(lampLit ? texts::kConnected : texts::kDisconnected));
+    lampText->parentWidget()->setAccessibleName(lampText->text());
+    lampText->parentWidget()->repaint();
+    return 0;
+}
+
+void CMainFrame::OnDeviceChange(int event) {
+    if (event == kDeviceArrival) {
+        qDebug().noquote() << U(texts::kDeviceArrivalTrace);
+    } else if (event == kDeviceRemoveComplete) {
+        // Stays until the program ends; reconnection only changes the lamp.
+        setWindowTitle(U(texts::kRemovedTitle));
+    }
+}
+
+void CMainFrame::InitialUpdateView() {
+    view->OnInitialUpdate();
+    adjustSize();
+}
+
+void CMainFrame::OnFileNew() {
+    doc.OnNewDocument();
+    InitialUpdateView();
+}
+
+void CMainFrame::OnFileOpen() {
+    const std::optional<std::string> path = view->Dialogs().ChooseFile(std::string());
+    if (!path || path->empty()) return;
+    OpenDocumentFile(QString::fromStdString(*path));
+}
+
+void CMainFrame::OpenDocumentFile(const QString& path) {
+    doc.OnOpenDocument(path);
+    recent.Add(path);
+    recent.Save();
+    InitialUpdateView();
+}
+
+void CMainFrame::OnFileSave() {}
+
+void CMainFrame::OnAppAbout() {
+    CAboutDlg dlg(note, this);
+    dlg.exec();
+}

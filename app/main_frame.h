@@ -1,0 +1,64 @@
+#pragma once
+// The main window: title, menu, the empty toolbar strip, the status bar with
+// the connection lamp, and the form inside.
+#include <QDialog>
+#include <QMainWindow>
+#include <QString>
+
+class QLabel;
+class QScrollArea;
+class CKorvaneDoc;
+class CKorvaneView;
+class RecentFileList;
+
+class CAboutDlg : public QDialog {
+    Q_OBJECT
+  public:
+    // secondLine: below "Korvane 1.0 版".
+    explicit CAboutDlg(const QString& secondLine, QWidget* parent = nullptr);
+};
+
+class CMainFrame : public QMainWindow {
+    Q_OBJECT
+  public:
+    // note: shown with the idle text and in the About box (e.g. the emulated host).
+    CMainFrame(CKorvaneDoc& doc, RecentFileList& recent, const QString& note = {},
+               QWidget* parent = nullptr);
+
+    CKorvaneView* View() const { return view; }
+    QString ConnectionText() const;
+    // true while the lit (connected) lamp is shown.
+    bool ConnectionLampLit() const { return lampLit; }
+    QString IdleText() const { return idleText; }
+
+    // Runs the form's initial update and fits the frame to the form.
+    void InitialUpdateView();
+
+  public slots:
+    // 1 = connected, 0 = not connected; anything else leaves the pane alone.
+    int OnConnectionState(int wParam);
+    // Device-change broadcast: 0x8000 arrival, 0x8004 removal.
+    void OnDeviceChange(int event);
+    void OnFileNew();
+    void OnFileOpen();
+    // Opens the given path as the document, without reading it.
+    void OpenDocumentFile(const QString& path);
+    // The document has nothing to write, and an existing file must never be
+    // replaced by an empty one: saving writes nothing.
+    void OnFileSave();
+    void OnAppAbout();
+
+  private:
+    void BuildMenu();
+    void BuildStatusBar();
+
+    CKorvaneDoc& doc;
+    RecentFileList& recent;
+    QString note;
+    QString idleText;
+    CKorvaneView* view;
+    QScrollArea* scroll;
+    QLabel* lampIcon;
+    QLabel* lampText;
+    bool lampLit = false;
+};

@@ -1,0 +1,80 @@
+#include "app/start_options.h"
+
+#include "common/texts.h"
+
+#ifndef KORVANE_VERSION
+#define KORVANE_VERSION "1.0.0"
+#endif
+
+namespace {
+
+std::optional<int> ParseModel(const std::string& value) {
+    if (value == "rt220" || value == "RT-220" || value == "rt-220") return 0;
+    if (value == "rt221" || value == "RT-221" || value == "rt-221") return 1;
+    return std::nullopt;
+}
+
+}  // namespace
+
+StartOptions ParseStartOptions(const std::vector<std::string>& args) {
+    StartOptions o;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        auto value = [&](const std::string& name, std::string& out) {
+            const std::string eq = name + "=";
+            if (a.rfind(eq, 0) == 0) {
+                out = a.substr(eq.size());
+                return true;
+            }
+            if (a == name) {
+                if (i + 1 >= args.size()) {
+                    o.error = name + " needs a value";
+                    return false;
+                }
+                out = args[++i];
+                return true;
+            }
+            return false;
+        };
+        std::string v;
+        if (a == "--help" || a == "-h") {
+            o.showHelp = true;
+        } else if (a == "--version") {
+            o.showVersion = true;
+        } else if (value("--emulate", v)) {
+            o.emulateModel = ParseModel(v);
+            if (!o.emulateModel) o.error = "unknown host model for --emulate: " + v;
+        } else if (value("--screenshots", v)) {
+            o.screenshotsDir = v;
+            if (v.empty()) o.error = "--screenshots needs a folder";
+        } else if (!o.error.empty()) {
+            break;
+        } else if (a.size() > 1 && a[0] == '-') {
+            o.error = "unknown option: " + a;
+        } else if (o.documentPath.empty()) {
+            o.documentPath = a;
+        } else {
+            o.error = "only one file may be given";
+        }
+        if (!o.error.empty()) break;
+    }
+    return o;
+}
+
+std::string UsageText() {
+    return "Usage: korvane [options] [file]\n"
+           "Configures the wireless alarm lamp host over USB.\n"
+           "\n"
+           "  --emulate rt220|rt221  run against a built-in emulated host of that model\n"
+           "  --help                 show this help and exit\n"
+           "  --version              show the version and exit\n";
+}
+
+std::string VersionText() { return std::string("korvane ") + KORVANE_VERSION; }
+
+std::string ModelName(int model) { return model == 1 ? "RT-221" : "RT-220"; }
+
+std::string EmulationNote(const StartOptions& options) {
+    if (!options.emulateModel) return {};
+    return std::string(korvane::texts::kEmulatedHostPrefix) + ModelName(*options.emulateModel);
+}

@@ -1,0 +1,75 @@
+#include "dialogs/dialog_provider.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
+
+#include "dialogs/confirm_dlg.h"
+
+void QtDialogProvider::ShowBox(const std::string& text, const std::string& caption,
+                               korvane::BoxIcon icon) {
+    QMessageBox::Icon qicon = QMessageBox::NoIcon;
+    if (icon == korvane::BoxIcon::Exclamation) qicon = QMessageBox::Warning;
+    if (icon == korvane::BoxIcon::Stop) qicon = QMessageBox::Critical;
+    QMessageBox box(qicon, QString::fromStdString(caption), QString::fromStdString(text),
+                    QMessageBox::Ok, owner_);
+    box.setWindowModality(Qt::ApplicationModal);
+    box.exec();
+}
+
+std::string QtFileFilter(const std::string& pipeFilter) {
+    const QStringList parts = QString::fromStdString(pipeFilter).split(QLatin1Char('|'));
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        if (parts[i].isEmpty() && parts[i + 1].isEmpty()) break;
+        QString patterns = parts[i + 1];
+        patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
+        filters << QStringLiteral("%1 (%2)").arg(parts[i], patterns);
+    }
+    return filters.join(QStringLiteral(";;")).toStdString();
+}
+
+std::optional<std::string> QtDialogProvider::ChooseFile(const std::string& filter) {
+    const QString path = QFileDialog::getOpenFileName(owner_, QString(), QString(),
+                                                      QString::fromStdString(QtFileFilter(filter)));
+    if (path.isEmpty()) return std::nullopt;
+    return path.toStdString();
+}
+
+std::string QtDialogProvider::ChooseFolder(const std::string& title) {
+    return QFileDialog::getExistingDirectory(owner_, QString::fromStdString(title)).toStdString();
+}
+
+std::optional<std::string> QtDialogProvider::AskAuthorizationPassword() {
+    CConfirmDlg dlg(owner_);
+    if (dlg.exec() != QDialog::Accepted) return std::nullopt;
+    return dlg.enteredPassword.toStdString();
+}
+
+void ScriptedDialogProvider::ShowBox(const std::string& text, const std::string& caption,
+                                     korvane::BoxIcon icon) {
+    boxes.push_back({text, caption, icon, progressVisibleProbe ? progressVisibleProbe() : false});
+}
+
+std::optional<std::string> ScriptedDialogProvider::ChooseFile(const std::string& filter) {
+    fileFilters.push_back(filter);
+    if (fileAnswers.empty()) return std::nullopt;
+    auto answer = fileAnswers.front();
+    fileAnswers.pop_front();
+    return answer;
+}
+
+std::string ScriptedDialogProvider::ChooseFolder(const std::string& title) {
+    folderTitles.push_back(title);
+    if (folderAnswers.empty()) return {};
+    std::string answer = folderAnswers.front();
+    folderAnswers.pop_front();
+    return answer;
+}
+
+std::optional<std::string> ScriptedDialogProvider::AskAuthorizationPassword() {
+    ++passwordPrompts;
+    if (passwordAnswers.empty()) return std::nullopt;
+    auto answer = passwordAnswers.front();
+    passwordAnswers.pop_front();
+    return answer;
+}

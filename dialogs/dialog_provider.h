@@ -1,0 +1,70 @@
+#pragma once
+// Everything the program asks the operator in a modal window goes through
+// this interface: the real one shows Qt dialogs, the scripted one answers
+// from a script and records what was shown.
+#include <deque>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "common/operator_seam.h"
+
+class QWidget;
+
+class DialogProvider {
+  public:
+    virtual ~DialogProvider() = default;
+    virtual void ShowBox(const std::string& text, const std::string& caption,
+                         korvane::BoxIcon icon) = 0;
+    // filter in the "name|pattern|...||" form; empty offers every file.
+    virtual std::optional<std::string> ChooseFile(const std::string& filter) = 0;
+    virtual std::string ChooseFolder(const std::string& title) = 0;
+    virtual std::optional<std::string> AskAuthorizationPassword() = 0;
+};
+
+class QtDialogProvider : public DialogProvider {
+  public:
+    // owner: the main window the boxes are modal to; may be set later.
+    explicit QtDialogProvider(QWidget* owner = nullptr) : owner_(owner) {}
+    void SetOwner(QWidget* owner) { owner_ = owner; }
+
+    void ShowBox(const std::string& text, const std::string& caption,
+                 korvane::BoxIcon icon) override;
+    std::optional<std::string> ChooseFile(const std::string& filter) override;
+    std::string ChooseFolder(const std::string& title) override;
+    std::optional<std::string> AskAuthorizationPassword() override;
+
+  private:
+    QWidget* owner_;
+};
+
+// "*.bin|*.bin||" -> "*.bin (*.bin)"; several pairs are joined with ";;".
+std::string QtFileFilter(const std::string& pipeFilter);
+
+class ScriptedDialogProvider : public DialogProvider {
+  public:
+    struct Box {
+        std::string text;
+        std::string caption;
+        korvane::BoxIcon icon;
+        bool progressVisible;
+    };
+
+    std::vector<Box> boxes;
+    std::vector<std::string> fileFilters;  // one per ChooseFile call
+    std::vector<std::string> folderTitles;
+    int passwordPrompts = 0;
+
+    std::deque<std::optional<std::string>> fileAnswers;      // empty: cancelled
+    std::deque<std::string> folderAnswers;                   // empty: cancelled
+    std::deque<std::optional<std::string>> passwordAnswers;  // empty: cancelled
+    // Asked at each box, so a test can see whether the progress window was up.
+    std::function<bool()> progressVisibleProbe;
+
+    void ShowBox(const std::string& text, const std::string& caption,
+                 korvane::BoxIcon icon) override;
+    std::optional<std::string> ChooseFile(const std::string& filter) override;
+    std::string ChooseFolder(const std::string& title) override;
+    std::optional<std::string> AskAuthorizationPassword() override;
+};

@@ -1,0 +1,98 @@
+#pragma once
+// The one form of the program: every control the operator uses, the values
+// bound to them, and the progress dialog the operations share.
+#include <QImage>
+#include <QString>
+#include <QTimer>
+#include <QWidget>
+#include <functional>
+#include <map>
+#include <memory>
+
+class CProgressDlg;
+class DialogProvider;
+class QtDialogProvider;
+
+class CKorvaneView : public QWidget {
+    Q_OBJECT
+  public:
+    explicit CKorvaneView(QWidget* parent = nullptr);
+    ~CKorvaneView() override;
+
+    // Values bound to controls by UpdateData.
+    QString password = QStringLiteral("QKMR");  // edit 1057
+    float frequency = 433.5f;                   // edit 1012, MHz
+    int model = 0;                              // 0 = RT-220 (1065), 1 = RT-221 (1066)
+    int alarmTime = 0;                          // speaker alarm time, set by its operation
+
+    int linkUp = 0;
+    int cancelRequested = 0;
+
+    CProgressDlg* progress;
+
+    // true: controls to values, with validation; stops at the first control
+    // that fails, tells the operator and focuses it. false: values to controls.
+    bool UpdateData(bool saveAndValidate);
+    void OnInitialUpdate();
+    void ApplyModel(bool showBasic);
+    void ResetAddressCodeFields();
+    // Empty when the operator cancels.
+    QString ChooseFolder(const QString& title);
+
+    DialogProvider& Dialogs();
+    // Not owned; nullptr goes back to the real dialogs.
+    void SetDialogProvider(DialogProvider* provider);
+    // The window the real dialogs are modal to.
+    void SetDialogOwner(QWidget* owner);
+
+    // The operation behind a button, bound later by whoever owns the link.
+    // A click that arrives while an operation runs is ignored.
+    using Handler = std::function<void()>;
+    void SetHandler(int buttonId, Handler handler);
+    bool IsBusy() const { return busy; }
+
+    QWidget* Control(int id) const;
+    const QImage& Background() const { return background; }
+    QTimer& PollTimer() { return pollTimer; }
+    // The size the form asks for: its template's size.
+    QSize FormSize() const { return formSize; }
+
+  signals:
+    // Every second after the initial update: the connection poll's turn.
+    void pollTick();
+
+  public slots:
+    void OnCancelRequest(int lParam);
+    void OnModelChanged();
+
+    virtual void OnInitDevice();
+    virtual void OnSetFrequency();
+    virtual void OnReadFrequency();
+    virtual void OnUpgradeFirmware();
+    virtual void OnReadVersion();
+    virtual void OnDownloadVoice();
+    virtual void OnFormatVoiceArea();
+    virtual void OnDownloadFixedVoice();
+    virtual void OnFormatFixedVoiceArea();
+    virtual void OnSetBasicParams();
+    virtual void OnReadBasicParams();
+    virtual void OnSetAddressCodes();
+    virtual void OnReadAddressCodes();
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void RunHandler(int buttonId);
+
+  private:
+    void BuildForm();
+    void ShowValidationBox(const char* text, QWidget* control);
+
+    QImage background;
+    QTimer pollTimer;
+    QSize formSize;
+    std::unique_ptr<QtDialogProvider> realDialogs;
+    DialogProvider* dialogs = nullptr;
+    std::map<int, Handler> handlers;
+    bool busy = false;
+};
