@@ -5,6 +5,8 @@
 #include <QSettings>
 
 #include "app/main_frame.h"
+#include "emulator/host_emulator.h"
+#include "view/form_controller.h"
 
 namespace {
 const char* kRecentGroup = "Recent File List";
@@ -47,6 +49,7 @@ void RecentFileList::Add(const QString& path) {
 CKorvaneApp::CKorvaneApp() = default;
 CKorvaneApp::~CKorvaneApp() {
     if (frame) recent.Save();
+    controller.reset();
 }
 
 bool CKorvaneApp::InitInstance(const StartOptions& opts) {
@@ -56,6 +59,23 @@ bool CKorvaneApp::InitInstance(const StartOptions& opts) {
     doc.OnNewDocument();
     frame =
         std::make_unique<CMainFrame>(doc, recent, QString::fromStdString(EmulationNote(options)));
+    korvane::SessionOptions session;
+    session.emulateModel = options.emulateModel.value_or(-1);
+    controller = std::make_unique<FormController>(*frame->View(), clock, session);
+    // Sent, not posted: the lamp changes before the poll goes on.
+    QObject::connect(controller.get(), &FormController::connectionState, frame.get(),
+                     &CMainFrame::OnConnectionState, Qt::DirectConnection);
+    QObject::connect(controller.get(), &FormController::deviceChange, frame.get(),
+                     &CMainFrame::OnDeviceChange, Qt::DirectConnection);
+    controller->WatchSystemDevices();
+    if (korvane::HostEmulator* host = controller->Emulator()) {
+        frame->AddEmulatorMenu([host](bool plugged) {
+            if (plugged)
+                host->Plug();
+            else
+                host->Unplug();
+        });
+    }
     if (options.documentPath.empty())
         frame->InitialUpdateView();
     else

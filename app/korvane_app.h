@@ -6,8 +6,10 @@
 #include <memory>
 
 #include "app/start_options.h"
+#include "common/clock.h"
 
 class CMainFrame;
+class FormController;
 
 // The document holds no data: opening remembers a path, nothing is read or written.
 class CKorvaneDoc : public QObject {
@@ -47,6 +49,7 @@ class CKorvaneApp {
     bool InitInstance(const StartOptions& options);
 
     CMainFrame* Frame() const { return frame.get(); }
+    FormController* Controller() const { return controller.get(); }
     CKorvaneDoc& Doc() { return doc; }
     const StartOptions& Options() const { return options; }
 
@@ -54,5 +57,8 @@ class CKorvaneApp {
     StartOptions options;
     CKorvaneDoc doc;
     RecentFileList recent;
+    korvane::SystemClock clock;
     std::unique_ptr<CMainFrame> frame;
+    // Declared after the frame: it lets go of the form before the form goes.
+    std::unique_ptr<FormController> controller;
 };

@@ -1,11 +1,13 @@
 #include "app/main_frame.h"
 
 #include <QAction>
+#include <QCloseEvent>
 #include <QDebug>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollArea>
 #include <QStatusBar>
 #include <QToolBar>
@@ -89,6 +91,44 @@ CMainFrame::CMainFrame(CKorvaneDoc& document, RecentFileList& recentFiles, const
 
     BuildMenu();
     BuildStatusBar();
+    // The report buffers, the progress dialog and the staging files belong
+    // to the running operation until it returns.
+    connect(view, &CKorvaneView::operationFinished, this, [this] {
+        if (closePending) close();
+    });
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+    if (view->IsBusy()) {
+        closePending = true;
+        event->ignore();
+        return;
+    }
+    QMainWindow::closeEvent(event);
+}
+
+void CMainFrame::AddEmulatorMenu(const std::function<void(bool plugged)>& plug) {
+    QMenu* menu = new QMenu(QStringLiteral("模拟主机(&M)"), this);
+    QAction* unplug = menu->addAction(QStringLiteral("拔出主机(&U)"));
+    QAction* replug = menu->addAction(QStringLiteral("插入主机(&P)"));
+    unplug->setObjectName(QStringLiteral("emulatorUnplug"));
+    replug->setObjectName(QStringLiteral("emulatorPlug"));
+    unplug->setStatusTip(QStringLiteral("模拟拔出主机的USB插头"));
+    replug->setStatusTip(QStringLiteral("模拟插入主机的USB插头"));
+    replug->setEnabled(false);
+    connect(unplug, &QAction::triggered, this, [plug, unplug, replug] {
+        unplug->setEnabled(false);
+        replug->setEnabled(true);
+        plug(false);
+    });
+    connect(replug, &QAction::triggered, this, [plug, unplug, replug] {
+        replug->setEnabled(false);
+        unplug->setEnabled(true);
+        plug(true);
+    });
+    // Before Help, as a menu of the program's own.
+    const QList<QAction*> menus = menuBar()->actions();
+    menuBar()->insertMenu(menus.isEmpty() ? nullptr : menus.last(), menu);
 }
 
 void CMainFrame::BuildMenu() {
@@ -212,7 +252,11 @@ void CMainFrame::OnDeviceChange(int event) {
 
 void CMainFrame::InitialUpdateView() {
     view->OnInitialUpdate();
-    adjustSize();
+    // Fit the frame to the form; adjustSize would stop at two thirds of the
+    // screen. A screen too small for the form gets scroll bars instead.
+    QSize size = sizeHint();
+    if (const QScreen* screen = this->screen()) size = size.boundedTo(screen->availableSize());
+    resize(size);
 }
 
 void CMainFrame::OnFileNew() {

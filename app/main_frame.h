@@ -4,6 +4,7 @@
 #include <QDialog>
 #include <QMainWindow>
 #include <QString>
+#include <functional>
 
 class QLabel;
 class QScrollArea;
@@ -33,6 +34,10 @@ class CMainFrame : public QMainWindow {
 
     // Runs the form's initial update and fits the frame to the form.
     void InitialUpdateView();
+    // Emulate mode only: a menu to plug and unplug the emulated host.
+    void AddEmulatorMenu(const std::function<void(bool plugged)>& plug);
+    // A close asked for while an operation runs waits for its end.
+    bool ClosePending() const { return closePending; }
 
   public slots:
     // 1 = connected, 0 = not connected; anything else leaves the pane alone.
@@ -48,6 +53,9 @@ class CMainFrame : public QMainWindow {
     void OnFileSave();
     void OnAppAbout();
 
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+
   private:
     void BuildMenu();
     void BuildStatusBar();
@@ -61,4 +69,5 @@ class CMainFrame : public QMainWindow {
     QLabel* lampIcon;
     QLabel* lampText;
     bool lampLit = false;
+    bool closePending = false;
 };

@@ -22,7 +22,7 @@ void HidLink::DiscoveryBox(const char* text) {
     boxOpen_ = false;
 }
 
-int HidLink::FindDevice() {
+int HidLink::FindDevice(Search by) {
     // A search nested in a discovery box would open the handles the outer
     // search is about to judge; the outer one reports for both.
     if (boxOpen_) return 0;
@@ -30,7 +30,12 @@ int HidLink::FindDevice() {
     // say 1, and a search that examines no device must not pass for success.
     CloseDevice();
     connected = 0;
-    for (const HidDeviceInfo& info : backend_.Enumerate()) {
+    const std::vector<HidDeviceInfo> devices = backend_.Enumerate();
+    if (std::none_of(devices.begin(), devices.end(),
+                     [&](const HidDeviceInfo& d) { return d.path == unopenable_; })) {
+        unopenable_.clear();
+    }
+    for (const HidDeviceInfo& info : devices) {
         if (info.vendor != kHostVendor ||
             (info.product != kProductModel0 && info.product != kProductModel1)) {
             continue;
@@ -41,9 +46,14 @@ int HidLink::FindDevice() {
             return connected;
         }
         if (!backend_.Open(info.path)) {
-            DiscoveryBox(texts::kCannotOpenPort);
+            // Polled once a second, a host without access rights would
+            // otherwise bring the same box back as soon as it is closed.
+            const bool reported = info.path == unopenable_;
+            unopenable_ = info.path;
+            if (!(reported && by == Search::Poll)) DiscoveryBox(texts::kCannotOpenPort);
             return connected;
         }
+        if (info.path == unopenable_) unopenable_.clear();
         uint16_t vendor = 0;
         uint16_t product = 0;
         if (!backend_.ReadAttributes(vendor, product)) {

@@ -33,9 +33,14 @@ class HidLink {
     // With several hosts attached, the one to take (empty: the first found).
     std::string wantedPath;
 
+    // Who asks: the once-a-second poll keeps quiet about a host it has
+    // already reported as unopenable; an operation's search always tells.
+    enum class Search { Exchange, Poll };
     // Opens the first host present (only the host: other HID devices are
     // never opened). Returns `connected`.
-    int FindDevice();
+    int FindDevice(Search by = Search::Exchange);
+    // A replugged host is reported again if it still cannot be opened.
+    void ForgetFailedOpen() { unopenable_.clear(); }
     // Releases the device; `connected` is left to the caller.
     void CloseDevice();
     // Each returns `connected` afterwards (1 = the report moved in time).
@@ -71,6 +76,7 @@ class HidLink {
     OperatorSeam& op_;
     int exchanges_ = 0;
     bool boxOpen_ = false;
+    std::string unopenable_;  // the host last reported as not openable
 };
 
 }  // namespace korvane

@@ -395,6 +395,7 @@ void CKorvaneView::RunHandler(int buttonId) {
     Handler h = it->second;  // the handler may rebind itself
     h();
     busy = false;
+    emit operationFinished();
 }
 
 void CKorvaneView::OnInitDevice() { RunHandler(ids::kBtnInit); }

@@ -60,6 +60,8 @@ class CKorvaneView : public QWidget {
   signals:
     // Every second after the initial update: the connection poll's turn.
     void pollTick();
+    // A button's operation has returned.
+    void operationFinished();
 
   public slots:
     void OnCancelRequest(int lParam);

@@ -1,0 +1,64 @@
+#pragma once
+// Ties the form to the host: the operations behind its buttons, the
+// once-a-second connection poll, and device arrival and removal.
+#include <QObject>
+#include <memory>
+
+#include "common/clock.h"
+#include "operations/host_session.h"
+#include "view/qt_operator.h"
+
+class QSocketNotifier;
+class CKorvaneView;
+
+namespace korvane {
+class UdevMonitor;
+}
+
+class FormController : public QObject {
+    Q_OBJECT
+  public:
+    // clock: every wait of the operations (a virtual one in tests).
+    FormController(CKorvaneView& view, korvane::Clock& clock,
+                   const korvane::SessionOptions& options, QObject* parent = nullptr);
+    ~FormController() override;
+
+    korvane::HostSession& Session() { return *session; }
+    // The emulated host, or nullptr on real hardware.
+    korvane::HostEmulator* Emulator() { return session->emulator(); }
+
+    // Listens to the system's device arrivals and removals. false when no
+    // monitor could be made; the poll then still finds the host.
+    bool WatchSystemDevices();
+
+  signals:
+    // 1 = host connected, 0 = not connected; delivered before the sender goes on.
+    void connectionState(int state);
+    // 0x8000 arrival, 0x8004 removal, as the frame receives it.
+    void deviceChange(int event);
+
+  public slots:
+    // One tick of the connection poll.
+    void Poll();
+    // Device arrival (0x8000) or removal (0x8004) of any watched kind.
+    void OnDeviceChange(int event);
+
+  private:
+    void BindButtons();
+    void OnHostFound(int model);
+    void ShowVersion(const std::string& bytes);
+    void ReadSystemEvents();
+
+    void ReadFrequency();
+    void SetBasicParams();
+    void ReadBasicParams();
+    void SetAddressCodes();
+    void ReadAddressCodes();
+
+    CKorvaneView& view;
+    QtOperator op;
+    std::unique_ptr<korvane::HostSession> session;
+    std::unique_ptr<korvane::UdevMonitor> monitor;
+    QSocketNotifier* notifier = nullptr;
+    bool polling = false;
+};
