@@ -1,10 +1,10 @@
 #include "operations/system_ops.h"
 
 #include <cstdio>
-#include <fstream>
 #include <vector>
 
 #include "common/texts.h"
+#include "operations/operator_file.h"
 #include "protocol/frequency.h"
 #include "protocol/lamp_frame.h"
 #include "protocol/transaction.h"
@@ -94,29 +94,23 @@ bool UpgradeFirmware(OperationContext& ctx) {
     ctx.op.ProgressOpen();
     ctx.op.ProgressSetRange(100);
 
-    std::ifstream file(*path, std::ios::binary | std::ios::ate);
-    if (!file) {
-        ctx.op.ProgressClose();
-        return false;
-    }
-    const std::streamoff size = file.tellg();
-    if (size < 0) {
+    // A pipe or a device node chosen by mistake is no image and must not hold the window.
+    OperatorFile file(*path);
+    if (!file.ok()) {
         ctx.op.ProgressClose();
         return false;
     }
     // The host's program memory takes no more; refuse before anything is sent.
-    if (static_cast<std::size_t>(size) > kMaxFirmwareImage) {
+    if (file.size() > kMaxFirmwareImage) {
         ctx.op.ProgressClose();
         ShowAppBox(ctx.op, texts::kFirmwareTooLarge);
         return false;
     }
-    std::vector<uint8_t> image(static_cast<std::size_t>(size));
-    file.seekg(0);
-    if (size > 0 && !file.read(reinterpret_cast<char*>(image.data()), size)) {
+    std::vector<uint8_t> image(static_cast<std::size_t>(file.size()));
+    if (!file.ReadAll(image.data(), image.size())) {
         ctx.op.ProgressClose();
         return false;
     }
-    file.close();
 
     const int r =
         ctx.protocol.BulkSendBuffer(0xD3, image.data(), image.size(), texts::kTitleUpgrade);

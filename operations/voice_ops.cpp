@@ -7,10 +7,10 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <vector>
 
 #include "common/texts.h"
+#include "operations/operator_file.h"
 #include "protocol/bulk_packets.h"
 #include "protocol/transaction.h"
 
@@ -99,7 +99,8 @@ SoundImageResult AssembleSoundFolder(const std::string& folder) {
         const std::string name = it->path().filename().string();
         if (EndsWithWavIgnoringCase(name)) matches.push_back(it->path());
     }
-    if (matches.empty()) {
+    // A listing cut short by an error would send part of the folder.
+    if (ec || matches.empty()) {
         result.error = texts::kNoVoiceFiles;
         return result;
     }
@@ -115,26 +116,24 @@ SoundImageResult AssembleSoundFolder(const std::string& folder) {
             result.error = Format(texts::kVoiceNameUnencodable, shown);
             return result;
         }
-        std::ifstream file(path, std::ios::binary | std::ios::ate);
-        std::error_code typeEc;
-        if (!file || fs::is_directory(path, typeEc)) {
+        // Only a regular file counts: a sub-folder, a pipe or a device node
+        // named *.wav ends the download before anything is sent.
+        OperatorFile file(path.string());
+        if (!file.ok()) {
             result.error = Format(texts::kVoiceFileUnreadable, shown);
             return result;
         }
-        const std::streamoff size = file.tellg();
-        if (size < 0) {
-            result.error = Format(texts::kVoiceFileUnreadable, shown);
-            return result;
-        }
-        const auto length = static_cast<std::size_t>(size);
-        if (image.audioTotal() + length > kSoundAudioLimit) {
-            // Refused anyway: count it, keep nothing.
-            image.Add(*gbkName, nullptr, length);
+        const std::uint64_t length = file.size();
+        if (length > kSoundAudioLimit - std::min(image.audioTotal(), kSoundAudioLimit)) {
+            // Refused anyway: count it, keep nothing. Counting a huge file as
+            // just over the bound keeps the total from wrapping around.
+            image.Add(
+                *gbkName, nullptr,
+                static_cast<std::size_t>(std::min<std::uint64_t>(length, kSoundAudioLimit + 1)));
             continue;
         }
-        std::vector<uint8_t> data(length);
-        file.seekg(0);
-        if (length > 0 && !file.read(reinterpret_cast<char*>(data.data()), size)) {
+        std::vector<uint8_t> data(static_cast<std::size_t>(length));
+        if (!file.ReadAll(data.data(), data.size())) {
             result.error = Format(texts::kVoiceFileUnreadable, shown);
             return result;
         }
