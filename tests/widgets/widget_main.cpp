@@ -13,6 +13,7 @@ int main(int argc, char** argv) {
     if (!scratch.isValid()) return 1;
     qputenv("XDG_CONFIG_HOME", QDir(scratch.path()).filePath("config").toLocal8Bit());
     qputenv("HOME", scratch.path().toLocal8Bit());
+    qputenv("KORVANE_STAGING_DIR", QDir(scratch.path()).filePath("staging").toLocal8Bit());
     QDir::setCurrent(scratch.path());
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);

@@ -1,0 +1,233 @@
+// Initialise, receive frequency, version and upgrade, clicked on the real form.
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include "host_window.h"
+
+namespace korvane::test {
+namespace {
+
+// The request bytes of the last report the host received (after the report
+// ID and the 55 AA frame header).
+std::vector<int> LastRequest(HostEmulator& host, std::size_t n) {
+    std::vector<int> out;
+    if (host.received.empty()) return out;
+    const Report& r = host.received.back();
+    for (std::size_t i = 3; i < 3 + n; ++i) out.push_back(r[i]);
+    return out;
+}
+
+std::string WriteFile(const QTemporaryDir& dir, const char* name, const QByteArray& data) {
+    const QString path = QDir(dir.path()).filePath(QString::fromUtf8(name));
+    QFile f(path);
+    EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(data);
+    return path.toStdString();
+}
+
+TEST(SystemButtons, InitialiseKeepsTheProgressBehindItsResultBox) {
+    HostWindow w;
+    w.Connect();
+    w.Click(1007);
+    EXPECT_EQ(w.Boxes(), Strings{"初始化设备成功！"});
+    EXPECT_EQ(w.ProgressBehindBoxes(), std::vector<bool>{true});
+    EXPECT_EQ(w.dialogs.boxes[0].caption, "Korvane");
+    EXPECT_EQ(w.dialogs.boxes[0].icon, BoxIcon::Exclamation);
+    EXPECT_FALSE(w.View().progress->IsOpen());
+    EXPECT_EQ(LastRequest(w.Host(), 4), (std::vector<int>{0x01, 0xD0, 0x00, 0x2E}));
+
+    w.Clear();
+    w.Host().SetFaults(Fault(&EmulatorFaults::noReply));
+    w.Click(1007);
+    EXPECT_EQ(w.Boxes(), (Strings{"读取数据失败，请重新发送！", "初始化设备失败！"}));
+    EXPECT_EQ(w.dialogs.boxes[0].caption, "失败2");
+    EXPECT_EQ(w.ProgressBehindBoxes(), (std::vector<bool>{true, true}));
+    EXPECT_FALSE(w.View().progress->IsOpen());
+    // Lost in an exchange: the lamp stays lit, only the link drops.
+    EXPECT_EQ(w.frame.ConnectionText().toStdString(), "连接");
+    EXPECT_EQ(w.Link().connected, 0);
+
+    // The next click searches by itself and succeeds on a healthy host.
+    w.Host().ClearFaults();
+    w.Clear();
+    w.Click(1007);
+    EXPECT_EQ(w.Boxes(), Strings{"初始化设备成功！"});
+}
+
+TEST(SystemButtons, SetFrequencySendsTheDigitsOfTheStoredFloat) {
+    HostWindow w;
+    w.Connect();
+    w.Click(1056);
+    EXPECT_EQ(w.Boxes(), Strings{"设置接收频率成功！"});
+    EXPECT_EQ(LastRequest(w.Host(), 13), (std::vector<int>{0x01, 0xE0, 0x09, 0x34, 0x33, 0x33, 0x35,
+                                                           0x30, 0x30, 0x30, 0x30, 0x30, 0x56}));
+    w.Clear();
+    w.Type(1012, " 433.92\t");
+    w.Click(1056);
+    EXPECT_EQ(w.Host().frequencyDigits, "433920013");
+    // The controls are not rewritten by a set.
+    EXPECT_EQ(w.Text(1012), " 433.92\t");
+}
+
+TEST(SystemButtons, SetFrequencyRefusesTextAndValuesOutOfRangeBeforeSending) {
+    HostWindow w;
+    w.Connect();
+    const struct {
+        const char* text;
+        const char* message;
+    } cases[] = {{"abc", "请输入一个数字。"},
+                 {"", "请输入一个数字。"},
+                 {"433.5MHz", "请输入一个数字。"},
+                 {"1000", "请输入一个介于 100 和 999 之间的数字。"},
+                 {"99.9", "请输入一个介于 100 和 999 之间的数字。"}};
+    for (const auto& c : cases) {
+        w.Clear();
+        w.Type(1012, c.text);
+        w.Click(1056);
+        EXPECT_EQ(w.Boxes(), Strings{c.message}) << c.text;
+        EXPECT_EQ(w.ProgressBehindBoxes(), std::vector<bool>{false});
+        EXPECT_TRUE(w.Host().received.empty()) << c.text;
+        EXPECT_TRUE(w.Edit(1012)->hasFocus() || !QApplication::activeWindow());
+    }
+    EXPECT_FLOAT_EQ(w.View().frequency, 433.5f);
+}
+
+TEST(SystemButtons, ReadFrequencyShowsTheHostsValueInTheEdit) {
+    HostWindow w;
+    w.Connect();
+    w.Host().frequencyDigits = "433920013";
+    w.Click(1058);
+    EXPECT_EQ(w.Boxes(), Strings{"回读接收频率成功！"});
+    EXPECT_EQ(w.Text(1012), "433.92");
+    EXPECT_EQ(LastRequest(w.Host(), 4), (std::vector<int>{0x01, 0xE1, 0x00, 0x1D}));
+
+    w.Clear();
+    w.Host().frequencyDigits = "";
+    w.Click(1058);
+    EXPECT_EQ(w.Text(1012), "0");
+
+    // A bad value in the edit is reported, and the read goes on.
+    w.Clear();
+    w.Host().frequencyDigits = "315000000";
+    w.Type(1012, "x");
+    w.Click(1058);
+    EXPECT_EQ(w.Boxes(), (Strings{"请输入一个数字。", "回读接收频率成功！"}));
+    EXPECT_EQ(w.Text(1012), "315");
+
+    w.Clear();
+    w.Host().SetFaults(Fault(&EmulatorFaults::badChecksum));
+    w.Click(1058);
+    EXPECT_EQ(w.Boxes(), (Strings{"发送数据失败，请重新发送！", "回读接收频率失败！"}));
+    EXPECT_EQ(w.Text(1012), "315");
+}
+
+TEST(SystemButtons, VersionTextIsShownAsItComesAndKeptOnFailure) {
+    HostWindow w;
+    w.Connect();
+    w.Click(1049);
+    EXPECT_TRUE(w.Boxes().empty());
+    EXPECT_EQ(w.Text(1069), "KV-HOST V2.1");
+    EXPECT_FALSE(w.View().progress->IsOpen());
+
+    w.Host().versionText = std::string("V3\0junk", 7);
+    w.Click(1049);
+    EXPECT_EQ(w.Text(1069), "V3");
+
+    w.Host().versionText = "";
+    w.Click(1049);
+    EXPECT_EQ(w.Text(1069), "");
+    EXPECT_TRUE(w.Boxes().empty());
+
+    w.Host().versionText = "KV-HOST V2.2";
+    w.Click(1049);
+    w.Host().SetFaults(Fault(&EmulatorFaults::noReply));
+    w.Click(1049);
+    EXPECT_EQ(w.Boxes(), (Strings{"读取数据失败，请重新发送！", "读取版本号失败！"}));
+    EXPECT_EQ(w.ProgressBehindBoxes(), (std::vector<bool>{true, true}));
+    EXPECT_EQ(w.Text(1069), "KV-HOST V2.2");
+}
+
+struct Upgrade : ::testing::Test {
+    QTemporaryDir dir;
+    HostWindow w;
+    void SetUp() override { w.Connect(); }
+    void Choose(const std::string& path) { w.dialogs.fileAnswers.push_back(path); }
+};
+
+TEST_F(Upgrade, AHundredByteImageGoesAsTwoPacketsAndTheResultComesAfterTheDialog) {
+    QByteArray image(100, '\0');
+    for (int i = 0; i < 100; ++i) image[i] = static_cast<char>(i * 7);
+    Choose(WriteFile(dir, "fw.bin", image));
+    const int64_t start = w.clock.NowMs();
+    w.Click(1048);
+    EXPECT_EQ(w.dialogs.fileFilters, Strings{"*.bin|*.bin||"});
+    EXPECT_EQ(w.Boxes(), Strings{"升级成功！"});
+    EXPECT_EQ(w.ProgressBehindBoxes(), std::vector<bool>{false});
+    EXPECT_EQ(w.Host().firmware, Bytes(image.begin(), image.end()));
+    EXPECT_EQ(w.Handled(0xD3), 2);
+    // 4000 ms after the first packet, 10 after the second, one second of result.
+    EXPECT_GE(w.clock.NowMs() - start, 4000 + 10 + 1000);
+    EXPECT_LT(w.clock.NowMs() - start, 4000 + 10 + 1000 + 500);
+    EXPECT_FALSE(w.View().progress->IsOpen());
+}
+
+TEST_F(Upgrade, AnEmptyImageSendsNothingAndFailsWithoutAnAcknowledgement) {
+    Choose(WriteFile(dir, "empty.bin", QByteArray()));
+    w.Click(1048);
+    EXPECT_EQ(w.Handled(0xD3), 0);
+    EXPECT_EQ(w.Boxes(), Strings{"升级失败！"});
+}
+
+TEST_F(Upgrade, AnImageOverTheHostsMemoryIsRefusedBeforeSending) {
+    Choose(WriteFile(dir, "big.bin", QByteArray(3000001, 'x')));
+    w.Click(1048);
+    EXPECT_EQ(w.Boxes(), Strings{"升级程序文件不能超过3000000字节！"});
+    EXPECT_TRUE(w.Host().received.empty());
+    EXPECT_FALSE(w.View().progress->IsOpen());
+}
+
+TEST_F(Upgrade, CancelledDialogAndUnopenableFileDoNothing) {
+    w.dialogs.fileAnswers.push_back(std::nullopt);
+    w.Click(1048);
+    Choose((QDir(dir.path()).filePath("missing.bin")).toStdString());
+    w.Click(1048);
+    EXPECT_TRUE(w.Boxes().empty());
+    EXPECT_TRUE(w.Host().received.empty());
+    EXPECT_FALSE(w.View().progress->IsOpen());
+}
+
+TEST_F(Upgrade, CancelStopsBetweenPacketsAndClicksMeanwhileStartNothing) {
+    Choose(WriteFile(dir, "fw.bin", QByteArray(100, 'a')));
+    // Both arrive in the first wait of the transfer.
+    QTimer::singleShot(0, [&] {
+        w.Click(1007);
+        w.Click(1049);
+        w.View().progress->CancelButton()->click();
+    });
+    w.Click(1048);
+    EXPECT_EQ(w.Handled(0xD3), 1);
+    EXPECT_EQ(w.Handled(0xD0), 0);
+    EXPECT_EQ(w.Handled(0xD4), 0);
+    EXPECT_EQ(w.Boxes(), Strings{"升级失败！"});
+    EXPECT_FALSE(w.View().IsBusy());
+    // The form is usable again at once.
+    w.Clear();
+    w.Click(1007);
+    EXPECT_EQ(w.Boxes(), Strings{"初始化设备成功！"});
+}
+
+TEST_F(Upgrade, ClosingTheWindowMidTransferEndsItAfterTheTransfer) {
+    const QByteArray image(200, 'b');
+    Choose(WriteFile(dir, "fw.bin", image));
+    QTimer::singleShot(0, [&] { w.frame.close(); });
+    w.Click(1048);
+    EXPECT_TRUE(w.frame.ClosePending());
+    EXPECT_FALSE(w.frame.isVisible());
+    EXPECT_EQ(w.Host().firmware, Bytes(image.begin(), image.end()));
+    EXPECT_EQ(w.Boxes(), Strings{"升级成功！"});
+}
+
+}  // namespace
+}  // namespace korvane::test
