@@ -53,20 +53,25 @@ bool LoadEmulatorState(HostEmulator& host, const std::string& path) {
     if (!f.open(QIODevice::ReadOnly)) return false;
     const QJsonDocument doc = QJsonDocument::fromJson(f.readAll());
     if (!doc.isObject()) return false;
+    // A key that is missing keeps what a new host holds, so a file written by
+    // an older build or trimmed by hand still loads.
     const QJsonObject o = doc.object();
-    host.frequencyDigits = o["frequencyDigits"].toString().toStdString();
-    host.versionText = o["versionText"].toString().toStdString();
-    host.basicParams = Decode(o["basicParams"]);
-    host.addressCodes.clear();
-    const QJsonObject codes = o["addressCodes"].toObject();
-    for (auto it = codes.begin(); it != codes.end(); ++it) {
-        const int id = it.key().toInt();
-        if (id >= 0x31 && id <= 0x35)
-            host.addressCodes[static_cast<uint8_t>(id)] = Decode(it.value());
+    if (o.contains("frequencyDigits"))
+        host.frequencyDigits = o["frequencyDigits"].toString().toStdString();
+    if (o.contains("versionText")) host.versionText = o["versionText"].toString().toStdString();
+    if (o.contains("basicParams")) host.basicParams = Decode(o["basicParams"]);
+    if (o.contains("addressCodes")) {
+        host.addressCodes.clear();
+        const QJsonObject codes = o["addressCodes"].toObject();
+        for (auto it = codes.begin(); it != codes.end(); ++it) {
+            const int id = it.key().toInt();
+            if (id >= 0x31 && id <= 0x35)
+                host.addressCodes[static_cast<uint8_t>(id)] = Decode(it.value());
+        }
     }
-    host.customSounds = Sounds(o["customSounds"]);
-    host.fixedSounds = Sounds(o["fixedSounds"]);
-    host.firmware = Decode(o["firmware"]);
+    if (o.contains("customSounds")) host.customSounds = Sounds(o["customSounds"]);
+    if (o.contains("fixedSounds")) host.fixedSounds = Sounds(o["fixedSounds"]);
+    if (o.contains("firmware")) host.firmware = Decode(o["firmware"]);
     return true;
 }
 

@@ -1,4 +1,7 @@
 // korvane-cli: every operation of the window from a terminal or a script.
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QCoreApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -90,6 +93,12 @@ int Usage(const std::string& why) {
     return kExitUsage;
 }
 
+bool IsReadableFile(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+           ::access(path.c_str(), R_OK) == 0;
+}
+
 bool ReadFile(const std::string& path, std::string& out) {
     std::ifstream in(path, std::ios::binary);
     if (!in) return false;
@@ -110,12 +119,23 @@ class Runner {
             }
             return true;
         };
-        if (session_.emulator() && !o_.stateFile.empty())
-            cli::LoadEmulatorState(*session_.emulator(), o_.stateFile);
     }
-    ~Runner() {
-        if (session_.emulator() && !o_.stateFile.empty())
-            cli::SaveEmulatorState(*session_.emulator(), o_.stateFile);
+
+    // The emulated host's state from --emulator-state. A file that is there
+    // but cannot be read is refused, and left as it is.
+    bool LoadState() {
+        if (!session_.emulator() || o_.stateFile.empty()) return true;
+        if (cli::LoadEmulatorState(*session_.emulator(), o_.stateFile)) return true;
+        std::fprintf(stderr, "korvane-cli: %s is not an emulator state file (left unchanged)\n",
+                     o_.stateFile.c_str());
+        return false;
+    }
+    bool SaveState() {
+        if (!session_.emulator() || o_.stateFile.empty()) return true;
+        if (cli::SaveEmulatorState(*session_.emulator(), o_.stateFile)) return true;
+        std::fprintf(stderr, "korvane-cli: cannot write the emulator state to %s\n",
+                     o_.stateFile.c_str());
+        return false;
     }
 
     int Run();
@@ -167,8 +187,14 @@ int Runner::Run() {
     if (cmd == "voice") return Voice();
     if (cmd == "upgrade") {
         if (a.size() != 2) return Usage("upgrade needs the image file");
+        // The window's file chooser only offers files that exist; a typed path may not.
+        if (!IsReadableFile(a[1])) return Usage("cannot read the image file " + a[1]);
         op_.file = a[1];
-        return ops::UpgradeFirmware(ctx) ? kExitOk : kExitFailed;
+        if (ops::UpgradeFirmware(ctx)) return kExitOk;
+        struct stat st {};
+        const bool tooLarge = ::stat(a[1].c_str(), &st) == 0 &&
+                              static_cast<std::size_t>(st.st_size) > ops::kMaxFirmwareImage;
+        return tooLarge ? kExitUsage : kExitFailed;
     }
     if (cmd == "dump") return Dump();
     if (cmd == "apply") return Apply();
@@ -265,7 +291,10 @@ int Runner::Basic() {
             return Usage("unknown option " + key);
         }
     }
-    return ops::SetBasicParams(session_.context(), v) ? kExitOk : kExitFailed;
+    // The operation shows the window's text for a refused value and sends nothing.
+    const bool valid = BasicParamRecords(v).error == BasicParamError::None;
+    if (ops::SetBasicParams(session_.context(), v)) return kExitOk;
+    return valid ? kExitFailed : kExitUsage;
 }
 
 QJsonObject AddressJson(const std::vector<AddressReadItem>& items, int* soundCount) {
@@ -384,7 +413,9 @@ int Runner::Address() {
     if (!v.volumeInEffect && !v.alarmOffInEffect && !v.groups[0].inEffect &&
         !v.groups[1].inEffect && !v.groups[2].inEffect)
         return Usage("address set: give at least one of --volume, --group, --alarm-off");
-    return ops::SetAddressCodes(session_.context(), v) ? kExitOk : kExitFailed;
+    const bool valid = AddressCodeRecords(v).error == AddressCodeError::None;
+    if (ops::SetAddressCodes(session_.context(), v)) return kExitOk;
+    return valid ? kExitFailed : kExitUsage;
 }
 
 int Runner::Voice() {
@@ -525,6 +556,8 @@ int main(int argc, char** argv) {
         }
     }
     if (o.args.empty()) return Usage("no command given");
+    if (!o.stateFile.empty() && o.session.emulateModel < 0)
+        return Usage("--emulator-state works with --emulate only");
 
     struct sigaction sa {};
     sa.sa_handler = OnInterrupt;
@@ -532,9 +565,15 @@ int main(int argc, char** argv) {
     sigaction(SIGINT, &sa, nullptr);
 
     SystemClock clock;
-    // With --json, standard output carries the JSON alone; the messages go to standard error.
-    cli::TerminalOperator op(o.json ? stderr : stdout, stderr);
+    // With --json, and for a profile dumped to standard output, standard output
+    // carries the JSON alone; the messages go to standard error.
+    const bool dataOnStdout = o.json || (o.args[0] == "dump" && o.args.size() < 2);
+    cli::TerminalOperator op(dataOnStdout ? stderr : stdout, stderr);
     op.showProgress = !o.quiet;
     Runner runner(o, clock, op);
-    return runner.Run();
+    if (!runner.LoadState()) return kExitUsage;
+    const int status = runner.Run();
+    // The emulated host's state is the provisioning result: losing it is a failure.
+    if (!runner.SaveState()) return status == kExitOk ? kExitFailed : status;
+    return status;
 }
