@@ -1,0 +1,437 @@
+// korvane-cli as a script sees it: the real executable, its exact output
+// lines and exit statuses, against the emulated host whose state is kept in
+// a file between two runs.
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QStandardPaths>
+
+#include "cli_runner.h"
+
+namespace korvane::clitest {
+namespace {
+
+class Cli : public ::testing::Test {
+  protected:
+    void SetUp() override { ASSERT_TRUE(scratch.valid()); }
+
+    // One run on the emulated host of `model`, whose state lives in `state`.
+    CliResult Emu(const QString& model, const QStringList& args,
+                  const QString& state = "host.json") const {
+        return scratch.Run(
+            QStringList{"--emulate", model, "--emulator-state", scratch.Path(state), "--quiet"} +
+            args);
+    }
+    QJsonObject State(const QString& state = "host.json") const {
+        return QJsonDocument::fromJson(scratch.ReadFile(state)).object();
+    }
+
+    CliScratch scratch;
+};
+
+QJsonObject JsonOf(const std::string& text) {
+    return QJsonDocument::fromJson(QByteArray::fromStdString(text)).object();
+}
+
+TEST_F(Cli, HelpNamesEveryCommandAndVersionPrintsTheNumber) {
+    const CliResult help = scratch.Run({"--help"});
+    EXPECT_EQ(help.code, 0);
+    for (const char* command :
+         {"list", "init", "version", "frequency get", "frequency set MHZ", "basic get", "basic set",
+          "address get", "address set", "--alarm-off", "voice download custom|fixed",
+          "voice format custom|fixed", "upgrade FILE", "dump [FILE]", "apply FILE", "--device PATH",
+          "--emulate rt220|rt221", "--json", "--password"})
+        EXPECT_NE(help.out.find(command), std::string::npos) << command;
+
+    const CliResult version = scratch.Run({"--version"});
+    EXPECT_EQ(version.code, 0);
+    EXPECT_EQ(version.out, "korvane-cli 1.0.0\n");
+}
+
+TEST_F(Cli, UsageErrorsExitTwoWithAMessageAndLeaveTheHostAlone) {
+    scratch.WriteFile("notjson.json", "{ \"model\": ");
+    const QString state = scratch.Path("host.json");
+    const QStringList emu{"--emulate", "rt221", "--emulator-state", state};
+    const std::vector<QStringList> cases = {
+        {},
+        {"bogus"},
+        {"--bogus", "init"},
+        {"--emulate", "rt999", "init"},
+        {"--emulate"},
+        {"--device"},
+        {"--emulator-state", state, "init"},  // a state file needs the emulator
+        emu + QStringList{"frequency"},
+        emu + QStringList{"frequency", "set", "abc"},
+        emu + QStringList{"frequency", "set", "99.9"},
+        emu + QStringList{"frequency", "set", "999.1"},
+        emu + QStringList{"basic", "set", "--volume", "9"},
+        emu + QStringList{"basic", "set", "--volume", "0"},
+        emu + QStringList{"basic", "set", "--channel", "10"},
+        emu + QStringList{"basic", "set", "--channel", ""},
+        emu + QStringList{"basic", "set", "--comm-password", "ABCDE"},
+        emu + QStringList{"basic", "set", "--volume"},
+        emu + QStringList{"basic", "set", "--colour", "red"},
+        emu + QStringList{"address", "set"},
+        emu + QStringList{"address", "set", "--group", "4:123"},
+        emu + QStringList{"address", "set", "--group", "1:12345678"},
+        emu + QStringList{"address", "set", "--group", "1:12a"},
+        emu + QStringList{"address", "set", "--group", "1:1:blue:steady:1:1:1"},
+        emu + QStringList{"address", "set", "--group", "1:1:red:blinking:1:1:1"},
+        emu + QStringList{"address", "set", "--group", "1:1:red"},
+        emu + QStringList{"voice", "download", "other", "."},
+        emu + QStringList{"voice", "download", "custom"},
+        emu + QStringList{"voice", "erase", "custom"},
+        emu + QStringList{"upgrade"},
+        emu + QStringList{"upgrade", "missing.bin"},
+        emu + QStringList{"upgrade", "."},
+        emu + QStringList{"apply"},
+        emu + QStringList{"apply", "missing.json"},
+        emu + QStringList{"apply", scratch.Path("notjson.json")},
+    };
+    for (const QStringList& args : cases) {
+        const CliResult r = scratch.Run(args);
+        const std::string shown = args.join(' ').toStdString();
+        EXPECT_EQ(r.code, 2) << shown;
+        EXPECT_EQ(r.err.rfind("korvane-cli: ", 0), 0u) << shown << "\n" << r.err;
+        EXPECT_EQ(r.out, "") << shown;
+    }
+    // Nothing reached the host: the emulated one still holds its first frequency.
+    const CliResult f = Emu("rt221", {"frequency", "get"});
+    EXPECT_EQ(f.out, "回读接收频率成功！\n433.92\n");
+}
+
+TEST_F(Cli, NoHostGivesTheWindowsFailureTextsAndExitOne) {
+    // --device names a host that is not attached; the emulated one is elsewhere.
+    const QStringList absent{"--emulate", "rt221", "--device", "/dev/hidraw99", "--quiet"};
+    const CliResult init = scratch.Run(absent + QStringList{"init"});
+    EXPECT_EQ(init.code, 1);
+    EXPECT_EQ(init.out, "[失败1] 设备未连接，请连接设备！\n初始化设备失败！\n");
+
+    const CliResult freq = scratch.Run(absent + QStringList{"frequency", "get"});
+    EXPECT_EQ(freq.code, 1);
+    EXPECT_EQ(freq.out, "[失败1] 设备未连接，请连接设备！\n回读接收频率失败！\n");
+
+    const CliResult version = scratch.Run(absent + QStringList{"--json", "version"});
+    EXPECT_EQ(version.code, 1);
+    EXPECT_EQ(version.out, "");  // no JSON for a read that failed
+    EXPECT_NE(version.err.find("读取版本号失败！"), std::string::npos);
+
+    const CliResult dump = scratch.Run(absent + QStringList{"dump", "profile.json"});
+    EXPECT_EQ(dump.code, 1);
+    EXPECT_FALSE(scratch.Exists("profile.json"));
+
+    // The emulated host is found at its own path.
+    const CliResult found =
+        scratch.Run({"--emulate", "rt221", "--device", "emulated:0", "--quiet", "init"});
+    EXPECT_EQ(found.code, 0);
+    EXPECT_EQ(found.out, "初始化设备成功！\n");
+}
+
+TEST_F(Cli, SystemCommandsAndFrequencyRoundTripAcrossTwoRuns) {
+    const CliResult init = Emu("rt221", {"init"});
+    EXPECT_EQ(init.code, 0);
+    EXPECT_EQ(init.out, "初始化设备成功！\n");
+
+    const CliResult version = Emu("rt221", {"version"});
+    EXPECT_EQ(version.code, 0);
+    EXPECT_EQ(version.out, "KV-HOST V2.1\n");
+
+    const CliResult set = Emu("rt221", {"frequency", "set", "434.5"});
+    EXPECT_EQ(set.code, 0);
+    EXPECT_EQ(set.out, "设置接收频率成功！\n");
+
+    const CliResult get = Emu("rt221", {"frequency", "get"});
+    EXPECT_EQ(get.code, 0);
+    EXPECT_EQ(get.out, "回读接收频率成功！\n434.5\n");
+
+    // With --json, standard output is the JSON alone; the result line moves to standard error.
+    const CliResult json = Emu("rt221", {"--json", "frequency", "get"});
+    EXPECT_EQ(json.code, 0);
+    EXPECT_EQ(JsonOf(json.out)["frequency"].toString(), "434.5");
+    EXPECT_NE(json.err.find("回读接收频率成功！"), std::string::npos);
+    EXPECT_EQ(JsonOf(Emu("rt221", {"--json", "version"}).out)["version"].toString(),
+              "KV-HOST V2.1");
+
+    const CliResult list = Emu("rt220", {"list"});
+    EXPECT_EQ(list.code, 0);
+    EXPECT_EQ(list.out, "emulated:0\t0483:1234\tRT-220\n");
+    const QJsonArray hosts = JsonOf(Emu("rt221", {"--json", "list"}).out)["hosts"].toArray();
+    ASSERT_EQ(hosts.size(), 1);
+    EXPECT_EQ(hosts[0].toObject()["id"].toString(), "0483:7890");
+    EXPECT_EQ(hosts[0].toObject()["model"].toString(), "RT-221");
+}
+
+TEST_F(Cli, BasicParametersSetThenGet) {
+    const CliResult set = Emu("rt220", {"basic", "set", "--alarm-time", "300", "--volume", "5",
+                                        "--channel", "7", "--comm-password", "ab12"});
+    EXPECT_EQ(set.code, 0);
+    EXPECT_EQ(set.out, "设置参数成功！\n");
+
+    const CliResult get = Emu("rt220", {"basic", "get"});
+    EXPECT_EQ(get.code, 0);
+    EXPECT_EQ(get.out, "alarmTime: 300\nchannel: 7\npassword: AB12\nvolume: 5\n");
+
+    // Values the window refuses: its text, exit 2, nothing sent (the list
+    // staged for the last send stays as it was).
+    const QByteArray lastSent = scratch.ReadFile("staging/Write.txt");
+    ASSERT_FALSE(lastSent.isEmpty());
+    const CliResult range = Emu("rt220", {"basic", "set", "--alarm-time", "65536"});
+    EXPECT_EQ(range.code, 2);
+    EXPECT_EQ(range.out, "取值范围为0到65535！\n");
+    const CliResult shortPassword = Emu("rt220", {"basic", "set", "--comm-password", "AB1"});
+    EXPECT_EQ(shortPassword.code, 2);
+    EXPECT_EQ(shortPassword.out, "密码长度必须是四位！\n");
+    EXPECT_EQ(scratch.ReadFile("staging/Write.txt"), lastSent);
+    EXPECT_EQ(Emu("rt220", {"basic", "get"}).out,
+              "alarmTime: 300\nchannel: 7\npassword: AB12\nvolume: 5\n");
+}
+
+TEST_F(Cli, AddressCodesSetThenGet) {
+    const CliResult set = Emu("rt221", {"address", "set", "--volume", "5", "--group",
+                                        "2:1234567:green:steady:30:7:40", "--alarm-off", "99"});
+    EXPECT_EQ(set.code, 0);
+    EXPECT_EQ(set.out, "设置地址码参数成功！\n");
+
+    const CliResult get = Emu("rt221", {"address", "get"});
+    EXPECT_EQ(get.code, 0);
+    EXPECT_EQ(get.out,
+              "volume: 5\n"
+              "group 2: address 1234567, green, steady, lamp 30, sound effect 7, sound 40\n"
+              "alarm-off address: 0000099\n"
+              "报警音数目为: 0 个。\n");
+
+    const CliResult range =
+        Emu("rt221", {"address", "set", "--group", "1:1:red:flashing:1000:1:1"});
+    EXPECT_EQ(range.code, 2);
+    EXPECT_EQ(range.out, "超出范围，请重设！\n");
+    const CliResult volume = Emu("rt221", {"address", "set", "--volume", "9"});
+    EXPECT_EQ(volume.code, 2);
+    EXPECT_EQ(volume.out, "输入不正确，请重新输入！\n");
+}
+
+TEST_F(Cli, DumpAndApplyCopyOneHostToAnother) {
+    ASSERT_EQ(Emu("rt221",
+                  {"address", "set", "--volume", "3", "--group", "1:7654321:yellow:flashing:5:2:6",
+                   "--group", "3:42:red:steady:999:255:0"},
+                  "a.json")
+                  .code,
+              0);
+    ASSERT_EQ(Emu("rt221", {"frequency", "set", "868.3"}, "a.json").code, 0);
+
+    const CliResult dumpA = Emu("rt221", {"dump", scratch.Path("profile.json")}, "a.json");
+    ASSERT_EQ(dumpA.code, 0);
+    const QByteArray profile = scratch.ReadFile("profile.json");
+    const QJsonObject p = QJsonDocument::fromJson(profile).object();
+    EXPECT_EQ(p["model"].toString(), "RT-221");
+    EXPECT_EQ(p["frequency"].toString(), "868.3");
+    EXPECT_EQ(p["address"].toObject()["groups"].toArray()[2].toObject()["address"].toString(),
+              "0000042");
+
+    const CliResult apply = Emu("rt221", {"apply", scratch.Path("profile.json")}, "b.json");
+    EXPECT_EQ(apply.code, 0);
+    EXPECT_EQ(apply.out, "设置接收频率成功！\n设置地址码参数成功！\n");
+
+    // Dumped to standard output, the profile is the JSON alone and equals the first host's.
+    const CliResult dumpB = Emu("rt221", {"dump"}, "b.json");
+    EXPECT_EQ(dumpB.code, 0);
+    EXPECT_EQ(dumpB.out, profile.toStdString());
+
+    // The basic parameters of an RT-220 travel the same way.
+    scratch.WriteFile("basic.json", R"({"model": "RT-220", "frequency": 315,
+        "basic": {"alarmTime": "一直响", "volume": 8, "channel": 9, "password": "ZX90"}})");
+    const CliResult apply220 = Emu("rt220", {"apply", scratch.Path("basic.json")}, "c.json");
+    EXPECT_EQ(apply220.code, 0);
+    EXPECT_EQ(apply220.out, "设置接收频率成功！\n设置参数成功！\n");
+    const QJsonObject back = JsonOf(Emu("rt220", {"dump"}, "c.json").out);
+    EXPECT_EQ(back["frequency"].toString(), "315");
+    const QJsonObject basic = back["basic"].toObject();
+    EXPECT_EQ(basic["alarmTime"].toString(), "一直响");
+    EXPECT_EQ(basic["volume"].toInt(), 8);
+    EXPECT_EQ(basic["channel"].toInt(), 9);
+    EXPECT_EQ(basic["password"].toString(), "ZX90");
+}
+
+TEST_F(Cli, ProfilesWithABadValueAreRefusedBeforeAnythingIsSent) {
+    const char* group = R"({"inEffect": true, "address": "1", "color": "red", "effect": "steady",
+                            "lampDuration": "1", "soundEffect": "1", "soundDuration": "1"})";
+    auto rt221 = [&](const std::string& address) {
+        return R"({"model": "RT-221", "frequency": "434", "address": )" + address + "}";
+    };
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"not json", "not a JSON object"},
+        {R"({"model": "RT-999"})", "\"model\""},
+        {R"({"model": "RT-221", "frequency": "fast"})", "\"frequency\" is not a number"},
+        {R"({"model": "RT-220", "basic": {"alarmTime": 1, "volume": 1}})", "\"basic\" needs"},
+        {R"({"model": "RT-220", "frequency": 50, "basic": {"alarmTime": 1, "volume": 1,
+            "channel": 0, "password": "ABCD"}})",
+         "frequency: must lie in 100..999 MHz"},
+        {R"({"model": "RT-220", "basic": {"alarmTime": 1, "volume": 9, "channel": 0,
+            "password": "ABCD"}})",
+         "basic.volume"},
+        {R"({"model": "RT-220", "basic": {"alarmTime": 70000, "volume": 1, "channel": 0,
+            "password": "ABCD"}})",
+         "basic.alarmTime: 取值范围为0到65535！"},
+        {R"({"model": "RT-220", "basic": {"alarmTime": 1, "volume": 1, "channel": 0,
+            "password": "ABC"}})",
+         "basic.password: 密码长度必须是四位！"},
+        {rt221(R"({"groups": [{"inEffect": true, "address": "12345678"}]})"),
+         "address.groups[0].address"},
+        {rt221(R"({"groups": [)" + std::string(group) +
+               R"(, {"inEffect": true, "color": "blue"}]})"),
+         "address.groups[1].color"},
+        {rt221(R"({"groups": [)" + std::string(group) + "," + group + "," +
+               R"({"inEffect": true, "address": "1", "lampDuration": "1000"}]})"),
+         "address.groups[2].lampDuration: 超出范围，请重设！"},
+        {rt221(R"({"volume": {"inEffect": true, "value": "12"}})"),
+         "address.volume: 输入不正确，请重新输入！"},
+        {rt221(R"({"groups": [)" + std::string(group) + "," + group + "," + group + "," + group +
+               "]}"),
+         "more than three"},
+        {rt221(R"({"volume": {"inEffect": false, "value": "1"}})"), "nothing is in effect"},
+        // A profile for the other model: refused once the host has been found.
+        {R"({"model": "RT-220", "basic": {"alarmTime": 1, "volume": 1, "channel": 0,
+            "password": "ABCD"}})",
+         "another lamp model"},
+    };
+    for (const auto& [text, why] : cases) {
+        scratch.WriteFile("p.json", QByteArray::fromStdString(text));
+        const CliResult r = Emu("rt221", {"apply", scratch.Path("p.json")});
+        EXPECT_EQ(r.code, 2) << text;
+        EXPECT_NE(r.err.find(why), std::string::npos) << text << "\n" << r.err;
+        EXPECT_EQ(r.out, "") << text;
+    }
+    EXPECT_FALSE(QFile::exists(scratch.StagingDir() + "/Write.txt"));
+    EXPECT_EQ(Emu("rt221", {"frequency", "get"}).out, "回读接收频率成功！\n433.92\n");
+}
+
+TEST_F(Cli, EmulatorStateFileThatIsNotOursIsRefusedAndKept) {
+    scratch.WriteFile("host.json", "{ half a file");
+    const CliResult r = Emu("rt221", {"frequency", "set", "500"});
+    EXPECT_EQ(r.code, 2);
+    EXPECT_NE(r.err.find("is not an emulator state file"), std::string::npos);
+    EXPECT_EQ(scratch.ReadFile("host.json"), "{ half a file");
+
+    // A state that cannot be kept is a failure even though the host answered.
+    const CliResult lost = scratch.Run({"--emulate", "rt221", "--emulator-state",
+                                        scratch.Path("no/such/folder.json"), "--quiet", "init"});
+    EXPECT_EQ(lost.code, 1);
+    EXPECT_EQ(lost.out, "初始化设备成功！\n");
+    EXPECT_NE(lost.err.find("cannot write the emulator state"), std::string::npos);
+
+    // Keys a file leaves out keep what a new host holds.
+    scratch.WriteFile("partial.json", R"({"frequencyDigits": "868000000"})");
+    EXPECT_EQ(Emu("rt221", {"frequency", "get"}, "partial.json").out, "回读接收频率成功！\n868\n");
+    EXPECT_EQ(Emu("rt221", {"version"}, "partial.json").out, "KV-HOST V2.1\n");
+}
+
+// A WAV file of a few hundred bytes: sox where it is installed, else a bare header.
+QByteArray SmallWav(const CliScratch& scratch) {
+    const QString sox = QStandardPaths::findExecutable("sox");
+    if (!sox.isEmpty()) {
+        QProcess p;
+        p.start(sox, {"-n", "-r", "8000", "-b", "8", "-c", "1", scratch.Path("tone.wav"), "synth",
+                      "0.03", "sine", "440"});
+        if (p.waitForFinished(10000) && p.exitCode() == 0) return scratch.ReadFile("tone.wav");
+    }
+    QByteArray wav("RIFF\x24\x01\x00\x00WAVEfmt ", 16);
+    wav += QByteArray(256, '\x80');
+    return wav;
+}
+
+TEST_F(Cli, VoiceAreasDownloadCountAndFormatWithAuthorization) {
+    const QByteArray wav = SmallWav(scratch);
+    ASSERT_GT(wav.size(), 44);
+    QDir(scratch.Path("")).mkdir("sounds");
+    QDir(scratch.Path("")).mkdir("empty");
+    scratch.WriteFile("sounds/fire.wav", wav);
+    scratch.WriteFile("sounds/GAS.WAV", wav.left(100));
+    scratch.WriteFile("sounds/警报.wav", wav);
+    scratch.WriteFile("sounds/readme.txt", "not a sound");
+    scratch.WriteFile("empty/readme.txt", "not a sound");
+
+    const CliResult none = Emu("rt221", {"voice", "download", "custom", scratch.Path("empty")});
+    EXPECT_EQ(none.code, 1);
+    EXPECT_EQ(none.out, "没有找到语音文件或者语音文件为空！\n");
+
+    const CliResult custom = Emu("rt221", {"voice", "download", "custom", scratch.Path("sounds")});
+    EXPECT_EQ(custom.code, 0);
+    EXPECT_EQ(custom.out, "下载成功！\n");
+
+    // The fixed area wants the password or the key file; nothing else opens it.
+    for (const QStringList& args :
+         {QStringList{"voice", "download", "fixed", scratch.Path("sounds")},
+          QStringList{"voice", "format", "fixed"},
+          QStringList{"--password", "guard7303", "voice", "download", "fixed",
+                      scratch.Path("sounds")}}) {
+        const CliResult r = Emu("rt221", args);
+        EXPECT_EQ(r.code, 1) << args.join(' ').toStdString();
+        EXPECT_EQ(r.out, "授权密码错误，请认真操作！\n") << args.join(' ').toStdString();
+    }
+
+    const CliResult fixed = Emu(
+        "rt221", {"--password", "guard7302", "voice", "download", "fixed", scratch.Path("sounds")});
+    EXPECT_EQ(fixed.code, 0);
+    EXPECT_EQ(fixed.out, "下载固化WAV音频报警音成功！\n");
+
+    const CliResult count = Emu("rt221", {"address", "get"});
+    EXPECT_EQ(count.code, 0);
+    EXPECT_EQ(count.out, "报警音数目为: 6 个。\n");
+    EXPECT_EQ(JsonOf(Emu("rt221", {"--json", "address", "get"}).out)["alarmSounds"].toInt(), 6);
+
+    // The key file in the working folder stands in for the password.
+    scratch.WriteFile("pwd.txt", "");
+    const CliResult format = Emu("rt221", {"voice", "format", "fixed"});
+    EXPECT_EQ(format.code, 0);
+    EXPECT_EQ(format.out, "格式化固化WAV音频区域成功！\n");
+    EXPECT_EQ(State()["fixedSounds"].toArray().size(), 0);
+    EXPECT_EQ(State()["customSounds"].toArray().size(), 3);
+}
+
+TEST_F(Cli, UpgradeSendsTheImageAndRefusesOneOverThreeMillionBytes) {
+    scratch.WriteFile("huge.bin", QByteArray(3000001, '\x5A'));
+    const CliResult huge = Emu("rt221", {"upgrade", scratch.Path("huge.bin")});
+    EXPECT_EQ(huge.code, 2);
+    EXPECT_EQ(huge.out, "升级程序文件不能超过3000000字节！\n");
+    EXPECT_EQ(State()["firmware"].toString(), "");
+
+    QByteArray image;
+    for (int i = 0; i < 300; ++i) image.append(static_cast<char>(i * 7));
+    scratch.WriteFile("fw.bin", image);
+    const CliResult ok = Emu("rt221", {"upgrade", scratch.Path("fw.bin")});
+    EXPECT_EQ(ok.code, 0);
+    EXPECT_EQ(ok.out, "升级成功！\n");
+    EXPECT_EQ(QByteArray::fromBase64(State()["firmware"].toString().toLatin1()), image);
+}
+
+TEST_F(Cli, InterruptCancelsATransferBetweenPackets) {
+    scratch.WriteFile("fw.bin", QByteArray(200000, '\x11'));
+    QProcess process;
+    scratch.Start(process, {"--emulate", "rt221", "--emulator-state", scratch.Path("host.json"),
+                            "upgrade", scratch.Path("fw.bin")});
+    ASSERT_TRUE(process.waitForStarted(5000));
+    // The bar names the packet once the first one is out.
+    QByteArray err;
+    QElapsedTimer waited;
+    waited.start();
+    while (!err.contains("当前第1包数据") && waited.elapsed() < 20000) {
+        process.waitForReadyRead(100);
+        err += process.readAllStandardError();
+    }
+    ASSERT_TRUE(err.contains("当前第1包数据")) << err.toStdString();
+    ASSERT_EQ(::kill(static_cast<pid_t>(process.processId()), SIGINT), 0);
+    ASSERT_TRUE(process.waitForFinished(10000));
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(process.exitCode(), 1);
+    EXPECT_EQ(process.readAllStandardOutput().toStdString(), "升级失败！\n");
+    // The host never saw the last packet: it keeps the firmware it had.
+    EXPECT_EQ(State()["firmware"].toString(), "");
+}
+
+}  // namespace
+}  // namespace korvane::clitest
