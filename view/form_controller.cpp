@@ -150,12 +150,9 @@ void FormController::BindButtons() {
     bind(ids::kBtnReadVersion, [&ctx] { ops::ReadVersion(ctx); });
     bind(ids::kBtnDownloadVoice, [&ctx] { ops::DownloadVoice(ctx, ops::SoundArea::Custom); });
     bind(ids::kBtnFormatVoice, [&ctx] { ops::FormatVoiceArea(ctx, ops::SoundArea::Custom); });
-    bind(ids::kBtnDownloadFixedVoice, [this, &ctx] {
-        if (ops::Authorize(op)) ops::DownloadVoice(ctx, ops::SoundArea::Fixed);
-    });
-    bind(ids::kBtnFormatFixedVoice, [this, &ctx] {
-        if (ops::Authorize(op)) ops::FormatVoiceArea(ctx, ops::SoundArea::Fixed);
-    });
+    // The fixed area asks for the authorization first, each time.
+    bind(ids::kBtnDownloadFixedVoice, [&ctx] { ops::DownloadVoice(ctx, ops::SoundArea::Fixed); });
+    bind(ids::kBtnFormatFixedVoice, [&ctx] { ops::FormatVoiceArea(ctx, ops::SoundArea::Fixed); });
     bind(ids::kBtnSetBasic, [this] { SetBasicParams(); });
     bind(ids::kBtnReadBasic, [this] { ReadBasicParams(); });
     bind(ids::kBtnSetAddressCodes, [this] { SetAddressCodes(); });

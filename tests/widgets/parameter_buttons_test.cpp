@@ -1,0 +1,290 @@
+// Basic and address-code parameters, set and read back through the real form.
+#include <QFile>
+
+#include "hid/staging.h"
+#include "host_window.h"
+
+namespace korvane::test {
+namespace {
+
+Bytes StagedRequest() {
+    const auto path = StagingPath(kWriteFileName);
+    if (!path) return {};
+    return ReadWholeFile(*path, 4096).value_or(Bytes());
+}
+
+bool ReadBackLeftBehind() {
+    const auto path = StagingPath(kReadFileName);
+    return path && QFile::exists(QString::fromStdString(*path));
+}
+
+const Bytes kDefaultBasic = {0x31, 0x2C, 0x00, 0x0A, 0x3B, 0x32, 0x2C, 0x31, 0x3B, 0x33,
+                             0x2C, 0x30, 0x3B, 0x34, 0x2C, 'Q',  'K',  'M',  'R',  0x3B};
+
+struct BasicParams : ::testing::Test {
+    HostWindow w;
+    void SetUp() override { w.Connect(); }
+    void AlarmTime(const char* text) { w.Combo(1075)->setCurrentText(QString::fromUtf8(text)); }
+};
+
+TEST_F(BasicParams, TheDefaultFormSendsItsTwentyBytesThroughTheStagingFile) {
+    w.Click(1047);
+    EXPECT_EQ(w.Boxes(), Strings{"设置参数成功！"});
+    EXPECT_EQ(w.Host().basicParams, kDefaultBasic);
+    EXPECT_EQ(StagedRequest(), kDefaultBasic);
+    EXPECT_FALSE(w.View().progress->IsOpen());
+}
+
+TEST_F(BasicParams, AlarmTimeTextBecomesTwoBytes) {
+    const struct {
+        const char* text;
+        uint8_t hi, lo;
+    } cases[] = {{"一直响", 0, 0},
+                 {"loud", 0, 0},
+                 {"300", 0x01, 0x2C},
+                 {"65535", 0xFF, 0xFF},
+                 {" 42abc", 0, 42}};
+    for (const auto& c : cases) {
+        w.Clear();
+        AlarmTime(c.text);
+        w.Click(1047);
+        ASSERT_EQ(w.Host().basicParams.size(), 20u) << c.text;
+        EXPECT_EQ(w.Host().basicParams[2], c.hi) << c.text;
+        EXPECT_EQ(w.Host().basicParams[3], c.lo) << c.text;
+    }
+}
+
+TEST_F(BasicParams, ChecksRunInOrderAndOnlyTheFirstFailureIsTold) {
+    const Bytes before = w.Host().basicParams;
+    for (const char* text : {"65536", "-1"}) {
+        w.Clear();
+        AlarmTime(text);
+        w.Click(1047);
+        EXPECT_EQ(w.Boxes(), Strings{"取值范围为0到65535！"}) << text;
+    }
+    w.Clear();
+    AlarmTime("10");
+    w.Type(1057, "ABC");
+    w.Click(1047);
+    EXPECT_EQ(w.Boxes(), Strings{"密码长度必须是四位！"});
+    // Both wrong: the alarm time is told, alone.
+    w.Clear();
+    AlarmTime("70000");
+    w.Click(1047);
+    EXPECT_EQ(w.Boxes(), Strings{"取值范围为0到65535！"});
+    // A frequency the form cannot take stops everything before the rest.
+    w.Clear();
+    w.Type(1012, "abc");
+    w.Click(1047);
+    EXPECT_EQ(w.Boxes(), Strings{"请输入一个数字。"});
+    EXPECT_TRUE(w.Host().received.empty());
+    EXPECT_EQ(w.Host().basicParams, before);
+}
+
+TEST_F(BasicParams, PasswordEditTakesFourCapitals) {
+    w.Edit(1057)->clear();
+    QTest::keyClicks(w.Edit(1057), QStringLiteral("abcdef"));
+    EXPECT_EQ(w.Text(1057), "ABCD");
+}
+
+TEST_F(BasicParams, ASetRoundTripsThroughTheHost) {
+    AlarmTime("25");
+    w.Combo(1074)->setCurrentIndex(3);
+    w.Combo(1071)->setCurrentIndex(9);
+    w.Type(1057, "ABCD");
+    w.Click(1047);
+    ASSERT_EQ(w.Boxes(), Strings{"设置参数成功！"});
+
+    // Back to the defaults, then read what the host holds.
+    AlarmTime("10");
+    w.Combo(1074)->setCurrentIndex(0);
+    w.Combo(1071)->setCurrentIndex(0);
+    w.Type(1057, "QKMR");
+    w.View().UpdateData(true);
+    w.Type(1012, "500");  // typed, not applied: the read-back rewrites it
+    w.Clear();
+    w.Click(1053);
+    EXPECT_TRUE(w.Boxes().empty());
+    EXPECT_EQ(w.Combo(1075)->currentText().toStdString(), "25");
+    EXPECT_EQ(w.View().alarmTime, 25);
+    EXPECT_EQ(w.Combo(1074)->currentIndex(), 3);
+    EXPECT_EQ(w.Combo(1071)->currentIndex(), 9);
+    EXPECT_EQ(w.Text(1057), "ABCD");
+    EXPECT_EQ(w.Text(1012), "433.5");
+    EXPECT_FALSE(ReadBackLeftBehind());
+}
+
+TEST_F(BasicParams, ReadBackTakesOnlyCompleteRecords) {
+    w.Host().basicParams = {0x32, 0x2C, 0x35, 0x3B, 0x33, 0x2C, 0x37,
+                            0x3B, 0x34, 0x2C, 'W',  'X',  'Y',  'Z'};  // last one unterminated
+    w.Click(1053);
+    EXPECT_EQ(w.Combo(1074)->currentIndex(), 4);
+    EXPECT_EQ(w.Combo(1071)->currentIndex(), 7);
+    EXPECT_EQ(w.Text(1057), "QKMR");
+    EXPECT_EQ(w.Combo(1075)->currentText().toStdString(), "10");
+
+    // Zero alarm time shows as the endless entry.
+    w.Host().basicParams = {0x31, 0x2C, 0x00, 0x00, 0x3B};
+    w.Click(1053);
+    EXPECT_EQ(w.Combo(1075)->currentText().toStdString(), "一直响");
+
+    // An empty reply leaves the form alone and says nothing.
+    w.Host().basicParams.clear();
+    w.Click(1053);
+    EXPECT_TRUE(w.Boxes().empty());
+    EXPECT_EQ(w.Combo(1075)->currentText().toStdString(), "一直响");
+}
+
+TEST_F(BasicParams, FailedTransfersAreToldAndChangeNothing) {
+    w.Host().SetFaults(Fault(&EmulatorFaults::refuseAck));
+    w.Click(1047);
+    ASSERT_FALSE(w.Boxes().empty());
+    EXPECT_EQ(w.Boxes().back(), "设置参数失败！");
+
+    w.Host().SetFaults(Fault(&EmulatorFaults::noReply));
+    w.Clear();
+    w.Type(1057, "ZZZZ");
+    w.View().UpdateData(true);
+    w.Click(1053);
+    ASSERT_FALSE(w.Boxes().empty());
+    EXPECT_EQ(w.Boxes().back(), "读取失败！");
+    EXPECT_EQ(w.Text(1057), "ZZZZ");
+    EXPECT_FALSE(ReadBackLeftBehind());
+    EXPECT_FALSE(w.View().progress->IsOpen());
+}
+
+struct AddressCodes : ::testing::Test {
+    HostWindow w{1};
+    void SetUp() override { w.Connect(); }
+    Bytes Record(uint8_t id) { return w.Host().addressCodes[id]; }
+};
+
+TEST_F(AddressCodes, GroupOneAloneGivesItsTwentyTwoBytes) {
+    w.Check(1014)->setChecked(true);
+    w.Type(1015, "123");
+    w.Combo(1077)->setCurrentIndex(2);
+    w.Combo(1078)->setCurrentIndex(1);
+    w.Type(1079, "999");
+    w.Type(1080, "255");
+    w.Type(1081, "300");
+    w.Click(1059);
+    EXPECT_EQ(w.Boxes(), Strings{"设置地址码参数成功！"});
+    const Bytes expected = {0x32, 0x2C, '0',  '0',  '0',  '0',  '1',  '2',  '3',  0x3A, 2,
+                            0x3A, 1,    0x3A, 0x03, 0xE7, 0x3A, 0xFF, 0x3A, 0x01, 0x2C, 0x3B};
+    EXPECT_EQ(StagedRequest(), expected);
+    EXPECT_EQ(Record(0x32), expected);
+}
+
+TEST_F(AddressCodes, BoundsAreCheckedOnlyForGroupsThatCount) {
+    const struct {
+        int edit;
+        const char* value;
+    } refused[] = {{1079, "1000"}, {1080, "256"}, {1081, "1000"}};
+    for (const auto& r : refused) {
+        w.Clear();
+        w.View().ResetAddressCodeFields();
+        w.Check(1014)->setChecked(true);
+        w.Type(r.edit, r.value);
+        w.Click(1059);
+        EXPECT_EQ(w.Boxes(), Strings{"超出范围，请重设！"}) << r.value;
+        EXPECT_TRUE(w.Host().received.empty());
+    }
+    // An empty address skips the group's other fields.
+    w.Clear();
+    w.Type(1015, "");
+    w.Click(1059);
+    EXPECT_EQ(StagedRequest(), (Bytes{0x32, 0x2C, 0x3B}));
+    // An unchecked group is not looked at.
+    w.Clear();
+    w.Check(1014)->setChecked(false);
+    w.Check(1043)->setChecked(true);
+    w.Click(1059);
+    EXPECT_EQ(StagedRequest(), (Bytes{0x35, 0x2C, '0', '1', '1', '9', '1', '1', '9', 0x3B}));
+}
+
+TEST_F(AddressCodes, VolumeAboveEightAndNothingCheckedSendNothing) {
+    w.Check(1011)->setChecked(true);
+    w.Type(1076, "9");
+    w.Click(1059);
+    EXPECT_EQ(w.Boxes(), Strings{"输入不正确，请重新输入！"});
+    w.Clear();
+    w.Check(1011)->setChecked(false);
+    w.Click(1059);
+    EXPECT_TRUE(w.Boxes().empty());
+    EXPECT_TRUE(w.Host().received.empty());
+}
+
+TEST_F(AddressCodes, ReadBackFillsTheControlsAndTellsTheSoundCount) {
+    w.Check(1011)->setChecked(true);
+    w.Type(1076, "5");
+    w.Check(1042)->setChecked(true);
+    w.Type(1017, "7654321");
+    w.Combo(1087)->setCurrentIndex(1);
+    w.Type(1089, "12");
+    w.Click(1059);
+    ASSERT_EQ(w.Boxes(), Strings{"设置地址码参数成功！"});
+    w.Host().customSounds.resize(2);
+    w.Host().fixedSounds.resize(1);
+
+    w.View().ResetAddressCodeFields();
+    w.Check(1011)->setChecked(false);
+    w.Check(1042)->setChecked(false);
+    w.Check(1014)->setChecked(true);  // not in the reply: unchecked by the read
+    w.Clear();
+    w.Click(1060);
+    EXPECT_EQ(w.Boxes(), Strings{"报警音数目为: 3 个。"});
+    EXPECT_TRUE(w.Check(1011)->isChecked());
+    EXPECT_EQ(w.Text(1076), "5");
+    EXPECT_FALSE(w.Check(1014)->isChecked());
+    EXPECT_TRUE(w.Check(1042)->isChecked());
+    EXPECT_EQ(w.Text(1017), "7654321");
+    EXPECT_EQ(w.Combo(1087)->currentIndex(), 1);
+    EXPECT_EQ(w.Text(1089), "12");
+    EXPECT_FALSE(w.Check(1043)->isChecked());
+    EXPECT_FALSE(ReadBackLeftBehind());
+}
+
+TEST_F(AddressCodes, TheSoundCountIsToldBeforeTheRecordsAfterIt) {
+    // The count first, then group 1 with nothing but its id, then an
+    // unterminated group 3 that must stay unused.
+    EmulatorFaults f;
+    f.mangle = [](uint8_t command, std::vector<Report>& replies) {
+        if (command != 0xE3) return;
+        const Bytes data = {0x00, 0x01, 0x00, 0x01, 0x36, 0x2C, 4,  0x3B,
+                            0x32, 0x2C, 0x3B, 0x34, 0x2C, '9',  '9'};
+        replies = {LampFrame::MakeReply(0xE3, data)};
+    };
+    w.Host().SetFaults(f);
+    w.Type(1015, "5555555");
+    w.Type(1017, "1111111");
+    bool groupSetAtBox = true;
+    w.dialogs.progressVisibleProbe = [&] {
+        groupSetAtBox = w.Check(1014)->isChecked();
+        return false;
+    };
+    w.Click(1060);
+    EXPECT_EQ(w.Boxes(), Strings{"报警音数目为: 4 个。"});
+    EXPECT_FALSE(groupSetAtBox);
+    EXPECT_TRUE(w.Check(1014)->isChecked());
+    EXPECT_EQ(w.Text(1015), "");
+    EXPECT_EQ(w.Text(1079), "0");
+    EXPECT_FALSE(w.Check(1042)->isChecked());
+    EXPECT_EQ(w.Text(1017), "1111111");
+}
+
+TEST_F(AddressCodes, FailuresAreToldAndLeaveTheControls) {
+    w.Check(1014)->setChecked(true);
+    w.Host().SetFaults(Fault(&EmulatorFaults::refuseAck));
+    w.Click(1059);
+    ASSERT_FALSE(w.Boxes().empty());
+    EXPECT_EQ(w.Boxes().back(), "设置地址码参数失败！");
+    w.Clear();
+    w.Host().SetFaults(Fault(&EmulatorFaults::noReply));
+    w.Click(1060);
+    ASSERT_FALSE(w.Boxes().empty());
+    EXPECT_EQ(w.Boxes().back(), "读取失败！");
+    EXPECT_TRUE(w.Check(1014)->isChecked());
+}
+
+}  // namespace
+}  // namespace korvane::test
