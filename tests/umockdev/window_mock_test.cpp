@@ -1,0 +1,218 @@
+// The window on the real hidraw path: unmodified hidapi finds the mocked
+// host, the emulated host answers behind its node, and udev's uevents for it
+// reach the window through the program's own monitor.
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <memory>
+#include <mutex>
+
+#include "app/korvane_app.h"
+#include "app/main_frame.h"
+#include "dialogs/dialog_provider.h"
+#include "emulator/host_emulator.h"
+#include "mock_hid_device.h"
+#include "view/form_controller.h"
+#include "view/korvane_view.h"
+
+namespace korvane::testing {
+namespace {
+
+using Strings = std::vector<std::string>;
+
+// The emulated host behind /dev/hidraw0: what the PC writes goes in, its
+// replies are queued on the node when they are due.
+class Bridge {
+  public:
+    Bridge(MockHidDevice& mock, Clock& clock, uint16_t product)
+        : mock_(mock), host_(clock, product), clock_(clock) {
+        mock_.onWrite = [this](const std::vector<uint8_t>& bytes) {
+            Report r{};
+            for (std::size_t i = 0; i < bytes.size() && i < r.size(); ++i) r[i] = bytes[i];
+            std::lock_guard<std::mutex> lock(mutex_);
+            host_.Receive(r);
+        };
+        // Runs whenever the window pumps its events, as it does inside every wait.
+        timer_.setInterval(1);
+        QObject::connect(&timer_, &QTimer::timeout, [this] { Deliver(); });
+        timer_.start();
+    }
+    ~Bridge() { mock_.onWrite = nullptr; }
+
+    template <typename F>
+    auto WithHost(F f) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return f(host_);
+    }
+
+  private:
+    void Deliver() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        while (auto reply = host_.TakeReply(clock_.NowMs()))
+            mock_.QueueInput(std::vector<uint8_t>(reply->begin() + 1, reply->end()));
+    }
+
+    MockHidDevice& mock_;
+    HostEmulator host_;
+    Clock& clock_;
+    std::mutex mutex_;
+    QTimer timer_;
+};
+
+struct RealWindow {
+    SystemClock clock;
+    CKorvaneDoc doc;
+    RecentFileList recent;
+    CMainFrame frame{doc, recent};
+    ScriptedDialogProvider dialogs;
+    std::unique_ptr<FormController> controller;
+    std::vector<int> states;
+
+    RealWindow() {
+        frame.View()->SetDialogProvider(&dialogs);
+        controller = std::make_unique<FormController>(*frame.View(), clock, SessionOptions{});
+        QObject::connect(controller.get(), &FormController::connectionState, &frame, [this](int s) {
+            states.push_back(s);
+            frame.OnConnectionState(s);
+        });
+        QObject::connect(controller.get(), &FormController::deviceChange, &frame,
+                         &CMainFrame::OnDeviceChange);
+        frame.InitialUpdateView();
+        frame.show();
+        frame.View()->PollTimer().stop();  // ticks are given by hand
+    }
+    ~RealWindow() {
+        frame.View()->SetDialogProvider(nullptr);
+        controller.reset();
+    }
+    CKorvaneView& View() { return *frame.View(); }
+    void Click(int id) { qobject_cast<QAbstractButton*>(View().Control(id))->click(); }
+    std::string Text(int id) {
+        return qobject_cast<QLineEdit*>(View().Control(id))->text().toStdString();
+    }
+    Strings Boxes() const {
+        Strings out;
+        for (const auto& b : dialogs.boxes) out.push_back(b.text);
+        return out;
+    }
+};
+
+TEST(WindowOnHidraw, FindsTheHostAndRunsCommandsAndBulkTransfersThroughHidapi) {
+    MockHidIdentity id;
+    id.productId = 0x7890;
+    MockHidDevice mock(id);
+    RealWindow w;
+    Bridge bridge(mock, w.clock, 0x7890);
+
+    w.controller->Poll();
+    ASSERT_EQ(w.states, std::vector<int>{1});
+    EXPECT_EQ(w.View().model, 1);
+    EXPECT_TRUE(w.View().Control(1059)->isVisible());
+
+    // One transaction.
+    w.Click(1049);
+    EXPECT_TRUE(w.Boxes().empty());
+    EXPECT_EQ(w.Text(1069), "KV-HOST V2.1");
+    // Every report went out as 65 bytes with report ID 0.
+    for (const auto& bytes : mock.Writes()) {
+        ASSERT_EQ(bytes.size(), 65u);
+        EXPECT_EQ(bytes[0], 0x00);
+    }
+
+    // A bulk send with its acknowledgement, then a bulk read of it.
+    qobject_cast<QAbstractButton*>(w.View().Control(1014))->setChecked(true);
+    qobject_cast<QLineEdit*>(w.View().Control(1015))->setText(QStringLiteral("4321"));
+    w.Click(1059);
+    EXPECT_EQ(w.Boxes(), Strings{"设置地址码参数成功！"});
+    EXPECT_EQ(bridge.WithHost([](HostEmulator& h) { return h.addressCodes[0x32].size(); }), 22u);
+    w.dialogs.boxes.clear();
+    qobject_cast<QLineEdit*>(w.View().Control(1015))->setText(QStringLiteral("0"));
+    w.Click(1060);
+    EXPECT_EQ(w.Boxes(), Strings{"报警音数目为: 0 个。"});
+    EXPECT_EQ(w.Text(1015), "0004321");
+}
+
+TEST(WindowOnHidraw, ANoReplyTimesOutAndTheNextClickFindsTheHostAgain) {
+    MockHidDevice mock;
+    RealWindow w;
+    Bridge bridge(mock, w.clock, 0x1234);
+    w.controller->Poll();
+    ASSERT_EQ(w.states, std::vector<int>{1});
+    bridge.WithHost([](HostEmulator& h) {
+        EmulatorFaults f;
+        f.noReply = true;
+        h.SetFaults(f);
+        return 0;
+    });
+    w.Click(1007);
+    EXPECT_EQ(w.Boxes(), (Strings{"读取数据失败，请重新发送！", "初始化设备失败！"}));
+    bridge.WithHost([](HostEmulator& h) {
+        h.ClearFaults();
+        return 0;
+    });
+    w.dialogs.boxes.clear();
+    w.Click(1007);
+    EXPECT_EQ(w.Boxes(), Strings{"初始化设备成功！"});
+}
+
+TEST(WindowOnHidraw, UeventsOfTheHostDriveTheConnectionState) {
+    MockHidDevice mock;
+    RealWindow w;
+    ASSERT_TRUE(w.controller->WatchSystemDevices());
+    w.controller->Poll();
+    ASSERT_EQ(w.states, std::vector<int>{1});
+
+    mock.Remove();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.states.size() >= 2; }, 3000));
+    EXPECT_EQ(w.states[1], 0);
+    EXPECT_EQ(w.frame.windowTitle().toStdString(), "KV_SystemDlg----------[未连接设备]");
+    EXPECT_EQ(w.View().linkUp, 0);
+    EXPECT_TRUE(w.View().PollTimer().isActive());
+    w.View().PollTimer().stop();
+    w.controller->Poll();
+    EXPECT_EQ(w.states.back(), 0);
+
+    // The arrival changes nothing by itself; the next tick finds the host.
+    const std::size_t before = w.states.size();
+    mock.Add();
+    QTest::qWait(300);
+    EXPECT_EQ(w.states.size(), before);
+    w.controller->Poll();
+    EXPECT_EQ(w.states.back(), 1);
+    EXPECT_EQ(w.frame.ConnectionText().toStdString(), "连接");
+}
+
+TEST(WindowOnHidraw, AHostThatCannotBeOpenedIsReportedOnceNotEverySecond) {
+    MockHidDevice mock;
+    mock.SetOpenable(false, MockHidDevice::Refusal::kDescriptorQuery);
+    RealWindow w;
+    for (int i = 0; i < 5; ++i) w.controller->Poll();
+    EXPECT_EQ(w.Boxes(), Strings{"无法打开通信端口"});
+    EXPECT_EQ(w.states, (std::vector<int>{0, 0, 0, 0, 0}));
+    mock.SetOpenable(true);
+    w.controller->Poll();
+    EXPECT_EQ(w.states.back(), 1);
+    EXPECT_EQ(w.Boxes(), Strings{"无法打开通信端口"});
+}
+
+}  // namespace
+}  // namespace korvane::testing
+
+int main(int argc, char** argv) {
+    korvane::testing::RunUnderUmockdev(argc, argv);
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QTemporaryDir scratch;
+    if (!scratch.isValid()) return 1;
+    qputenv("KORVANE_STAGING_DIR", QDir(scratch.path()).filePath("staging").toLocal8Bit());
+    qputenv("XDG_CONFIG_HOME", QDir(scratch.path()).filePath("config").toLocal8Bit());
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
