@@ -1,0 +1,123 @@
+// Thousands of operations in a row against a host that misbehaves at random
+// (seeded, so a failure can be replayed): each one returns, none leaves a
+// staging file or a pending state behind, and a healthy host is served at once.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <iostream>
+#include <random>
+
+#include "tests/ops/fault_rig.h"
+
+namespace korvane::test {
+namespace {
+
+constexpr uint32_t kSeed = 20261207;
+constexpr int kOperations = 3000;
+
+long ResidentKiB() {
+    long pages = 0, resident = 0;
+    if (FILE* f = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2) resident = 0;
+        std::fclose(f);
+    }
+    return resident * (sysconf(_SC_PAGESIZE) / 1024);
+}
+
+// "...,共有N包数据,当前第i包数据..." -> (N, i).
+std::pair<int, int> PacketOf(const std::string& line) {
+    int total = 0, current = 0;
+    const auto at = line.find("共有");
+    if (at != std::string::npos)
+        std::sscanf(line.c_str() + at, "共有%d包数据,当前第%d包数据", &total, &current);
+    return {total, current};
+}
+
+class SoakTest : public FaultRig {
+  protected:
+    // A bigger image and folder than the matrix uses, so cancels land mid-way.
+    void SetUp() override {
+        FaultRig::SetUp();
+        WriteFile(firmware, Counting(400));  // 8 packets
+        WriteFile(op.folderAnswer + "/c.wav", Counting(250));
+    }
+};
+
+TEST_F(SoakTest, RandomFaultsNeverLeaveAStuckState) {
+    std::mt19937 rng(kSeed);
+    const auto& operations = Operations();
+    const Operation& probe = operations[0];  // initialise: one request, one reply
+    int failures = 0, cancels = 0;
+    long warmKiB = 0;
+    const long startKiB = ResidentKiB();
+
+    for (int n = 0; n < kOperations; ++n) {
+        const Operation& o = operations[rng() % operations.size()];
+        const bool faulty = rng() % 2 == 0;
+        const Fault fault = kFaults[rng() % std::size(kFaults)];
+        const bool cancel = rng() % 8 == 0;
+        SCOPED_TRACE("seed " + std::to_string(kSeed) + ", operation " + std::to_string(n) + ": " +
+                     o.name + (faulty ? std::string(" under ") + FaultName(fault) : "") +
+                     (cancel ? " with a cancel" : ""));
+
+        host.received.clear();
+        host.handled.clear();
+        op.Clear();
+        // A cancel pressed between two packets of a transfer.
+        bool pressed = false;
+        op.onProgress = [&](const OperatorEvent& e) {
+            if (!cancel || e.kind != OperatorEvent::Kind::ProgressText || e.value != 1001) return;
+            const auto [total, current] = PacketOf(e.text);
+            if (current >= 1 && current < total) {
+                protocol.OnCancelRequest(1);
+                pressed = true;
+            }
+        };
+        // A cancel that a failed transfer never came to stays pending, and
+        // ends the next transfer at its first check.
+        const bool pendingBefore = protocol.cancelRequested != 0;
+        if (faulty) Arm(fault);
+        const int64_t start = clock.NowMs();
+        const bool ok = o.run(ctx);
+        op.onProgress = nullptr;
+        if (!ok) ++failures;
+        if (pressed) ++cancels;
+
+        // Every operation ends, within the longest wait it may make.
+        ASSERT_LT(clock.NowMs() - start, 60000);
+        ASSERT_FALSE(op.ProgressIsOpen());
+        ASSERT_FALSE(link.busy());
+        if (protocol.cancelRequested != 0 && !pendingBefore) {
+            ASSERT_FALSE(ok);
+        }
+        ASSERT_FALSE(StagingLeftovers());
+        if (!faulty && !pressed && !pendingBefore) {
+            ASSERT_TRUE(ok);
+        }
+
+        // The host is healthy again: the next click is served. A reply still
+        // on its way (to a transfer cancelled after its last packet) has
+        // arrived by then and is dropped as stale.
+        Heal();
+        clock.SleepMs(500);
+        op.Clear();
+        ASSERT_TRUE(probe.run(ctx)) << ::testing::PrintToString(Boxes());
+        if (n == 200) warmKiB = ResidentKiB();
+    }
+    const long endKiB = ResidentKiB();
+    std::cout << "soak: " << kOperations << " operations (" << failures << " failed, " << cancels
+              << " with a cancel) and as many probes; "
+              << "resident " << startKiB << " KiB at start, " << warmKiB << " KiB after 200, "
+              << endKiB << " KiB at the end\n";
+    RecordProperty("resident_kib_after_warmup", std::to_string(warmKiB));
+    RecordProperty("resident_kib_at_end", std::to_string(endKiB));
+    EXPECT_GT(failures, kOperations / 10);
+#if !defined(__SANITIZE_ADDRESS__)
+    // Nothing accumulates per operation (the sanitizer build's quarantine would blur this).
+    EXPECT_LT(endKiB - warmKiB, 8 * 1024);
+#endif
+}
+
+}  // namespace
+}  // namespace korvane::test
