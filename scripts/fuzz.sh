@@ -11,7 +11,7 @@ fi
 cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
   -DKORVANE_FUZZ=ON -DKORVANE_BUILD_GUI=OFF -DKORVANE_BUILD_BENCH=OFF -DKORVANE_BUILD_TESTS=OFF >/dev/null
-targets=$(sed -n 's/^korvane_fuzzer(\(fuzz_[a-z_]*\).*/\1/p' fuzz/CMakeLists.txt)
+targets=$(sed -n 's/^[[:space:]]*korvane_fuzzer(\(fuzz_[a-z_]*\).*/\1/p' fuzz/CMakeLists.txt)
 cmake --build build-fuzz --target $targets
 status=0
 for target in build-fuzz/fuzz/fuzz_*; do
