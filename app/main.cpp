@@ -1,3 +1,4 @@
+#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QGuiApplication>
@@ -29,8 +30,10 @@ void RunScreenshots(CKorvaneApp& app, const QString& dir) {
     CMainFrame* frame = app.Frame();
     frame->move(0, 0);
     CKorvaneView* view = frame->View();
+    // The first tick of the connection poll comes a second after the start.
+    QTest::qWait(1300);
+    view->findChild<QPushButton*>(QStringLiteral("1049"))->click();
     Grab(dir, QStringLiteral("main-rt220.png"));
-    frame->OnConnectionState(1);
     view->findChild<QPushButton*>(QStringLiteral("1066"))->click();
     Grab(dir, QStringLiteral("main-rt221.png"));
     view->findChild<QPushButton*>(QStringLiteral("1065"))->click();
@@ -60,7 +63,11 @@ void RunScreenshots(CKorvaneApp& app, const QString& dir) {
     Grab(dir, QStringLiteral("confirm.png"));
     confirm.close();
 
-    frame->OnDeviceChange(0x8004);
+    // Unplugged from the emulator's menu where there is one.
+    if (auto* unplug = frame->findChild<QAction*>(QStringLiteral("emulatorUnplug")))
+        unplug->trigger();
+    else
+        frame->OnDeviceChange(0x8004);
     Grab(dir, QStringLiteral("main-removed.png"));
 }
 
