@@ -5,8 +5,11 @@
 #include <QSettings>
 
 #include "app/main_frame.h"
+#include "common/texts.h"
+#include "dialogs/dialog_provider.h"
 #include "emulator/host_emulator.h"
 #include "view/form_controller.h"
+#include "view/korvane_view.h"
 
 namespace {
 const char* kRecentGroup = "Recent File List";
@@ -67,7 +70,7 @@ bool CKorvaneApp::InitInstance(const StartOptions& opts) {
                      &CMainFrame::OnConnectionState, Qt::DirectConnection);
     QObject::connect(controller.get(), &FormController::deviceChange, frame.get(),
                      &CMainFrame::OnDeviceChange, Qt::DirectConnection);
-    controller->WatchSystemDevices();
+    const bool watching = controller->WatchSystemDevices();
     if (korvane::HostEmulator* host = controller->Emulator()) {
         frame->AddEmulatorMenu([host](bool plugged) {
             if (plugged)
@@ -82,5 +85,11 @@ bool CKorvaneApp::InitInstance(const StartOptions& opts) {
         frame->OpenDocumentFile(QString::fromStdString(options.documentPath));
     frame->show();
     frame->repaint();
+    // Without device notifications the poll still finds the host, but a
+    // removal goes unnoticed until the next exchange: say so.
+    if (!watching) {
+        frame->View()->Dialogs().ShowBox(korvane::texts::kCannotRegister, korvane::texts::kAppTitle,
+                                         korvane::BoxIcon::Exclamation);
+    }
     return true;
 }
