@@ -32,6 +32,13 @@ bool IsBulkSend(uint8_t c) {
 
 Report Echo(uint8_t command) { return LampFrame::MakeReply(command, nullptr, 0); }
 
+template <typename T>
+void AppendBounded(std::vector<T>& log, const T& item) {
+    if (log.size() >= HostEmulator::kLogLimit)
+        log.erase(log.begin(), log.begin() + static_cast<std::ptrdiff_t>(log.size() / 2));
+    log.push_back(item);
+}
+
 }  // namespace
 
 HostEmulator::HostEmulator(Clock& clock, uint16_t product) : clock_(clock), product_(product) {
@@ -100,11 +107,11 @@ void HostEmulator::Answer(uint8_t command, std::vector<Report> replies, int64_t 
 
 void HostEmulator::Receive(const Report& report) {
     if (!present_) return;
-    received.push_back(report);
+    AppendBounded(received, report);
     if (!ValidRequest(report)) return;
     const uint8_t command = report[4];
     const Bytes data = LampFrame::DataOf(report);
-    handled.push_back(command);
+    AppendBounded(handled, command);
 
     if (IsBulkSend(command)) {
         BulkPacket(command, data);

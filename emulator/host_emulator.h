@@ -69,6 +69,9 @@ class HostEmulator {
     int formatDelayMs = 5000;
 
     // Every report received, and the command of every valid request frame.
+    // A long session under --emulate keeps only the most recent ones: past
+    // kLogLimit entries the older half of a log is dropped.
+    static constexpr std::size_t kLogLimit = std::size_t{1} << 18;
     std::vector<Report> received;
     std::vector<uint8_t> handled;
     int acknowledgements = 0;

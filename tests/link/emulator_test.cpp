@@ -90,5 +90,18 @@ TEST_F(EmulatorTest, VanishingAndPluggingAreObserved) {
     EXPECT_TRUE(Replies().empty());
 }
 
+TEST_F(EmulatorTest, ALongSessionKeepsOnlyTheRecentRequests) {
+    // Initialise requests, each answered; the log stays bounded and keeps the latest.
+    const Report init = LampFrame::PlaceRequest(Hex("01 D0 00 2E"));
+    Report last = LampFrame::PlaceRequest(Hex("01 D4 00 2A"));
+    for (std::size_t i = 0; i < HostEmulator::kLogLimit + 10; ++i) host.Receive(init);
+    host.Receive(last);
+    EXPECT_LE(host.received.size(), HostEmulator::kLogLimit);
+    EXPECT_GT(host.received.size(), HostEmulator::kLogLimit / 2);
+    EXPECT_EQ(host.received.back(), last);
+    EXPECT_LE(host.handled.size(), HostEmulator::kLogLimit);
+    EXPECT_EQ(host.handled.back(), 0xD4);
+}
+
 }  // namespace
 }  // namespace korvane::test
