@@ -36,9 +36,10 @@ std::string Format(const char* pattern, const std::string& arg) {
 }
 
 // True when the key file can be opened for reading as a file (a folder of
-// that name does not count). Its content is never read.
+// that name does not count). Its content is never read. O_NONBLOCK: a pipe
+// of that name must not hold the window in the open.
 bool KeyFilePresent() {
-    const int fd = ::open(texts::kAuthKeyFile, O_RDONLY | O_CLOEXEC);
+    const int fd = ::open(texts::kAuthKeyFile, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return false;
     struct stat st {};
     const bool isFile = ::fstat(fd, &st) == 0 && !S_ISDIR(st.st_mode);

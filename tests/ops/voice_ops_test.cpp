@@ -107,6 +107,19 @@ TEST_F(VoiceTest, AudioTotalBound) {
     }
 }
 
+TEST_F(VoiceTest, HeadersThatPushTheImagePastThePacketCountAreRefused) {
+    // 3,145,728 audio bytes plus 12,288 headers of 32 bytes: 3,538,944 bytes,
+    // past the 65,535 packets of 54 bytes a transfer can number.
+    const std::string dir = Folder("many");
+    WriteFile(dir + "/big.wav", Bytes(3145728, 0x11));
+    for (int i = 0; i < 12287; ++i) WriteFile(dir + "/e" + std::to_string(i) + ".wav", {});
+    op.folderAnswer = dir;
+    EXPECT_FALSE(ops::DownloadVoice(ctx, ops::SoundArea::Custom));
+    EXPECT_EQ(BoxTexts(), Strings{"数据过大，无法发送！"});
+    EXPECT_TRUE(host.received.empty());
+    EXPECT_TRUE(op.OfKind(Kind::ProgressOpen).empty());
+}
+
 TEST_F(VoiceTest, FoldersThatYieldNothingToSend) {
     const std::string empties = Folder("empties");
     WriteFile(empties + "/a.wav", {});
@@ -213,7 +226,7 @@ TEST_F(VoiceTest, AuthorizationPasswordAndKeyFile) {
     const std::string cwd = Folder("cwd");
     WorkingDirectory here(cwd);
     struct Case {
-        const char* keyFile;  // "": none, "file", "empty", "folder"
+        const char* keyFile;  // "": none, "file", "empty", "folder", "pipe"
         std::optional<std::string> entered;
         bool accepted;
         bool complains;
@@ -229,12 +242,16 @@ TEST_F(VoiceTest, AuthorizationPasswordAndKeyFile) {
         {"empty", "GUARD7302", true, false},
         {"empty", std::nullopt, false, false},
         {"folder", "wrong", false, true},
+        {"pipe", "wrong", true, false},  // opens for reading, and does not block
     };
     for (const auto& c : cases) {
         std::filesystem::remove_all(cwd + "/pwd.txt");
         if (std::string(c.keyFile) == "file") WriteFile(cwd + "/pwd.txt", Hex("31 32"));
         if (std::string(c.keyFile) == "empty") WriteFile(cwd + "/pwd.txt", {});
         if (std::string(c.keyFile) == "folder") Folder("cwd/pwd.txt");
+        if (std::string(c.keyFile) == "pipe") {
+            ASSERT_EQ(mkfifo("pwd.txt", 0600), 0);
+        }
         op.passwordAnswer = c.entered;
         op.Clear();
         const std::string label = std::string(c.keyFile) + "/" + c.entered.value_or("(cancel)");
