@@ -1,10 +1,11 @@
 #include <QAction>
 #include <QApplication>
+#include <QCursor>
 #include <QDir>
+#include <QEventLoop>
 #include <QGuiApplication>
 #include <QPushButton>
 #include <QScreen>
-#include <QTest>
 #include <QTimer>
 #include <cstdio>
 #include <cstring>
@@ -17,9 +18,16 @@
 
 namespace {
 
+// Lets the window run for a while, as an operator watching it would.
+void Wait(int ms) {
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
 void Grab(const QString& dir, const QString& name) {
     QApplication::processEvents();
-    QTest::qWait(300);
+    Wait(300);
     QScreen* screen = QGuiApplication::primaryScreen();
     screen->grabWindow(0).save(QDir(dir).filePath(name));
 }
@@ -31,7 +39,7 @@ void RunScreenshots(CKorvaneApp& app, const QString& dir) {
     frame->move(0, 0);
     CKorvaneView* view = frame->View();
     // The first tick of the connection poll comes a second after the start.
-    QTest::qWait(1300);
+    Wait(1300);
     view->findChild<QPushButton*>(QStringLiteral("1049"))->click();
     Grab(dir, QStringLiteral("main-rt220.png"));
     view->findChild<QPushButton*>(QStringLiteral("1066"))->click();
@@ -47,7 +55,8 @@ void RunScreenshots(CKorvaneApp& app, const QString& dir) {
     Grab(dir, QStringLiteral("progress.png"));
     // The cancel button as the pointer finds it.
     QWidget* cancel = view->progress->findChild<QWidget*>(QStringLiteral("2"));
-    QTest::mouseMove(cancel, cancel->rect().center());
+    QCursor::setPos(cancel->mapToGlobal(cancel->rect().center()));
+    Wait(100);
     Grab(dir, QStringLiteral("progress-hover.png"));
     view->progress->Close();
 
