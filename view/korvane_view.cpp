@@ -242,7 +242,10 @@ void CKorvaneView::BuildForm() {
                 field = e;
             }
             // The three columns share their labels; the group tells them apart.
+            // A list is announced by its current item and the label it is
+            // labelled by, so the label carries the group's name as well.
             field->setAccessibleName(prefix + rowLabels[row]);
+            l->setAccessibleName(prefix + rowLabels[row]);
         }
         line(ids::kGroupLines[g], true, groupX[g] + 4, 214, groupW[g] - 8);
         check(ids::kCheckGroup[g], columnX[g], 222, prefix + U(texts::kEffectiveLabel));
