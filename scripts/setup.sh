@@ -12,6 +12,7 @@ packages=(
   xvfb xauth fonts-wqy-microhei
   iproute2 sox clang libclang-rt-dev
   umockdev libumockdev-dev
+  python3-pyatspi at-spi2-core dbus-daemon dbus-bin
 )
 
 missing=()
