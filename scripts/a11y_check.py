@@ -19,7 +19,7 @@ import sys
 import time
 from collections import Counter
 from dataclasses import dataclass, field
-from typing import List, Tuple
+from typing import List, Optional, Tuple
 
 EXIT_OK, EXIT_FAIL, EXIT_TIMEOUT, EXIT_SKIP = 0, 1, 3, 77
 
@@ -153,6 +153,31 @@ def check_window(nodes: List[Node], expected: dict) -> List[str]:
     return problems
 
 
+@dataclass
+class Dialog:
+    """A message box or dialog as the client reads it."""
+
+    role: str
+    name: str
+    texts: List[str]
+    buttons: List[str]
+
+
+def check_dialog(d: Optional[Dialog], title: str, text: str, button: str) -> List[str]:
+    if d is None:
+        return ["no window titled %r came up" % title]
+    problems = []
+    if d.name != title:
+        problems.append("the %s is announced as %r, not %r" % (d.role, d.name, title))
+    if text not in d.texts:
+        problems.append("the %s %r does not read %r (it reads %r)" % (d.role, title, text, d.texts))
+    if not d.buttons or any(not b.strip() for b in d.buttons):
+        problems.append("a button of the %s %r has no name: %r" % (d.role, title, d.buttons))
+    elif button not in d.buttons:
+        problems.append("the %s %r has no button %r: %r" % (d.role, title, button, d.buttons))
+    return problems
+
+
 # ---- reading the live tree over AT-SPI -------------------------------------
 
 BUTTON_ROLES = ("push button", "toggle button", "radio button", "check box")
@@ -205,6 +230,100 @@ def read_tree(frame, pyatspi) -> List[Node]:
     return nodes
 
 
+def find_node(root, role: str, name: str):
+    """The first showing node of this role and name under root."""
+    stack = [root]
+    while stack:
+        acc = stack.pop()
+        if acc is None:
+            continue
+        if acc.getRoleName() == role and acc.name == name:
+            return acc
+        if acc.getRoleName() != "combo box":
+            stack.extend(reversed(list(acc)))
+    return None
+
+
+def press(acc) -> None:
+    """Presses a control through its action. A press that opens a modal
+    window answers only once that window closes, so no answer is waited for."""
+    try:
+        acc.queryAction().doAction(0)
+    except Exception:
+        pass
+
+
+def read_dialog(top) -> Dialog:
+    texts, buttons = [], []
+    stack = [top]
+    while stack:
+        acc = stack.pop()
+        if acc is None:
+            continue
+        role = acc.getRoleName()
+        if role == "label":
+            texts.append(acc.name or "")
+        elif role == "push button":
+            buttons.append(acc.name or "")
+        stack.extend(reversed(list(acc)))
+    return Dialog(top.getRoleName(), top.name or "", texts, buttons)
+
+
+def open_window(app, title: str, deadline: float, pyatspi):
+    """Waits for a top-level window of this title beside the main frame."""
+    while time.monotonic() < deadline:
+        try:
+            for top in app:
+                if top is not None and top.name == title and \
+                        top.getRoleName() in ("dialog", "alert", "frame") and \
+                        top.getState().contains(pyatspi.STATE_SHOWING):
+                    return top
+        except Exception:
+            pass
+        time.sleep(0.2)
+    return None
+
+
+def check_dialogs(app, frame, model: str, pyatspi) -> List[str]:
+    """Opens a message box and the About box the way an operator would, reads
+    them and closes them again through their buttons."""
+    problems = []
+    cases = []
+    # A frequency that is not a number is refused with a message box.
+    freq = find_node(frame, "text", "频率:")
+    setter = find_node(frame, "push button", "设置接收频率")
+    if freq is None or setter is None:
+        problems.append("the frequency field or its set button cannot be found")
+    else:
+        cases.append((lambda: (freq.queryEditableText().setTextContents("abc"), press(setter)),
+                      "Korvane", "请输入一个数字。", "OK"))
+    about = find_node(frame, "menu item", "关于 Korvane(A)...")
+    if about is None:
+        problems.append("the help menu has no item '关于 Korvane(A)...'")
+    else:
+        note = "模拟主机 " + model.upper().replace("RT", "RT-")
+        cases.append((lambda: press(about), "关于 Korvane", note, "确定"))
+    for open_it, title, text, button in cases:
+        pyatspi.setTimeout(1000, 1000)
+        open_it()
+        pyatspi.setTimeout(5000, 15000)
+        top = open_window(app, title, time.monotonic() + 10, pyatspi)
+        d = read_dialog(top) if top is not None else None
+        problems += check_dialog(d, title, text, button)
+        if top is None:
+            continue
+        ok = find_node(top, "push button", button)
+        if ok is None:
+            continue  # reported above; the program is stopped with it open
+        press(ok)
+        gone = time.monotonic() + 10
+        while time.monotonic() < gone and top.getState().contains(pyatspi.STATE_SHOWING):
+            time.sleep(0.2)
+        if top.getState().contains(pyatspi.STATE_SHOWING):
+            problems.append("the %r window did not close from its button" % title)
+    return problems
+
+
 class Program:
     """The window under test, started on the emulated host."""
 
@@ -250,7 +369,8 @@ def find_window(program: Program, expected: dict, deadline: float, pyatspi):
     """The program's main frame once it shows the model asked for, or why not."""
     while time.monotonic() < deadline:
         if program.proc.poll() is not None:
-            return None, "exited with status %d before its window could be read" % program.proc.returncode
+            return None, None, ("exited with status %d before its window could be read"
+                                % program.proc.returncode)
         try:
             desktop = pyatspi.Registry.getDesktop(0)
             for app in desktop:
@@ -264,11 +384,11 @@ def find_window(program: Program, expected: dict, deadline: float, pyatspi):
                     columns = any(n.kind == "group" and n.showing and n.name == COLUMNS[0]
                                   for n in nodes)
                     if model_ok and columns == expected["address_codes"]:
-                        return frame, None
+                        return app, frame, None
         except Exception:  # the tree changes while the window builds up
             pass
         time.sleep(0.3)
-    return None, "did not show its window on the accessibility bus in time"
+    return None, None, "did not show its window on the accessibility bus in time"
 
 
 def run_live(args) -> int:
@@ -288,13 +408,15 @@ def run_live(args) -> int:
     workdir = args.workdir or os.getcwd()
     program = Program(args.program, args.model, workdir)
     try:
-        frame, why = find_window(program, expected, time.monotonic() + args.timeout, pyatspi)
+        app, frame, why = find_window(program, expected, time.monotonic() + args.timeout,
+                                      pyatspi)
         if frame is None:
             print("a11y_check: %s: korvane %s" % (args.model, why))
             print(program.log_tail())
             return EXIT_FAIL if program.proc.poll() is not None else EXIT_TIMEOUT
         time.sleep(0.5)  # let the first connection poll settle
         nodes = read_tree(frame, pyatspi)
+        dialog_problems = check_dialogs(app, frame, args.model, pyatspi)
         if program.proc.poll() is not None:
             print("a11y_check: %s: korvane exited with status %d while being read"
                   % (args.model, program.proc.returncode))
@@ -303,12 +425,13 @@ def run_live(args) -> int:
     finally:
         program.stop()
 
-    problems = check_window(nodes, expected)
+    problems = check_window(nodes, expected) + dialog_problems
     if program.sanitizer_report():
         problems.append("the program reported a memory or undefined-behaviour error:\n"
                         + program.log_tail(40))
     shown = [n for n in nodes if n.showing]
-    print("a11y_check: %s: %d buttons, %d fields, %d menu items read over AT-SPI"
+    print("a11y_check: %s: %d buttons, %d fields, %d menu items, a message box and the "
+          "About box read over AT-SPI"
           % (args.model, sum(n.kind == "button" for n in shown),
              sum(n.kind in ("field", "list") for n in shown),
              sum(n.kind == "menu" for n in nodes)))
@@ -410,6 +533,23 @@ def self_test() -> int:
     w = sample_window("rt221")
     w.append(Node("menu", "menu item", ""))
     expect("a menu item without a name", w, "rt221", "menu item has no name")
+
+    def expect_dialog(title, d, fragment):
+        nonlocal failures
+        problems = check_dialog(d, "关于 Korvane", "模拟主机 RT-221", "确定")
+        ok = (not problems) if fragment is None else any(fragment in p for p in problems)
+        if not ok:
+            failures += 1
+            print("self-test FAIL: %s: %r" % (title, problems))
+
+    good = ["Korvane 1.0 版", "模拟主机 RT-221"]
+    expect_dialog("a good About box", Dialog("dialog", "关于 Korvane", good, ["确定"]), None)
+    expect_dialog("no About box", None, "no window titled")
+    expect_dialog("an untitled box", Dialog("dialog", "", good, ["确定"]), "announced as ''")
+    expect_dialog("the wrong host named", Dialog("dialog", "关于 Korvane", good[:1] + ["模拟主机 RT-220"],
+                                                  ["确定"]), "does not read '模拟主机 RT-221'")
+    expect_dialog("an unnamed button", Dialog("dialog", "关于 Korvane", good, ["确定", ""]),
+                  "has no name")
 
     print("a11y_check self-test: %s" % ("FAILED" if failures else "ok"))
     return EXIT_FAIL if failures else EXIT_OK
