@@ -1,8 +1,10 @@
 #include "dialogs/dialog_provider.h"
 
 #include <QFileDialog>
+#include <QAbstractButton>
 #include <QMessageBox>
 
+#include "common/texts.h"
 #include "dialogs/confirm_dlg.h"
 
 void QtDialogProvider::ShowBox(const std::string& text, const std::string& caption,
@@ -12,6 +14,9 @@ void QtDialogProvider::ShowBox(const std::string& text, const std::string& capti
     if (icon == korvane::BoxIcon::Stop) qicon = QMessageBox::Critical;
     QMessageBox box(qicon, QString::fromStdString(caption), QString::fromStdString(text),
                     QMessageBox::Ok, owner_);
+    // The button speaks the language of the rest of the window.
+    if (QAbstractButton* ok = box.button(QMessageBox::Ok))
+        ok->setText(QString::fromUtf8(korvane::texts::kOk));
     box.setWindowModality(Qt::ApplicationModal);
     box.exec();
 }
