@@ -1,5 +1,7 @@
 #include "hid/hidapi_backend.h"
 
+#include <unistd.h>
+
 #include <hidapi.h>
 
 #include <algorithm>
@@ -94,6 +96,9 @@ std::vector<HidDeviceInfo> HidapiBackend::Enumerate() {
 bool HidapiBackend::Open(const std::string& path) {
     Close();
     if (!initialised_ || path.empty()) return false;
+    // A node this user may not use is refused here: hidapi's failed opens
+    // each keep an error text for good, and the poll retries every second.
+    if (::access(path.c_str(), R_OK | W_OK) != 0) return false;
     hid_device* device = hid_open_path(path.c_str());
     if (device == nullptr) return false;
     auto channel = std::make_shared<Channel>();
