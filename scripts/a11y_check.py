@@ -296,7 +296,7 @@ def check_dialogs(app, frame, model: str, pyatspi) -> List[str]:
         problems.append("the frequency field or its set button cannot be found")
     else:
         cases.append((lambda: (freq.queryEditableText().setTextContents("abc"), press(setter)),
-                      "Korvane", "请输入一个数字。", "OK"))
+                      "Korvane", "请输入一个数字。", "确定"))
     about = find_node(frame, "menu item", "关于 Korvane(A)...")
     if about is None:
         problems.append("the help menu has no item '关于 Korvane(A)...'")
