@@ -59,7 +59,8 @@ std::optional<std::string> StagingPath(const char* fileName) {
 }
 
 std::optional<Bytes> ReadWholeFile(const std::string& path, std::size_t maxLength) {
-    const int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    // Never waits on a pipe planted at the path: only a regular file is read.
+    const int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return std::nullopt;
     struct stat st {};
     if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
