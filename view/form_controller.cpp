@@ -35,6 +35,12 @@ std::string ToHostText(const QString& text) {
     return korvane::Utf8ToGbk(utf8).value_or(utf8);
 }
 
+// A read-back index the list does not have leaves it without a selection.
+void SelectOrNone(QWidget* control, int index) {
+    auto* list = qobject_cast<QComboBox*>(control);
+    list->setCurrentIndex(index >= 0 && index < list->count() ? index : -1);
+}
+
 }  // namespace
 
 FormController::FormController(CKorvaneView& form, korvane::Clock& clock,
@@ -192,13 +198,8 @@ void FormController::ReadBasicParams() {
         box->setCurrentText(view.alarmTime == 0 ? QString::fromUtf8(texts::kAlarmForever)
                                                 : QString::number(view.alarmTime));
     }
-    // An index the list does not have leaves it without a selection.
-    auto select = [this](int id, int index) {
-        auto* list = qobject_cast<QComboBox*>(view.Control(id));
-        list->setCurrentIndex(index >= 0 && index < list->count() ? index : -1);
-    };
-    if (v.volumeIndex) select(ids::kComboVolume, *v.volumeIndex);
-    if (v.channelIndex) select(ids::kComboChannel, *v.channelIndex);
+    if (v.volumeIndex) SelectOrNone(view.Control(ids::kComboVolume), *v.volumeIndex);
+    if (v.channelIndex) SelectOrNone(view.Control(ids::kComboChannel), *v.channelIndex);
     if (v.password) view.password = QString::fromStdString(korvane::GbkToUtf8(*v.password));
     view.UpdateData(false);
 }
@@ -240,10 +241,6 @@ void FormController::ReadAddressCodes() {
     auto setText = [this](int id, const QString& t) {
         qobject_cast<QLineEdit*>(view.Control(id))->setText(t);
     };
-    auto select = [this](int id, int i) {
-        auto* list = qobject_cast<QComboBox*>(view.Control(id));
-        list->setCurrentIndex(i >= 0 && i < list->count() ? i : -1);
-    };
     check(ids::kCheckSpeakerVolume, false);
     for (int id : ids::kCheckGroup) check(id, false);
     check(ids::kCheckAlarmOff, false);
@@ -260,8 +257,8 @@ void FormController::ReadAddressCodes() {
                 if (g < 0 || g > 2) break;
                 check(ids::kCheckGroup[g], true);
                 setText(ids::kEditAddress[g], itemText);
-                select(ids::kComboColor[g], item.colorIndex);
-                select(ids::kComboEffect[g], item.effectIndex);
+                SelectOrNone(view.Control(ids::kComboColor[g]), item.colorIndex);
+                SelectOrNone(view.Control(ids::kComboEffect[g]), item.effectIndex);
                 setText(ids::kEditLampDuration[g], QString::number(item.lampDuration));
                 setText(ids::kEditSoundEffect[g], QString::number(item.soundEffect));
                 setText(ids::kEditSoundDuration[g], QString::number(item.soundDuration));
