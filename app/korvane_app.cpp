@@ -63,7 +63,7 @@ bool CKorvaneApp::InitInstance(const StartOptions& opts) {
     frame =
         std::make_unique<CMainFrame>(doc, recent, QString::fromStdString(EmulationNote(options)));
     korvane::SessionOptions session;
-    session.emulateModel = options.emulateModel.value_or(-1);
+    session.emulate = options.emulateModel;
     controller = std::make_unique<FormController>(*frame->View(), clock, session);
     // Sent, not posted: the lamp changes before the poll goes on.
     QObject::connect(controller.get(), &FormController::connectionState, frame.get(),

@@ -1,86 +1,10 @@
-#include <QAction>
 #include <QApplication>
-#include <QCursor>
-#include <QDir>
-#include <QEventLoop>
-#include <QGuiApplication>
-#include <QPushButton>
-#include <QScreen>
 #include <QTimer>
 #include <cstdio>
 #include <cstring>
 
 #include "app/korvane_app.h"
-#include "app/main_frame.h"
-#include "dialogs/confirm_dlg.h"
-#include "dialogs/progress_dlg.h"
-#include "view/korvane_view.h"
-
-namespace {
-
-// Lets the window run for a while, as an operator watching it would.
-void Wait(int ms) {
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
-void Grab(const QString& dir, const QString& name) {
-    QApplication::processEvents();
-    Wait(300);
-    QScreen* screen = QGuiApplication::primaryScreen();
-    screen->grabWindow(0).save(QDir(dir).filePath(name));
-}
-
-// Shows each state the operator can meet and saves the whole screen for each.
-void RunScreenshots(CKorvaneApp& app, const QString& dir) {
-    QDir().mkpath(dir);
-    CMainFrame* frame = app.Frame();
-    frame->move(0, 0);
-    CKorvaneView* view = frame->View();
-    // The first tick of the connection poll comes a second after the start.
-    Wait(1300);
-    view->findChild<QPushButton*>(QStringLiteral("1049"))->click();
-    Grab(dir, QStringLiteral("main-rt220.png"));
-    view->findChild<QPushButton*>(QStringLiteral("1066"))->click();
-    Grab(dir, QStringLiteral("main-rt221.png"));
-    view->findChild<QPushButton*>(QStringLiteral("1065"))->click();
-
-    view->progress->Open();
-    view->progress->SetRange(40);
-    view->progress->SetPosition(17);
-    view->progress->SetItemText(1001,
-                                QStringLiteral("下载WAV音频报警音,共有40包数据,当前第17包数据"));
-    view->progress->SetItemText(1002, QStringLiteral("正在发送......."));
-    Grab(dir, QStringLiteral("progress.png"));
-    // The cancel button as the pointer finds it.
-    QWidget* cancel = view->progress->findChild<QWidget*>(QStringLiteral("2"));
-    QCursor::setPos(cancel->mapToGlobal(cancel->rect().center()));
-    Wait(100);
-    Grab(dir, QStringLiteral("progress-hover.png"));
-    view->progress->Close();
-
-    CAboutDlg about(QString::fromStdString(EmulationNote(app.Options())), frame);
-    about.show();
-    about.move(frame->geometry().center() - about.rect().center());
-    Grab(dir, QStringLiteral("about.png"));
-    about.close();
-
-    CConfirmDlg confirm(frame);
-    confirm.show();
-    confirm.move(frame->geometry().center() - confirm.rect().center());
-    Grab(dir, QStringLiteral("confirm.png"));
-    confirm.close();
-
-    // Unplugged from the emulator's menu where there is one.
-    if (auto* unplug = frame->findChild<QAction*>(QStringLiteral("emulatorUnplug")))
-        unplug->trigger();
-    else
-        frame->OnDeviceChange(0x8004);
-    Grab(dir, QStringLiteral("main-removed.png"));
-}
-
-}  // namespace
+#include "app/screenshots.h"
 
 int main(int argc, char** argv) {
     // Help and version need no display.

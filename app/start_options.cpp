@@ -1,20 +1,7 @@
 #include "app/start_options.h"
 
 #include "common/texts.h"
-
-#ifndef KORVANE_VERSION
-#define KORVANE_VERSION "1.0.0"
-#endif
-
-namespace {
-
-std::optional<int> ParseModel(const std::string& value) {
-    if (value == "rt220" || value == "RT-220" || value == "rt-220") return 0;
-    if (value == "rt221" || value == "RT-221" || value == "rt-221") return 1;
-    return std::nullopt;
-}
-
-}  // namespace
+#include "common/version.h"
 
 StartOptions ParseStartOptions(const std::vector<std::string>& args) {
     StartOptions o;
@@ -37,12 +24,10 @@ StartOptions ParseStartOptions(const std::vector<std::string>& args) {
             return false;
         };
         std::string v;
-        if (a == "--help" || a == "-h") {
-            o.showHelp = true;
-        } else if (a == "--version") {
-            o.showVersion = true;
+        if (a == "--help" || a == "-h" || a == "--version") {
+            // Answered before the display is opened.
         } else if (value("--emulate", v)) {
-            o.emulateModel = ParseModel(v);
+            o.emulateModel = korvane::ParseLampModel(v);
             if (!o.emulateModel) o.error = "unknown host model for --emulate: " + v;
         } else if (value("--screenshots", v)) {
             o.screenshotsDir = v;
@@ -72,9 +57,8 @@ std::string UsageText() {
 
 std::string VersionText() { return std::string("korvane ") + KORVANE_VERSION; }
 
-std::string ModelName(int model) { return model == 1 ? "RT-221" : "RT-220"; }
-
 std::string EmulationNote(const StartOptions& options) {
     if (!options.emulateModel) return {};
-    return std::string(korvane::texts::kEmulatedHostPrefix) + ModelName(*options.emulateModel);
+    return std::string(korvane::texts::kEmulatedHostPrefix) +
+           korvane::ModelName(*options.emulateModel);
 }

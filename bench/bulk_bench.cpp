@@ -11,7 +11,7 @@
 #include "emulator/emulated_backend.h"
 #include "emulator/host_emulator.h"
 #include "hid/hid_link.h"
-#include "hid/staging.h"
+#include "common/staging.h"
 #include "protocol/bulk_transfer.h"
 
 namespace korvane::bench {

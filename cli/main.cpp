@@ -19,12 +19,13 @@
 #include "cli/terminal_operator.h"
 #include "common/clock.h"
 #include "common/texts.h"
+#include "common/version.h"
 #include "emulator/host_emulator.h"
-#include "operations/host_session.h"
 #include "operations/param_ops.h"
 #include "operations/system_ops.h"
 #include "operations/voice_ops.h"
 #include "protocol/frequency.h"
+#include "session/host_session.h"
 
 namespace {
 
@@ -154,16 +155,17 @@ class Runner {
     static std::string Arg(const std::vector<std::string>& a, std::size_t i) {
         return i < a.size() ? a[i] : std::string();
     }
-    int ModelOfHost();
+    std::optional<LampModel> ModelOfHost();
 
     Options& o_;
     cli::TerminalOperator& op_;
     HostSession session_;
 };
 
-int Runner::ModelOfHost() {
+std::optional<LampModel> Runner::ModelOfHost() {
     if (session_.link().connected == 0) session_.link().FindDevice();
-    return session_.link().connected == 1 ? session_.link().model : -1;
+    if (session_.link().connected != 1) return std::nullopt;
+    return session_.link().model;
 }
 
 int Runner::Run() {
@@ -204,9 +206,9 @@ int Runner::Run() {
 int Runner::List() {
     QJsonArray hosts;
     for (const HidDeviceInfo& d : session_.backend().Enumerate()) {
-        if (d.vendor != kHostVendor || (d.product != kProductModel0 && d.product != kProductModel1))
-            continue;
-        const char* model = d.product == kProductModel0 ? "RT-220" : "RT-221";
+        const std::optional<LampModel> found = ModelOfDevice(d.vendor, d.product);
+        if (!found) continue;
+        const char* model = ModelName(*found);
         char id[16];
         std::snprintf(id, sizeof id, "%04x:%04x", d.vendor, d.product);
         if (o_.json)
@@ -435,11 +437,12 @@ int Runner::Voice() {
 }
 
 int Runner::Dump() {
-    const int model = ModelOfHost();
-    if (model < 0) {
+    const std::optional<LampModel> found = ModelOfHost();
+    if (!found) {
         std::fprintf(stderr, "%s\n", texts::kNotConnected);
         return kExitFailed;
     }
+    const int model = ModelIndex(*found);
     cli::Profile p;
     p.model = model;
     const auto f = ops::ReadFrequency(session_.context());
@@ -496,12 +499,12 @@ int Runner::Apply() {
     if (!p) return Usage(o_.args[1] + ": " + error);
     if (const std::string why = cli::ValidateProfile(*p); !why.empty())
         return Usage(o_.args[1] + ": " + why + " (nothing was sent)");
-    const int model = ModelOfHost();
-    if (model < 0) {
+    const std::optional<LampModel> found = ModelOfHost();
+    if (!found) {
         std::fprintf(stderr, "%s\n", texts::kNotConnected);
         return kExitFailed;
     }
-    if (model != p->model)
+    if (ModelIndex(*found) != p->model)
         return Usage(o_.args[1] + ": the profile is for another lamp model than the host's");
     if (p->frequency && !ops::SetFrequency(session_.context(), *p->frequency)) return kExitFailed;
     const bool ok = p->model == 0 ? ops::SetBasicParams(session_.context(), p->basic)
@@ -531,8 +534,8 @@ int main(int argc, char** argv) {
             return kExitOk;
         } else if (a == "--emulate") {
             const auto v = next("--emulate");
-            o.session.emulateModel = v ? ParseEmulateOption(*v) : -1;
-            if (o.session.emulateModel < 0) return Usage("--emulate takes rt220 or rt221");
+            o.session.emulate = v ? ParseLampModel(*v) : std::nullopt;
+            if (!o.session.emulate) return Usage("--emulate takes rt220 or rt221");
         } else if (a == "--emulator-state") {
             const auto v = next("--emulator-state");
             if (!v) return Usage("--emulator-state needs a file");
@@ -556,7 +559,7 @@ int main(int argc, char** argv) {
         }
     }
     if (o.args.empty()) return Usage("no command given");
-    if (!o.stateFile.empty() && o.session.emulateModel < 0)
+    if (!o.stateFile.empty() && !o.session.emulate)
         return Usage("--emulator-state works with --emulate only");
 
     struct sigaction sa {};

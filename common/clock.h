@@ -6,7 +6,7 @@
 namespace korvane {
 
 class Clock {
-public:
+  public:
     virtual ~Clock() = default;
     virtual int64_t NowMs() const = 0;
     // Blocks the calling thread for `ms` milliseconds (no event pumping).
@@ -15,14 +15,14 @@ public:
 
 // Wall-clock time on a monotonic source.
 class SystemClock final : public Clock {
-public:
+  public:
     int64_t NowMs() const override;
     void SleepMs(int64_t ms) override;
 };
 
 // Time that only moves when someone sleeps on it.
 class VirtualClock final : public Clock {
-public:
+  public:
     int64_t NowMs() const override { return now_; }
     void SleepMs(int64_t ms) override {
         if (ms > 0) now_ += ms;
@@ -31,7 +31,7 @@ public:
         if (t > now_) now_ = t;
     }
 
-private:
+  private:
     int64_t now_ = 0;
 };
 

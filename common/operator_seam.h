@@ -10,7 +10,7 @@ namespace korvane {
 enum class BoxIcon { None, Exclamation, Stop };
 
 class OperatorSeam {
-public:
+  public:
     virtual ~OperatorSeam() = default;
 
     // A modal message box with an OK button. All texts are UTF-8.

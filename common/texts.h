@@ -114,7 +114,8 @@ inline constexpr const char* kStagingFailed = "无法写入暂存文件，操作
 inline constexpr const char* kImageTooLarge = "数据过大，无法发送！";
 inline constexpr const char* kFirmwareTooLarge = "升级程序文件不能超过3000000字节！";
 inline constexpr const char* kVoiceFileUnreadable = "无法读取语音文件：%s，没有发送任何数据！";
-inline constexpr const char* kVoiceNameUnencodable = "语音文件名无法用于主机：%s，没有发送任何数据！";
+inline constexpr const char* kVoiceNameUnencodable =
+    "语音文件名无法用于主机：%s，没有发送任何数据！";
 
 // Form: lists, captions and messages of the window
 inline constexpr const char* kColorRed = "红色";

@@ -1,7 +1,7 @@
 #include "dialogs/dialog_provider.h"
 
-#include <QFileDialog>
 #include <QAbstractButton>
+#include <QFileDialog>
 #include <QMessageBox>
 
 #include "common/texts.h"
@@ -48,33 +48,4 @@ std::optional<std::string> QtDialogProvider::AskAuthorizationPassword() {
     CConfirmDlg dlg(owner_);
     if (dlg.exec() != QDialog::Accepted) return std::nullopt;
     return dlg.enteredPassword.toStdString();
-}
-
-void ScriptedDialogProvider::ShowBox(const std::string& text, const std::string& caption,
-                                     korvane::BoxIcon icon) {
-    boxes.push_back({text, caption, icon, progressVisibleProbe ? progressVisibleProbe() : false});
-}
-
-std::optional<std::string> ScriptedDialogProvider::ChooseFile(const std::string& filter) {
-    fileFilters.push_back(filter);
-    if (fileAnswers.empty()) return std::nullopt;
-    auto answer = fileAnswers.front();
-    fileAnswers.pop_front();
-    return answer;
-}
-
-std::string ScriptedDialogProvider::ChooseFolder(const std::string& title) {
-    folderTitles.push_back(title);
-    if (folderAnswers.empty()) return {};
-    std::string answer = folderAnswers.front();
-    folderAnswers.pop_front();
-    return answer;
-}
-
-std::optional<std::string> ScriptedDialogProvider::AskAuthorizationPassword() {
-    ++passwordPrompts;
-    if (passwordAnswers.empty()) return std::nullopt;
-    auto answer = passwordAnswers.front();
-    passwordAnswers.pop_front();
-    return answer;
 }

@@ -1,12 +1,9 @@
 #pragma once
 // Everything the program asks the operator in a modal window goes through
-// this interface: the real one shows Qt dialogs, the scripted one answers
-// from a script and records what was shown.
-#include <deque>
-#include <functional>
+// this interface: the real one shows Qt dialogs; tests put one in its place
+// that answers from a script and records what was shown.
 #include <optional>
 #include <string>
-#include <vector>
 
 #include "common/operator_seam.h"
 
@@ -41,30 +38,3 @@ class QtDialogProvider : public DialogProvider {
 
 // "*.bin|*.bin||" -> "*.bin (*.bin)"; several pairs are joined with ";;".
 std::string QtFileFilter(const std::string& pipeFilter);
-
-class ScriptedDialogProvider : public DialogProvider {
-  public:
-    struct Box {
-        std::string text;
-        std::string caption;
-        korvane::BoxIcon icon;
-        bool progressVisible;
-    };
-
-    std::vector<Box> boxes;
-    std::vector<std::string> fileFilters;  // one per ChooseFile call
-    std::vector<std::string> folderTitles;
-    int passwordPrompts = 0;
-
-    std::deque<std::optional<std::string>> fileAnswers;      // empty: cancelled
-    std::deque<std::string> folderAnswers;                   // empty: cancelled
-    std::deque<std::optional<std::string>> passwordAnswers;  // empty: cancelled
-    // Asked at each box, so a test can see whether the progress window was up.
-    std::function<bool()> progressVisibleProbe;
-
-    void ShowBox(const std::string& text, const std::string& caption,
-                 korvane::BoxIcon icon) override;
-    std::optional<std::string> ChooseFile(const std::string& filter) override;
-    std::string ChooseFolder(const std::string& title) override;
-    std::optional<std::string> AskAuthorizationPassword() override;
-};

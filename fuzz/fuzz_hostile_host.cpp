@@ -20,7 +20,7 @@
 #include "common/operator_seam.h"
 #include "hid/hid_backend.h"
 #include "hid/hid_link.h"
-#include "hid/staging.h"
+#include "common/staging.h"
 #include "protocol/lamp_frame.h"
 #include "protocol/transaction.h"
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "protocol/lamp_frame.h"
+#include "common/report.h"
 
 namespace korvane {
 

@@ -36,10 +36,7 @@ int HidLink::FindDevice(Search by) {
         unopenable_.clear();
     }
     for (const HidDeviceInfo& info : devices) {
-        if (info.vendor != kHostVendor ||
-            (info.product != kProductModel0 && info.product != kProductModel1)) {
-            continue;
-        }
+        if (!ModelOfDevice(info.vendor, info.product)) continue;
         if (!wantedPath.empty() && info.path != wantedPath) continue;
         if (info.path.empty()) {
             DiscoveryBox(texts::kPathError);
@@ -61,9 +58,9 @@ int HidLink::FindDevice(Search by) {
             DiscoveryBox(texts::kAttributesError);
             return connected;
         }
-        if (vendor == kHostVendor && (product == kProductModel0 || product == kProductModel1)) {
+        if (const std::optional<LampModel> found = ModelOfDevice(vendor, product)) {
             connected = 1;
-            model = product == kProductModel1 ? 1 : 0;
+            model = *found;
             if (onHostFound) onHostFound(model);
             return connected;
         }

@@ -6,14 +6,12 @@
 #include <string>
 
 #include "common/clock.h"
+#include "common/lamp_model.h"
 #include "common/operator_seam.h"
 #include "hid/hid_backend.h"
 
 namespace korvane {
 
-inline constexpr uint16_t kHostVendor = 0x0483;
-inline constexpr uint16_t kProductModel0 = 0x1234;
-inline constexpr uint16_t kProductModel1 = 0x7890;
 inline constexpr int kWriteTimeoutMs = 300;
 inline constexpr int kReadSliceMs = 20;
 
@@ -24,10 +22,10 @@ class HidLink {
     HidLink(const HidLink&) = delete;
     HidLink& operator=(const HidLink&) = delete;
 
-    int connected = 0;  // 1 while a host is open and usable
-    int model = 0;      // 0 for product 0x1234, 1 for 0x7890
+    int connected = 0;                   // 1 while a host is open and usable
+    LampModel model = LampModel::Rt220;  // of the host last opened
     // Told the model whenever a search opens a host, so the form can switch.
-    std::function<void(int model)> onHostFound;
+    std::function<void(LampModel model)> onHostFound;
     // Dispatches pending window events; false once the application quits.
     std::function<bool()> pump;
     // With several hosts attached, the one to take (empty: the first found).

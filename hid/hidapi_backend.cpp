@@ -1,8 +1,7 @@
 #include "hid/hidapi_backend.h"
 
-#include <unistd.h>
-
 #include <hidapi.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>

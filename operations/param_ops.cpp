@@ -1,7 +1,7 @@
 #include "operations/param_ops.h"
 
 #include "common/texts.h"
-#include "hid/staging.h"
+#include "common/staging.h"
 #include "protocol/transaction.h"
 
 namespace korvane::ops {

@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "common/texts.h"
-#include "hid/staging.h"
+#include "common/staging.h"
 #include "protocol/bulk_packets.h"
 
 namespace korvane {

@@ -10,12 +10,11 @@
 #include <optional>
 #include <vector>
 
+#include "common/report.h"
+
 namespace korvane {
 
-inline constexpr std::size_t kReportSize = 65;
 inline constexpr std::size_t kMaxFrameData = 58;  // 7 + n <= 65
-using Report = std::array<uint8_t, kReportSize>;
-using Bytes = std::vector<uint8_t>;
 
 enum class LampCommand : uint8_t {
     InitDevice = 0xD0,

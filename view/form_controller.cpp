@@ -56,7 +56,7 @@ FormController::FormController(CKorvaneView& form, korvane::Clock& clock,
         QApplication::processEvents(QEventLoop::AllEvents);
         return true;
     };
-    link.onHostFound = [this](int model) { OnHostFound(model); };
+    link.onHostFound = [this](korvane::LampModel model) { OnHostFound(model); };
     session->protocol().onVersionText = [this](const std::string& text) { ShowVersion(text); };
     connect(view.progress, &CProgressDlg::cancelRequest, this,
             [this](int lParam) { session->protocol().OnCancelRequest(lParam); });
@@ -130,9 +130,9 @@ void FormController::Poll() {
     }
 }
 
-void FormController::OnHostFound(int model) {
+void FormController::OnHostFound(korvane::LampModel model) {
     // The stored values win over what was typed but not applied.
-    view.model = model;
+    view.model = korvane::ModelIndex(model);
     view.UpdateData(false);
     view.UpdateData(true);
     view.ApplyModel(view.model == 0);

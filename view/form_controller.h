@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "common/clock.h"
-#include "operations/host_session.h"
+#include "session/host_session.h"
 #include "view/qt_operator.h"
 
 class QSocketNotifier;
@@ -45,7 +45,7 @@ class FormController : public QObject {
 
   private:
     void BindButtons();
-    void OnHostFound(int model);
+    void OnHostFound(korvane::LampModel model);
     void ShowVersion(const std::string& bytes);
     void ReadSystemEvents();
 

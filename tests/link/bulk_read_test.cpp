@@ -2,7 +2,7 @@
 
 #include <fstream>
 
-#include "hid/staging.h"
+#include "common/staging.h"
 #include "tests/link/link_rig.h"
 
 namespace korvane::test {

@@ -3,7 +3,7 @@
 
 #include <fstream>
 
-#include "hid/staging.h"
+#include "common/staging.h"
 #include "protocol/sound_image.h"
 #include "tests/link/link_rig.h"
 

@@ -20,13 +20,12 @@ TEST_F(LinkTest, DiscoveryTakesOnlyTheTwoHostProducts) {
         SCOPED_TRACE(c.product);
         host.SetProduct(c.product);
         int told = -1;
-        link.onHostFound = [&](int m) { told = m; };
-        link.model = -1;
+        link.onHostFound = [&](LampModel m) { told = ModelIndex(m); };
         EXPECT_EQ(link.FindDevice(), c.connected);
         EXPECT_EQ(link.connected, c.connected);
         EXPECT_EQ(told, c.model);
         if (c.connected == 1) {
-            EXPECT_EQ(link.model, c.model);
+            EXPECT_EQ(ModelIndex(link.model), c.model);
         }
         EXPECT_EQ(backend.IsOpen(), c.connected == 1) << "only the host is ever opened";
         EXPECT_TRUE(op.Boxes().empty());

@@ -1,4 +1,4 @@
-#include "hid/staging.h"
+#include "common/staging.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

@@ -16,7 +16,7 @@
 
 #include "app/korvane_app.h"
 #include "app/main_frame.h"
-#include "dialogs/dialog_provider.h"
+#include "tests/support_qt/scripted_dialogs.h"
 #include "emulator/host_emulator.h"
 #include "mock_hid_device.h"
 #include "view/form_controller.h"

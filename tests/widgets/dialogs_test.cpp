@@ -6,7 +6,7 @@
 #include <QTimer>
 
 #include "dialogs/confirm_dlg.h"
-#include "dialogs/dialog_provider.h"
+#include "tests/support_qt/scripted_dialogs.h"
 
 TEST(ConfirmDlg, MaskedTenCharactersFocusedOnOpen) {
     CConfirmDlg dlg;

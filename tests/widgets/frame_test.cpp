@@ -14,7 +14,7 @@
 
 #include "app/korvane_app.h"
 #include "app/main_frame.h"
-#include "dialogs/dialog_provider.h"
+#include "tests/support_qt/scripted_dialogs.h"
 #include "view/korvane_view.h"
 
 namespace {

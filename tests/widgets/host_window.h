@@ -16,7 +16,7 @@
 #include "app/korvane_app.h"
 #include "app/main_frame.h"
 #include "controls/flat_button.h"
-#include "dialogs/dialog_provider.h"
+#include "tests/support_qt/scripted_dialogs.h"
 #include "dialogs/progress_dlg.h"
 #include "emulator/emulated_backend.h"
 #include "emulator/host_emulator.h"
@@ -46,7 +46,7 @@ struct HostWindow {
         View().SetDialogProvider(&dialogs);
         dialogs.progressVisibleProbe = [this] { return View().progress->IsOpen(); };
         SessionOptions options;
-        options.emulateModel = model;
+        options.emulate = static_cast<LampModel>(model);
         controller = std::make_unique<FormController>(View(), clock, options);
         QObject::connect(controller.get(), &FormController::connectionState, &frame, [this](int s) {
             states.push_back(s);

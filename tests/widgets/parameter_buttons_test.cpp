@@ -1,7 +1,7 @@
 // Basic and address-code parameters, set and read back through the real form.
 #include <QFile>
 
-#include "hid/staging.h"
+#include "common/staging.h"
 #include "host_window.h"
 
 namespace korvane::test {

@@ -8,7 +8,7 @@
 #include <QTest>
 
 #include "controls/flat_button.h"
-#include "dialogs/dialog_provider.h"
+#include "tests/support_qt/scripted_dialogs.h"
 #include "view/korvane_view.h"
 #include "view/qt_operator.h"
 

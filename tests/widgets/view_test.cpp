@@ -13,7 +13,7 @@
 #include <map>
 #include <set>
 
-#include "dialogs/dialog_provider.h"
+#include "tests/support_qt/scripted_dialogs.h"
 #include "view/korvane_view.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "hid/staging.h"
+#include "common/staging.h"
 
 #include <fcntl.h>
 #include <pwd.h>

@@ -2,9 +2,11 @@
 // Everything an operator front end runs on: the backend (real hosts or the
 // emulator), the link, the protocol and the operation context, built once.
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "common/clock.h"
+#include "common/lamp_model.h"
 #include "common/operator_seam.h"
 #include "hid/hid_link.h"
 #include "operations/operation_context.h"
@@ -15,12 +17,9 @@ namespace korvane {
 class HostEmulator;
 
 struct SessionOptions {
-    int emulateModel = -1;   // -1: real hosts; 0 RT-220, 1 RT-221: the emulator
-    std::string devicePath;  // one host among several (empty: the first)
+    std::optional<LampModel> emulate;  // the emulator of this model instead of real hosts
+    std::string devicePath;            // one host among several (empty: the first)
 };
-
-// "rt220" -> 0, "rt221" -> 1, else -1.
-int ParseEmulateOption(const std::string& text);
 
 class HostSession {
   public:

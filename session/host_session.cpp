@@ -1,22 +1,15 @@
-#include "operations/host_session.h"
+#include "session/host_session.h"
 
+#include "common/staging.h"
 #include "emulator/emulated_backend.h"
 #include "emulator/host_emulator.h"
 #include "hid/hidapi_backend.h"
-#include "hid/staging.h"
 
 namespace korvane {
 
-int ParseEmulateOption(const std::string& text) {
-    if (text == "rt220" || text == "RT-220") return 0;
-    if (text == "rt221" || text == "RT-221") return 1;
-    return -1;
-}
-
 HostSession::HostSession(Clock& clock, OperatorSeam& op, const SessionOptions& options) {
-    if (options.emulateModel >= 0) {
-        emulator_ = std::make_unique<HostEmulator>(
-            clock, options.emulateModel == 0 ? kProductModel0 : kProductModel1);
+    if (options.emulate) {
+        emulator_ = std::make_unique<HostEmulator>(clock, ProductOf(*options.emulate));
         backend_ = std::make_unique<EmulatedBackend>(*emulator_, clock);
     } else {
         backend_ = std::make_unique<HidapiBackend>();

@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "protocol/lamp_frame.h"
+#include "common/report.h"
 
 namespace korvane {
 
