@@ -13,11 +13,11 @@
 #include <QToolBar>
 
 #include "app/korvane_app.h"
+#include "common/resource_ids.h"
 #include "common/texts.h"
 #include "controls/dialog_units.h"
 #include "dialogs/dialog_provider.h"
 #include "res/pictures.h"
-#include "res/resource_ids.h"
 #include "view/korvane_view.h"
 
 namespace ids = korvane::ids;
@@ -38,9 +38,6 @@ class FormArea : public QScrollArea {
         return inner + QSize(f, f);
     }
 };
-
-constexpr int kDeviceArrival = 0x8000;
-constexpr int kDeviceRemoveComplete = 0x8004;
 
 }  // namespace
 
@@ -242,9 +239,9 @@ int CMainFrame::OnConnectionState(int wParam) {
 }
 
 void CMainFrame::OnDeviceChange(int event) {
-    if (event == kDeviceArrival) {
+    if (event == ids::kDeviceArrival) {
         qDebug().noquote() << U(texts::kDeviceArrivalTrace);
-    } else if (event == kDeviceRemoveComplete) {
+    } else if (event == ids::kDeviceRemoveComplete) {
         // Stays until the program ends; reconnection only changes the lamp.
         setWindowTitle(U(texts::kRemovedTitle));
     }

@@ -12,9 +12,9 @@
 
 #include "app/korvane_app.h"
 #include "app/main_frame.h"
+#include "common/resource_ids.h"
 #include "dialogs/confirm_dlg.h"
 #include "dialogs/progress_dlg.h"
-#include "res/resource_ids.h"
 #include "view/korvane_view.h"
 
 namespace {
@@ -78,6 +78,6 @@ void RunScreenshots(CKorvaneApp& app, const QString& dir) {
     if (auto* unplug = frame->findChild<QAction*>(QStringLiteral("emulatorUnplug")))
         unplug->trigger();
     else
-        frame->OnDeviceChange(0x8004);
+        frame->OnDeviceChange(korvane::ids::kDeviceRemoveComplete);
     Grab(dir, QStringLiteral("main-removed.png"));
 }

@@ -8,6 +8,7 @@
 #include <QSocketNotifier>
 #include <cstdio>
 
+#include "common/resource_ids.h"
 #include "common/texts.h"
 #include "dialogs/progress_dlg.h"
 #include "emulator/host_emulator.h"
@@ -16,7 +17,6 @@
 #include "operations/system_ops.h"
 #include "operations/voice_ops.h"
 #include "protocol/sound_image.h"
-#include "res/resource_ids.h"
 #include "view/korvane_view.h"
 
 namespace ids = korvane::ids;
@@ -24,9 +24,6 @@ namespace ops = korvane::ops;
 namespace texts = korvane::texts;
 
 namespace {
-
-constexpr int kDeviceArrival = 0x8000;
-constexpr int kDeviceRemoveComplete = 0x8004;
 
 // The host and the staging files speak the Chinese ANSI code page; what the
 // operator typed goes out in it when it can, else as typed.
@@ -64,7 +61,7 @@ FormController::FormController(CKorvaneView& form, korvane::Clock& clock,
     if (korvane::HostEmulator* host = session->emulator()) {
         host->onPlug = [this](bool arrived) {
             // As the system announces it, after the current event.
-            const int event = arrived ? kDeviceArrival : kDeviceRemoveComplete;
+            const int event = arrived ? ids::kDeviceArrival : ids::kDeviceRemoveComplete;
             QMetaObject::invokeMethod(
                 this, [this, event] { OnDeviceChange(event); }, Qt::QueuedConnection);
         };
@@ -90,17 +87,17 @@ bool FormController::WatchSystemDevices() {
 
 void FormController::ReadSystemEvents() {
     for (const korvane::DeviceEvent& e : monitor->ReadEvents()) {
-        OnDeviceChange(e.kind == korvane::DeviceEvent::Kind::Arrival ? kDeviceArrival
-                                                                     : kDeviceRemoveComplete);
+        OnDeviceChange(e.kind == korvane::DeviceEvent::Kind::Arrival ? ids::kDeviceArrival
+                                                                     : ids::kDeviceRemoveComplete);
     }
 }
 
 void FormController::OnDeviceChange(int event) {
     emit deviceChange(event);
-    if (event == kDeviceArrival) {
+    if (event == ids::kDeviceArrival) {
         qDebug().noquote() << QString::fromUtf8(texts::kDeviceArrivalTrace);
         session->link().ForgetFailedOpen();
-    } else if (event == kDeviceRemoveComplete) {
+    } else if (event == ids::kDeviceRemoveComplete) {
         // Whatever was removed: the poll looks for the host again.
         emit connectionState(0);
         view.linkUp = 0;

@@ -12,13 +12,13 @@
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 
+#include "common/resource_ids.h"
 #include "common/texts.h"
 #include "controls/dialog_units.h"
 #include "dialogs/dialog_provider.h"
 #include "dialogs/progress_dlg.h"
 #include "protocol/frequency.h"
 #include "res/pictures.h"
-#include "res/resource_ids.h"
 
 namespace ids = korvane::ids;
 namespace texts = korvane::texts;

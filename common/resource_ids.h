@@ -36,6 +36,10 @@ inline constexpr int kCmdPrevPane = 57681;
 // Timer
 inline constexpr int kConnectionPollTimer = 256;
 
+// Device-change events of the notification, as the frame and form receive them
+inline constexpr int kDeviceArrival = 0x8000;         // DBT_DEVICEARRIVAL
+inline constexpr int kDeviceRemoveComplete = 0x8004;  // DBT_DEVICEREMOVECOMPLETE
+
 // Standard dialog buttons
 inline constexpr int kIdOk = 1;
 inline constexpr int kIdCancel = 2;

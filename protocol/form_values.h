@@ -1,0 +1,36 @@
+#pragma once
+// The values of the form as the operator first sees them, and how a
+// read-back from the host lands on them. The window and the command line
+// both start from these defaults and map read-backs through these rules.
+#include <vector>
+
+#include "protocol/records.h"
+
+namespace korvane {
+
+inline constexpr const char* kDefaultPassword = "QKMR";
+inline constexpr const char* kDefaultAlarmTimeText = "10";  // entry 10 of the alarm-time list
+inline constexpr const char* kDefaultAddress = "0120120";
+inline constexpr const char* kDefaultAlarmOffAddress = "0119119";
+inline constexpr float kDefaultFrequencyMhz = 433.5f;
+inline constexpr int kAddressLength = 7;  // digits of an address edit
+
+// Alarm time "10", volume "1", channel "0", password "QKMR".
+BasicParamValues DefaultBasicParams();
+// Every group at address "0120120", red, flashing, lamp 0, sound effect 1,
+// sound 0; volume "0"; alarm-off address "0119119"; nothing in effect.
+AddressCodeValues DefaultAddressCodes();
+
+// The records the host returned replace the values they carry; the others
+// stay. An index the host sent may lie outside the list it selects from.
+void ApplyReadBack(BasicParamValues& values, const BasicReadBack& readBack);
+
+// A read-back says which settings are in effect: every setting starts out of
+// effect, and each record puts its own back in, with its values.
+void ClearInEffect(AddressCodeValues& values);
+// One record of an address-code read-back (the sound count carries no value).
+void ApplyReadBackItem(AddressCodeValues& values, const AddressReadItem& item);
+// ClearInEffect, then every item in order.
+void ApplyReadBack(AddressCodeValues& values, const std::vector<AddressReadItem>& items);
+
+}  // namespace korvane
