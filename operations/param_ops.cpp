@@ -1,7 +1,7 @@
 #include "operations/param_ops.h"
 
-#include "common/texts.h"
 #include "common/staging.h"
+#include "common/texts.h"
 #include "protocol/transaction.h"
 
 namespace korvane::ops {
@@ -9,21 +9,21 @@ namespace korvane::ops {
 namespace {
 
 // Stages a parameter list and sends it; Write.txt keeps exactly this request.
-bool SendParameterList(OperationContext& ctx, uint8_t command, const Bytes& records,
+bool SendParameterList(OperationContext& ctx, LampCommand command, const Bytes& records,
                        const char* title) {
     if (!WriteWholeFile(records.data(), records.size(), ctx.writePath)) {
         ShowAppBox(ctx.op, texts::kStagingFailed);
         return false;
     }
-    const int r = ctx.protocol.BulkSendFile(command, ctx.writePath, title);
+    const int r = ctx.protocol.BulkSendFile(Code(command), ctx.writePath, title);
     if (ctx.op.ProgressIsOpen()) ctx.op.ProgressClose();
     return r == 1;
 }
 
 // Fetches a read-back into RHost.txt, then takes at most the reply buffer's
 // worth of it and deletes the file. nullopt when the transfer failed.
-std::optional<Bytes> FetchReadBack(OperationContext& ctx, uint8_t command, const char* title) {
-    const int r = ctx.protocol.BulkReadToFile(command, ctx.readPath, title);
+std::optional<Bytes> FetchReadBack(OperationContext& ctx, LampCommand command, const char* title) {
+    const int r = ctx.protocol.BulkReadToFile(Code(command), ctx.readPath, title);
     if (ctx.op.ProgressIsOpen()) ctx.op.ProgressClose();
     if (r != 1) {
         ShowAppBox(ctx.op, texts::kReadFailedShort);
@@ -48,13 +48,14 @@ bool SetBasicParams(OperationContext& ctx, const BasicParamValues& values) {
         case BasicParamError::None:
             break;
     }
-    const bool ok = SendParameterList(ctx, 0xD1, built.records, texts::kTitleSetParams);
+    const bool ok =
+        SendParameterList(ctx, LampCommand::SetBasicParams, built.records, texts::kTitleSetParams);
     ShowAppBox(ctx.op, ok ? texts::kSetParamsOk : texts::kSetParamsFailed);
     return ok;
 }
 
 std::optional<BasicReadResult> ReadBasicParams(OperationContext& ctx) {
-    const auto content = FetchReadBack(ctx, 0xD2, "");
+    const auto content = FetchReadBack(ctx, LampCommand::ReadBasicParams, "");
     if (!content) return std::nullopt;
     BasicReadResult result;
     result.empty = content->empty();
@@ -76,13 +77,15 @@ bool SetAddressCodes(OperationContext& ctx, const AddressCodeValues& values) {
         case AddressCodeError::None:
             break;
     }
-    const bool ok = SendParameterList(ctx, 0xE2, built.records, texts::kTitleSetAddressCodes);
+    const bool ok = SendParameterList(ctx, LampCommand::SetAddressCodes, built.records,
+                                      texts::kTitleSetAddressCodes);
     ShowAppBox(ctx.op, ok ? texts::kSetAddressCodesOk : texts::kSetAddressCodesFailed);
     return ok;
 }
 
 std::optional<std::vector<AddressReadItem>> ReadAddressCodes(OperationContext& ctx) {
-    const auto content = FetchReadBack(ctx, 0xE3, texts::kTitleReadAddressCodes);
+    const auto content =
+        FetchReadBack(ctx, LampCommand::ReadAddressCodes, texts::kTitleReadAddressCodes);
     if (!content) return std::nullopt;
     return DecodeAddressCodes(content->data(), content->size());
 }

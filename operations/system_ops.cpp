@@ -32,9 +32,9 @@ bool RunCommand(OperationContext& ctx, const Bytes& request, const char* progres
     return r == 1;
 }
 
-const Bytes kInitRequest = {0x01, 0xD0, 0x00, 0x2E};
-const Bytes kReadFrequencyRequest = {0x01, 0xE1, 0x00, 0x1D};
-const Bytes kReadVersionRequest = {0x01, 0xD4, 0x00, 0x2A};
+const Bytes kInitRequest = LampFrame::EmptyRequest(LampCommand::InitDevice);
+const Bytes kReadFrequencyRequest = LampFrame::EmptyRequest(LampCommand::ReadFrequency);
+const Bytes kReadVersionRequest = LampFrame::EmptyRequest(LampCommand::ReadVersion);
 
 }  // namespace
 
@@ -112,8 +112,8 @@ bool UpgradeFirmware(OperationContext& ctx) {
         return false;
     }
 
-    const int r =
-        ctx.protocol.BulkSendBuffer(0xD3, image.data(), image.size(), texts::kTitleUpgrade);
+    const int r = ctx.protocol.BulkSendBuffer(Code(LampCommand::UpgradeFirmware), image.data(),
+                                              image.size(), texts::kTitleUpgrade);
     if (ctx.op.ProgressIsOpen()) ctx.op.ProgressClose();
     ShowAppBox(ctx.op, r == 1 ? texts::kUpgradeOk : texts::kUpgradeFailed);
     return r == 1;

@@ -48,8 +48,8 @@ bool KeyFilePresent() {
 }
 
 struct AreaTexts {
-    uint8_t download;
-    uint8_t format[4];
+    LampCommand download;
+    LampCommand format;
     const char* title;
     const char* downloadOk;
     const char* downloadFailed;
@@ -59,22 +59,14 @@ struct AreaTexts {
 };
 
 const AreaTexts& TextsOf(SoundArea area) {
-    static const AreaTexts custom{0xD5,
-                                  {0x01, 0xD6, 0x00, 0x28},
-                                  texts::kTitleDownloadVoice,
-                                  texts::kDownloadOk,
-                                  texts::kDownloadFailed,
-                                  texts::kFormatting,
-                                  texts::kFormatOk,
-                                  texts::kFormatFailed};
-    static const AreaTexts fixed{0xD9,
-                                 {0x01, 0xDA, 0x00, 0x24},
-                                 texts::kTitleDownloadFixedVoice,
-                                 texts::kDownloadFixedOk,
-                                 texts::kDownloadFixedFailed,
-                                 texts::kFormattingFixed,
-                                 texts::kFormatFixedOk,
-                                 texts::kFormatFixedFailed};
+    static const AreaTexts custom{LampCommand::DownloadVoice, LampCommand::FormatVoiceArea,
+                                  texts::kTitleDownloadVoice, texts::kDownloadOk,
+                                  texts::kDownloadFailed,     texts::kFormatting,
+                                  texts::kFormatOk,           texts::kFormatFailed};
+    static const AreaTexts fixed{LampCommand::DownloadFixedVoice, LampCommand::FormatFixedVoiceArea,
+                                 texts::kTitleDownloadFixedVoice, texts::kDownloadFixedOk,
+                                 texts::kDownloadFixedFailed,     texts::kFormattingFixed,
+                                 texts::kFormatFixedOk,           texts::kFormatFixedFailed};
     return area == SoundArea::Custom ? custom : fixed;
 }
 
@@ -168,7 +160,8 @@ bool DownloadVoice(OperationContext& ctx, SoundArea area) {
     }
     const AreaTexts& t = TextsOf(area);
     const Bytes& bytes = assembled.image->bytes();
-    const int r = ctx.protocol.BulkSendBuffer(t.download, bytes.data(), bytes.size(), t.title);
+    const int r =
+        ctx.protocol.BulkSendBuffer(Code(t.download), bytes.data(), bytes.size(), t.title);
     assembled.image.reset();
     if (ctx.op.ProgressIsOpen()) ctx.op.ProgressClose();
     ShowAppBox(ctx.op, r == 1 ? t.downloadOk : t.downloadFailed);
@@ -179,7 +172,8 @@ bool FormatVoiceArea(OperationContext& ctx, SoundArea area) {
     if (area == SoundArea::Fixed && !Authorize(ctx.op)) return false;
     const AreaTexts& t = TextsOf(area);
     ShowCommandProgress(ctx.op, t.formatting);
-    const int r = ctx.protocol.SendCommand(1, 4, t.format);
+    const Bytes request = LampFrame::EmptyRequest(t.format);
+    const int r = ctx.protocol.SendCommand(1, static_cast<int>(request.size()), request.data());
     ShowAppBox(ctx.op, r == 1 ? t.formatOk : t.formatFailed);
     ctx.op.ProgressClose();
     return r == 1;

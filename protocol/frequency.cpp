@@ -1,8 +1,8 @@
 #include "protocol/frequency.h"
 
+#include <cctype>
 #include <charconv>
 #include <cmath>
-#include <cctype>
 #include <cstring>
 
 namespace korvane {
@@ -19,7 +19,8 @@ std::optional<double> LeadingNumber(const char* begin, const char* end, const ch
         ++p;
     }
     // Decimal numbers only: no "inf", "nan" or hexadecimal forms.
-    if (p >= end || !(std::isdigit(static_cast<unsigned char>(*p)) || *p == '.')) return std::nullopt;
+    if (p >= end || !(std::isdigit(static_cast<unsigned char>(*p)) || *p == '.'))
+        return std::nullopt;
     double value = 0;
     const auto res = std::from_chars(p, end, value, std::chars_format::general);
     if (res.ec == std::errc::invalid_argument) return std::nullopt;
@@ -41,8 +42,8 @@ std::string HzDigits(float mhz) { return std::to_string(MhzToHz(mhz)); }
 
 Bytes SetFrequencyRequest(float mhz) {
     const std::string digits = HzDigits(mhz);
-    return *LampFrame::FrameRequest(0xE0, reinterpret_cast<const uint8_t*>(digits.data()),
-                                    digits.size());
+    return *LampFrame::FrameRequest(Code(LampCommand::SetFrequency),
+                                    reinterpret_cast<const uint8_t*>(digits.data()), digits.size());
 }
 
 float DigitsToMhz(const uint8_t* digits, std::size_t n) {
@@ -60,8 +61,8 @@ float DigitsToMhz(const uint8_t* digits, std::size_t n) {
 
 std::string FormatMhz(float mhz) {
     char buf[64];
-    const auto res =
-        std::to_chars(buf, buf + sizeof buf, static_cast<double>(mhz), std::chars_format::general, 6);
+    const auto res = std::to_chars(buf, buf + sizeof buf, static_cast<double>(mhz),
+                                   std::chars_format::general, 6);
     return std::string(buf, res.ptr);
 }
 

@@ -22,6 +22,8 @@ std::optional<Bytes> FrameRequest(uint8_t command, const uint8_t* data, std::siz
     return frame;
 }
 
+Bytes EmptyRequest(LampCommand command) { return *FrameRequest(Code(command), nullptr, 0); }
+
 Report PlaceRequest(const uint8_t* request, std::size_t n) {
     Report report{};
     report[1] = 0x55;
@@ -47,16 +49,12 @@ Bytes DataOf(const Report& r) {
 }
 
 bool IsBulkAck(const Report& r, uint8_t command) {
-    return r[0] == 0x00 && r[1] == 0x55 && r[2] == 0xAA && r[3] == kTypeReply && r[4] == command &&
-           r[5] == 0x01 && r[6] == kAckByte &&
-           r[7] == static_cast<uint8_t>(~(0x5Du + command) & 0xFFu);
+    // Exactly the acknowledgement frame, byte for byte (the rest of the report aside).
+    const Report ack = MakeReply(command, &kAckByte, 1);
+    return std::equal(ack.begin(), ack.begin() + 8, r.begin());
 }
 
-Report BulkReadRequest(uint8_t command) {
-    const uint8_t req[4] = {kTypeRequest, command, 0x00,
-                            static_cast<uint8_t>(~(command + 1u) & 0xFFu)};
-    return PlaceRequest(req, sizeof req);
-}
+Report BulkReadRequest(uint8_t command) { return PlaceRequest(*FrameRequest(command, nullptr, 0)); }
 
 Report MakeReply(uint8_t command, const uint8_t* data, std::size_t n) {
     n = std::min(n, kMaxFrameData);

@@ -49,6 +49,9 @@ inline std::optional<Bytes> FrameRequest(uint8_t command, const Bytes& data) {
     return FrameRequest(command, data.data(), data.size());
 }
 
+// A request without data: 01, command, 00, NOT(0x01 + command).
+Bytes EmptyRequest(LampCommand command);
+
 // 00 55 AA, then the request bytes (at most 62 of them, more are dropped), the rest 0x00.
 Report PlaceRequest(const uint8_t* request, std::size_t n);
 inline Report PlaceRequest(const Bytes& request) {
