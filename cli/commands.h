@@ -1,0 +1,78 @@
+#pragma once
+// The command groups of korvane-cli and what they share: the options, the
+// runner that holds the session on the host, and the exit statuses.
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "cli/output.h"
+#include "cli/terminal_operator.h"
+#include "common/clock.h"
+#include "common/lamp_model.h"
+#include "protocol/records.h"
+#include "session/host_session.h"
+
+namespace korvane::cli {
+
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitFailed = 1;  // the operation failed
+inline constexpr int kExitUsage = 2;   // a usage error, or a value refused before sending
+
+struct Options {
+    SessionOptions session;
+    std::string stateFile;  // --emulator-state
+    bool json = false;
+    bool quiet = false;
+    std::optional<std::string> password;  // --password
+    std::vector<std::string> args;        // the command and its arguments
+};
+
+// One run of a command: the session on the host (real or emulated), the
+// terminal operator it reports through, and the output. Ctrl-C, taken
+// between two packets, asks the protocol to cancel.
+class Runner {
+  public:
+    Runner(const Options& options, const Output& out, Clock& clock, TerminalOperator& op);
+
+    const Options& options() const { return options_; }
+    // The command word (0) and its arguments; empty past the last.
+    std::string Arg(std::size_t i) const;
+    std::size_t ArgCount() const { return options_.args.size(); }
+
+    const Output& out() const { return out_; }
+    TerminalOperator& op() { return op_; }
+    HostSession& session() { return session_; }
+    OperationContext& context() { return session_.context(); }
+
+    // Prints the usage error; returns kExitUsage.
+    int Usage(const std::string& why) const;
+    // The model of the host the link finds, nullopt when none is connected.
+    std::optional<LampModel> ModelOfHost();
+
+    // The emulated host's state from --emulator-state. A file that is there
+    // but cannot be read is refused, and left as it is.
+    bool LoadState();
+    bool SaveState();
+
+  private:
+    const Options& options_;
+    const Output& out_;
+    TerminalOperator& op_;
+    HostSession session_;
+};
+
+// One entry per command group; each returns the exit status.
+int RunSystemCommand(Runner& r);   // list, init, version, frequency, upgrade
+int RunParamCommand(Runner& r);    // basic, address
+int RunVoiceCommand(Runner& r);    // voice download, voice format
+int RunProfileCommand(Runner& r);  // dump, apply
+
+// The options after "basic set" / "address set", over the window's defaults
+// already in `values`. Empty when they parse, else the usage error.
+std::string ParseBasicSet(const std::vector<std::string>& args, BasicParamValues& values);
+std::string ParseAddressSet(const std::vector<std::string>& args, AddressCodeValues& values);
+// One --group K:ADDRESS[:COLOR:EFFECT:LAMP:SOUNDFX:SOUND]: puts group K in effect.
+std::string ParseGroupOption(const std::string& text, AddressCodeValues& values);
+
+}  // namespace korvane::cli

@@ -1,0 +1,189 @@
+#include "cli/output.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+
+#include "cli/profile.h"
+#include "common/texts.h"
+#include "common/version.h"
+#include "protocol/frequency.h"
+
+namespace korvane::cli {
+
+namespace {
+
+// The two %s are the model names of the RT-220 and the RT-221.
+const char* const kHelp =
+    "Usage: korvane-cli [options] <command> [arguments]\n"
+    "\n"
+    "Options:\n"
+    "  --emulate rt220|rt221     work on the built-in host emulator\n"
+    "  --emulator-state FILE     keep the emulated host's state in FILE between runs\n"
+    "  --device PATH             the host at PATH when several are attached (see 'list')\n"
+    "  --json                    print what is read as JSON\n"
+    "  --password TEXT           authorization password for the fixed sound area\n"
+    "                            (else the key file pwd.txt in the current folder)\n"
+    "  --quiet                   no progress bar\n"
+    "  --help, --version\n"
+    "\n"
+    "Commands:\n"
+    "  list                      the attached hosts: path, vendor:product, model\n"
+    "  init                      initialise the host\n"
+    "  version                   read the firmware version\n"
+    "  frequency get             read the receive frequency (MHz)\n"
+    "  frequency set MHZ         set the receive frequency, 100..999 MHz\n"
+    "  basic get                 read the %s basic parameters\n"
+    "  basic set [--alarm-time T] [--volume 1..8] [--channel 0..9] [--comm-password XXXX]\n"
+    "                            set them (unset values: 10, 1, 0, QKMR as in the window);\n"
+    "                            T is 0..65535 or \"一直响\"\n"
+    "  address get               read the %s address-code parameters and sound count\n"
+    "  address set [--volume N] [--group K:ADDRESS[:COLOR:EFFECT:LAMP:SOUNDFX:SOUND]]...\n"
+    "              [--alarm-off ADDRESS]\n"
+    "                            set the settings given (only these are in effect);\n"
+    "                            K is 1..3, COLOR red|yellow|green, EFFECT flashing|steady,\n"
+    "                            an empty ADDRESS sends the group without an address\n"
+    "  voice download custom|fixed FOLDER   download the folder's WAV files\n"
+    "  voice format custom|fixed            format the sound area\n"
+    "  upgrade FILE              send a firmware image (.bin)\n"
+    "  dump [FILE]               the host's parameters of its model as a JSON profile\n"
+    "  apply FILE                apply a JSON profile (checked completely before sending)\n"
+    "\n"
+    "Ctrl-C cancels a transfer between two packets. Exit status: 0 on success,\n"
+    "1 when the operation failed, 2 for a usage error or a value refused before sending.\n";
+
+}  // namespace
+
+QJsonObject BasicJson(const BasicReadBack& b) {
+    QJsonObject o;
+    if (b.alarmTime) o["alarmTime"] = QString::fromStdString(AlarmTimeText(*b.alarmTime));
+    if (b.volumeIndex) o["volume"] = *b.volumeIndex + 1;
+    if (b.channelIndex) o["channel"] = *b.channelIndex;
+    if (b.password) o["password"] = QString::fromStdString(*b.password);
+    return o;
+}
+
+QJsonObject AddressJson(const std::vector<AddressReadItem>& items) {
+    QJsonObject o;
+    QJsonArray groups;
+    for (const AddressReadItem& it : items) {
+        switch (it.kind) {
+            case AddressReadItem::Kind::Volume:
+                o["volume"] = QString::fromStdString(it.text);
+                break;
+            case AddressReadItem::Kind::Group:
+                groups.append(QJsonObject{{"group", it.group + 1},
+                                          {"address", QString::fromStdString(it.text)},
+                                          {"color", ColorName(it.colorIndex)},
+                                          {"effect", EffectName(it.effectIndex)},
+                                          {"lampDuration", it.lampDuration},
+                                          {"soundEffect", it.soundEffect},
+                                          {"soundDuration", it.soundDuration}});
+                break;
+            case AddressReadItem::Kind::AlarmOff:
+                o["alarmOff"] = QString::fromStdString(it.text);
+                break;
+            case AddressReadItem::Kind::SoundCount:
+                o["alarmSounds"] = it.soundCount;
+                break;
+        }
+    }
+    o["groups"] = groups;
+    return o;
+}
+
+void Output::Help() const {
+    std::fprintf(out_, kHelp, ModelName(LampModel::Rt220), ModelName(LampModel::Rt221));
+}
+
+void Output::Version() const { std::fprintf(out_, "korvane-cli %s\n", KORVANE_VERSION); }
+
+void Output::UsageError(const std::string& why) const {
+    std::fprintf(err_, "korvane-cli: %s\n(see korvane-cli --help)\n", why.c_str());
+}
+
+void Output::Error(const std::string& what) const {
+    std::fprintf(err_, "korvane-cli: %s\n", what.c_str());
+}
+
+void Output::Message(const std::string& text) const { std::fprintf(err_, "%s\n", text.c_str()); }
+
+void Output::PrintJson(const QJsonObject& o) const {
+    std::fprintf(out_, "%s", QJsonDocument(o).toJson(QJsonDocument::Indented).constData());
+}
+
+void Output::FirmwareVersion(const std::string& version) const {
+    if (json)
+        PrintJson(QJsonObject{{"version", QString::fromStdString(version)}});
+    else
+        std::fprintf(out_, "%s\n", version.c_str());
+}
+
+void Output::Frequency(float mhz) const {
+    if (json)
+        PrintJson(QJsonObject{{"frequency", QString::fromStdString(FormatMhz(mhz))}});
+    else
+        std::fprintf(out_, "%s\n", FormatMhz(mhz).c_str());
+}
+
+void Output::Hosts(const std::vector<HostEntry>& hosts) const {
+    QJsonArray list;
+    for (const HostEntry& h : hosts) {
+        char id[16];
+        std::snprintf(id, sizeof id, "%04x:%04x", h.vendor, h.product);
+        const char* model = ModelName(h.model);
+        if (json)
+            list.append(QJsonObject{
+                {"path", QString::fromStdString(h.path)}, {"id", id}, {"model", model}});
+        else
+            std::fprintf(out_, "%s\t%s\t%s\n", h.path.c_str(), id, model);
+    }
+    if (json) PrintJson(QJsonObject{{"hosts", list}});
+}
+
+void Output::Basic(const BasicReadBack& b) const {
+    const QJsonObject o = BasicJson(b);
+    if (json) {
+        PrintJson(o);
+        return;
+    }
+    // The lines follow the JSON object's keys, in its (alphabetical) order.
+    for (auto it = o.begin(); it != o.end(); ++it)
+        std::fprintf(out_, "%s: %s\n", it.key().toUtf8().constData(),
+                     it.value().isString() ? it.value().toString().toUtf8().constData()
+                                           : std::to_string(it.value().toInt()).c_str());
+}
+
+void Output::Address(const std::vector<AddressReadItem>& items) const {
+    if (json) {
+        PrintJson(AddressJson(items));
+        return;
+    }
+    for (const AddressReadItem& it : items) {
+        switch (it.kind) {
+            case AddressReadItem::Kind::Volume:
+                std::fprintf(out_, "volume: %s\n", it.text.c_str());
+                break;
+            case AddressReadItem::Kind::Group:
+                std::fprintf(
+                    out_, "group %d: address %s, %s, %s, lamp %d, sound effect %d, sound %d\n",
+                    it.group + 1, it.text.c_str(), ColorName(it.colorIndex),
+                    EffectName(it.effectIndex), it.lampDuration, it.soundEffect, it.soundDuration);
+                break;
+            case AddressReadItem::Kind::AlarmOff:
+                std::fprintf(out_, "alarm-off address: %s\n", it.text.c_str());
+                break;
+            case AddressReadItem::Kind::SoundCount: {
+                char line[128];
+                std::snprintf(line, sizeof line, texts::kAlarmSoundCount, it.soundCount);
+                std::fprintf(out_, "%s\n", line);
+                break;
+            }
+        }
+    }
+}
+
+void Output::Profile(const std::string& jsonText) const {
+    std::fprintf(out_, "%s", jsonText.c_str());
+}
+
+}  // namespace korvane::cli

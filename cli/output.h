@@ -1,0 +1,62 @@
+#pragma once
+// Everything korvane-cli prints of its own: the help, the usage errors, and
+// the values a command read, as text lines or as one JSON object. The
+// commands build the values; this is the one place that formats them. (The
+// window's result boxes and the progress bar go through TerminalOperator.)
+#include <QJsonObject>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "common/lamp_model.h"
+#include "protocol/records.h"
+
+namespace korvane::cli {
+
+// One attached host as 'list' shows it.
+struct HostEntry {
+    std::string path;
+    uint16_t vendor = 0;
+    uint16_t product = 0;
+    LampModel model = LampModel::Rt220;
+};
+
+// The fields of a basic-parameter read-back, only those the host sent.
+QJsonObject BasicJson(const BasicReadBack& b);
+// The records of an address-code read-back: volume, groups (in reply order),
+// alarm-off address and sound count, only those the host sent.
+QJsonObject AddressJson(const std::vector<AddressReadItem>& items);
+
+class Output {
+  public:
+    explicit Output(std::FILE* out = stdout, std::FILE* err = stderr) : out_(out), err_(err) {}
+
+    // --json: the values read go out as one JSON object.
+    bool json = false;
+
+    void Help() const;
+    void Version() const;  // of korvane-cli itself
+    // "korvane-cli: WHY" and the pointer to --help, on standard error.
+    void UsageError(const std::string& why) const;
+    // "korvane-cli: WHAT" on standard error.
+    void Error(const std::string& what) const;
+    // One of the window's texts as a line on standard error.
+    void Message(const std::string& text) const;
+
+    void FirmwareVersion(const std::string& version) const;
+    void Frequency(float mhz) const;
+    void Hosts(const std::vector<HostEntry>& hosts) const;
+    void Basic(const BasicReadBack& b) const;
+    void Address(const std::vector<AddressReadItem>& items) const;
+    // A profile's JSON text, as it is.
+    void Profile(const std::string& jsonText) const;
+
+  private:
+    void PrintJson(const QJsonObject& o) const;
+
+    std::FILE* out_;
+    std::FILE* err_;
+};
+
+}  // namespace korvane::cli

@@ -1,0 +1,144 @@
+// basic get|set (RT-220), address get|set (RT-221).
+#include <sstream>
+
+#include "cli/commands.h"
+#include "cli/profile.h"
+#include "operations/param_ops.h"
+
+namespace korvane::cli {
+
+std::string ParseBasicSet(const std::vector<std::string>& args, BasicParamValues& v) {
+    for (std::size_t i = 0; i < args.size(); i += 2) {
+        if (i + 1 >= args.size()) return args[i] + " needs a value";
+        const std::string& key = args[i];
+        const std::string& val = args[i + 1];
+        if (key == "--alarm-time") {
+            v.alarmTimeText = val;
+        } else if (key == "--volume") {
+            const int n = TextToInt(val);
+            if (n < 1 || n > 8) return "--volume must be 1..8";
+            v.volumeIndex = n - 1;
+        } else if (key == "--channel") {
+            const int n = TextToInt(val);
+            if (n < 0 || n > 9 || val.empty()) return "--channel must be 0..9";
+            v.channelIndex = n;
+        } else if (key == "--comm-password") {
+            if (val.size() > 4) return "--comm-password has at most four characters";
+            v.password = val;
+            for (char& c : v.password)
+                if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+        } else {
+            return "unknown option " + key;
+        }
+    }
+    return {};
+}
+
+std::string ParseGroupOption(const std::string& text, AddressCodeValues& v) {
+    std::vector<std::string> f;
+    std::stringstream ss(text);
+    for (std::string part; std::getline(ss, part, ':');) f.push_back(part);
+    if (!text.empty() && text.back() == ':') f.emplace_back();
+    if (f.size() != 2 && f.size() != 7)
+        return "--group K:ADDRESS[:COLOR:EFFECT:LAMP:SOUNDFX:SOUND]";
+    const int k = TextToInt(f[0]);
+    if (k < 1 || k > 3) return "--group: K must be 1..3";
+    AddressGroupValues& g = v.groups[k - 1];
+    g.inEffect = true;
+    g.address = f[1];
+    if (g.address.size() > 7 || g.address.find_first_not_of("0123456789") != std::string::npos)
+        return "--group: the address has at most seven digits";
+    if (f.size() == 7) {
+        g.colorIndex = ColorIndex(f[2]);
+        g.effectIndex = EffectIndex(f[3]);
+        if (g.colorIndex < 0) return "--group: COLOR is red, yellow or green";
+        if (g.effectIndex < 0) return "--group: EFFECT is flashing or steady";
+        g.lampDuration = f[4];
+        g.soundEffect = f[5];
+        g.soundDuration = f[6];
+    }
+    return {};
+}
+
+std::string ParseAddressSet(const std::vector<std::string>& args, AddressCodeValues& v) {
+    for (std::size_t i = 0; i < args.size(); i += 2) {
+        if (i + 1 >= args.size()) return args[i] + " needs a value";
+        const std::string& key = args[i];
+        const std::string& val = args[i + 1];
+        if (key == "--volume") {
+            v.volumeInEffect = true;
+            v.volume = val;
+        } else if (key == "--alarm-off") {
+            v.alarmOffInEffect = true;
+            v.alarmOffAddress = val;
+        } else if (key == "--group") {
+            if (std::string why = ParseGroupOption(val, v); !why.empty()) return why;
+        } else {
+            return "unknown option " + key;
+        }
+    }
+    if (!v.volumeInEffect && !v.alarmOffInEffect && !v.groups[0].inEffect &&
+        !v.groups[1].inEffect && !v.groups[2].inEffect)
+        return "address set: give at least one of --volume, --group, --alarm-off";
+    return {};
+}
+
+namespace {
+
+std::vector<std::string> ArgsFrom(const Runner& r, std::size_t first) {
+    std::vector<std::string> args;
+    for (std::size_t i = first; i < r.ArgCount(); ++i) args.push_back(r.Arg(i));
+    return args;
+}
+
+int Basic(Runner& r) {
+    const std::string sub = r.Arg(1);
+    if (sub == "get" && r.ArgCount() == 2) {
+        const auto read = ops::ReadBasicParams(r.context());
+        if (!read) return kExitFailed;
+        r.out().Basic(read->values);
+        return kExitOk;
+    }
+    if (sub != "set") return r.Usage("basic get | basic set [options]");
+    BasicParamValues v{"10", 0, 0, "QKMR"};
+    if (const std::string why = ParseBasicSet(ArgsFrom(r, 2), v); !why.empty()) return r.Usage(why);
+    // The operation shows the window's text for a refused value and sends nothing.
+    const bool valid = BasicParamRecords(v).error == BasicParamError::None;
+    if (ops::SetBasicParams(r.context(), v)) return kExitOk;
+    return valid ? kExitFailed : kExitUsage;
+}
+
+int Address(Runner& r) {
+    const std::string sub = r.Arg(1);
+    if (sub == "get" && r.ArgCount() == 2) {
+        const auto items = ops::ReadAddressCodes(r.context());
+        if (!items) return kExitFailed;
+        r.out().Address(*items);
+        return kExitOk;
+    }
+    if (sub != "set") return r.Usage("address get | address set [options]");
+    AddressCodeValues v;
+    for (auto& g : v.groups) {
+        g.address = "0120120";
+        g.lampDuration = "0";
+        g.soundEffect = "1";
+        g.soundDuration = "0";
+    }
+    v.alarmOffAddress = "0119119";
+    if (const std::string why = ParseAddressSet(ArgsFrom(r, 2), v); !why.empty())
+        return r.Usage(why);
+    const bool valid = AddressCodeRecords(v).error == AddressCodeError::None;
+    if (ops::SetAddressCodes(r.context(), v)) return kExitOk;
+    return valid ? kExitFailed : kExitUsage;
+}
+
+}  // namespace
+
+int RunParamCommand(Runner& r) {
+    const std::string cmd = r.Arg(0);
+    if (cmd == "basic") return Basic(r);
+    if (cmd == "address") return Address(r);
+    return r.Usage("unknown command '" + cmd + "'");
+}
+
+}  // namespace korvane::cli

@@ -1,0 +1,111 @@
+// dump [FILE], apply FILE: a host's parameters as a JSON profile and back.
+#include <fstream>
+#include <sstream>
+
+#include "cli/commands.h"
+#include "cli/profile.h"
+#include "common/texts.h"
+#include "operations/param_ops.h"
+#include "operations/system_ops.h"
+
+namespace korvane::cli {
+
+namespace {
+
+bool ReadFile(const std::string& path, std::string& out) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    std::ostringstream s;
+    s << in.rdbuf();
+    out = s.str();
+    return true;
+}
+
+int Dump(Runner& r) {
+    const std::optional<LampModel> found = r.ModelOfHost();
+    if (!found) {
+        r.out().Message(texts::kNotConnected);
+        return kExitFailed;
+    }
+    const int model = ModelIndex(*found);
+    Profile p;
+    p.model = model;
+    const auto f = ops::ReadFrequency(r.context());
+    if (!f) return kExitFailed;
+    p.frequency = *f;
+    if (model == 0) {
+        const auto read = ops::ReadBasicParams(r.context());
+        if (!read) return kExitFailed;
+        const BasicReadBack& b = read->values;
+        p.basic = {AlarmTimeText(b.alarmTime.value_or(10)), b.volumeIndex.value_or(0),
+                   b.channelIndex.value_or(0), b.password.value_or("")};
+    } else {
+        const auto items = ops::ReadAddressCodes(r.context());
+        if (!items) return kExitFailed;
+        AddressCodeValues& v = p.address;
+        for (auto& g : v.groups) g = AddressGroupValues{false, "", 0, 0, "0", "1", "0"};
+        for (const AddressReadItem& it : *items) {
+            if (it.kind == AddressReadItem::Kind::Volume) {
+                v.volumeInEffect = true;
+                v.volume = it.text;
+            } else if (it.kind == AddressReadItem::Kind::Group) {
+                v.groups[it.group] = AddressGroupValues{true,
+                                                        it.text,
+                                                        it.colorIndex,
+                                                        it.effectIndex,
+                                                        std::to_string(it.lampDuration),
+                                                        std::to_string(it.soundEffect),
+                                                        std::to_string(it.soundDuration)};
+            } else if (it.kind == AddressReadItem::Kind::AlarmOff) {
+                v.alarmOffInEffect = true;
+                v.alarmOffAddress = it.text;
+            }
+        }
+    }
+    const std::string json = ProfileToJson(p);
+    if (r.ArgCount() >= 2) {
+        const std::string file = r.Arg(1);
+        std::ofstream out(file, std::ios::binary | std::ios::trunc);
+        if (!out || !(out << json)) {
+            r.out().Error("cannot write " + file);
+            return kExitFailed;
+        }
+    } else {
+        r.out().Profile(json);
+    }
+    return kExitOk;
+}
+
+int Apply(Runner& r) {
+    if (r.ArgCount() != 2) return r.Usage("apply needs the profile file");
+    const std::string file = r.Arg(1);
+    std::string text;
+    if (!ReadFile(file, text)) return r.Usage("cannot read " + file);
+    std::string error;
+    const auto p = ProfileFromJson(text, error);
+    if (!p) return r.Usage(file + ": " + error);
+    if (const std::string why = ValidateProfile(*p); !why.empty())
+        return r.Usage(file + ": " + why + " (nothing was sent)");
+    const std::optional<LampModel> found = r.ModelOfHost();
+    if (!found) {
+        r.out().Message(texts::kNotConnected);
+        return kExitFailed;
+    }
+    if (ModelIndex(*found) != p->model)
+        return r.Usage(file + ": the profile is for another lamp model than the host's");
+    if (p->frequency && !ops::SetFrequency(r.context(), *p->frequency)) return kExitFailed;
+    const bool ok = p->model == 0 ? ops::SetBasicParams(r.context(), p->basic)
+                                  : ops::SetAddressCodes(r.context(), p->address);
+    return ok ? kExitOk : kExitFailed;
+}
+
+}  // namespace
+
+int RunProfileCommand(Runner& r) {
+    const std::string cmd = r.Arg(0);
+    if (cmd == "dump") return Dump(r);
+    if (cmd == "apply") return Apply(r);
+    return r.Usage("unknown command '" + cmd + "'");
+}
+
+}  // namespace korvane::cli

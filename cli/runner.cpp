@@ -1,0 +1,44 @@
+#include "cli/commands.h"
+#include "cli/emulator_state.h"
+#include "cli/interrupt.h"
+
+namespace korvane::cli {
+
+Runner::Runner(const Options& options, const Output& out, Clock& clock, TerminalOperator& op)
+    : options_(options), out_(out), op_(op), session_(clock, op, options.session) {
+    session_.link().pump = [this] {
+        if (TakeInterrupt()) session_.protocol().OnCancelRequest(1);
+        return true;
+    };
+}
+
+std::string Runner::Arg(std::size_t i) const {
+    return i < options_.args.size() ? options_.args[i] : std::string();
+}
+
+int Runner::Usage(const std::string& why) const {
+    out_.UsageError(why);
+    return kExitUsage;
+}
+
+std::optional<LampModel> Runner::ModelOfHost() {
+    if (session_.link().connected == 0) session_.link().FindDevice();
+    if (session_.link().connected != 1) return std::nullopt;
+    return session_.link().model;
+}
+
+bool Runner::LoadState() {
+    if (!session_.emulator() || options_.stateFile.empty()) return true;
+    if (LoadEmulatorState(*session_.emulator(), options_.stateFile)) return true;
+    out_.Error(options_.stateFile + " is not an emulator state file (left unchanged)");
+    return false;
+}
+
+bool Runner::SaveState() {
+    if (!session_.emulator() || options_.stateFile.empty()) return true;
+    if (SaveEmulatorState(*session_.emulator(), options_.stateFile)) return true;
+    out_.Error("cannot write the emulator state to " + options_.stateFile);
+    return false;
+}
+
+}  // namespace korvane::cli

@@ -1,0 +1,79 @@
+// list, init, version, frequency get|set, upgrade.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "cli/commands.h"
+#include "operations/system_ops.h"
+#include "protocol/frequency.h"
+
+namespace korvane::cli {
+
+namespace {
+
+bool IsReadableFile(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+           ::access(path.c_str(), R_OK) == 0;
+}
+
+int List(Runner& r) {
+    std::vector<HostEntry> hosts;
+    for (const HidDeviceInfo& d : r.session().backend().Enumerate()) {
+        const std::optional<LampModel> found = ModelOfDevice(d.vendor, d.product);
+        if (found) hosts.push_back(HostEntry{d.path, d.vendor, d.product, *found});
+    }
+    r.out().Hosts(hosts);
+    return kExitOk;
+}
+
+int Version(Runner& r) {
+    const auto v = ops::ReadVersion(r.context());
+    if (!v) return kExitFailed;
+    r.out().FirmwareVersion(*v);
+    return kExitOk;
+}
+
+int Frequency(Runner& r) {
+    const std::string sub = r.Arg(1);
+    if (sub == "get" && r.ArgCount() == 2) {
+        const auto f = ops::ReadFrequency(r.context());
+        if (!f) return kExitFailed;
+        r.out().Frequency(*f);
+        return kExitOk;
+    }
+    if (sub == "set" && r.ArgCount() == 3) {
+        const std::string text = r.Arg(2);
+        const auto f = ParseMhzText(text);
+        if (!f) return r.Usage("'" + text + "' is not a number");
+        if (!FrequencyInRange(*f)) return r.Usage("the frequency must lie in 100..999 MHz");
+        return ops::SetFrequency(r.context(), *f) ? kExitOk : kExitFailed;
+    }
+    return r.Usage("frequency get | frequency set MHZ");
+}
+
+int Upgrade(Runner& r) {
+    if (r.ArgCount() != 2) return r.Usage("upgrade needs the image file");
+    const std::string file = r.Arg(1);
+    // The window's file chooser only offers files that exist; a typed path may not.
+    if (!IsReadableFile(file)) return r.Usage("cannot read the image file " + file);
+    r.op().file = file;
+    if (ops::UpgradeFirmware(r.context())) return kExitOk;
+    struct stat st {};
+    const bool tooLarge = ::stat(file.c_str(), &st) == 0 &&
+                          static_cast<std::size_t>(st.st_size) > ops::kMaxFirmwareImage;
+    return tooLarge ? kExitUsage : kExitFailed;
+}
+
+}  // namespace
+
+int RunSystemCommand(Runner& r) {
+    const std::string cmd = r.Arg(0);
+    if (cmd == "list") return List(r);
+    if (cmd == "init") return ops::InitDevice(r.context()) ? kExitOk : kExitFailed;
+    if (cmd == "version") return Version(r);
+    if (cmd == "frequency") return Frequency(r);
+    if (cmd == "upgrade") return Upgrade(r);
+    return r.Usage("unknown command '" + cmd + "'");
+}
+
+}  // namespace korvane::cli
