@@ -41,6 +41,11 @@ class HidLink {
     void ForgetFailedOpen() { unopenable_.clear(); }
     // Releases the device; `connected` is left to the caller.
     void CloseDevice();
+    // Releases the device and marks the link down: the next exchange searches.
+    void Disconnect() {
+        CloseDevice();
+        connected = 0;
+    }
     // Each returns `connected` afterwards (1 = the report moved in time).
     int WriteReport(const Report& out);
     int ReadReport(Report& in, int timeoutMs);

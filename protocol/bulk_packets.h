@@ -10,7 +10,7 @@ namespace korvane {
 
 inline constexpr std::size_t kPacketPayload = 54;
 inline constexpr std::size_t kPacketHeader = 4;
-inline constexpr std::size_t kMaxPackets = 65535;                         // 16-bit count
+inline constexpr std::size_t kMaxPackets = 65535;                           // 16-bit count
 inline constexpr std::size_t kMaxBulkImage = kMaxPackets * kPacketPayload;  // 3,538,890
 
 // N = ceil(L / 54).
@@ -28,7 +28,7 @@ Bytes PacketFrame(uint8_t command, const uint8_t* image, std::size_t length, std
 // checked for header and command only (their checksum and number are not
 // examined). Nothing is ever written outside the N x 54 receive buffer.
 class BulkReassembler {
-public:
+  public:
     enum class Status {
         Ok,
         WrongHeader,  // not 00 55 AA 02 cmd
@@ -45,7 +45,7 @@ public:
     // The bytes appended so far, in arrival order (never the unfilled tail).
     const Bytes& payload() const { return payload_; }
 
-private:
+  private:
     Status Append(const Report& report);
 
     uint8_t command_;

@@ -2,8 +2,8 @@
 
 #include <cstdio>
 
-#include "common/texts.h"
 #include "common/staging.h"
+#include "common/texts.h"
 #include "protocol/bulk_packets.h"
 
 namespace korvane {

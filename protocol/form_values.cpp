@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "protocol/sound_image.h"
+
 namespace korvane {
 
 BasicParamValues DefaultBasicParams() {
@@ -32,7 +34,7 @@ void ApplyReadBack(BasicParamValues& values, const BasicReadBack& readBack) {
     if (readBack.alarmTime) values.alarmTimeText = AlarmTimeText(*readBack.alarmTime);
     if (readBack.volumeIndex) values.volumeIndex = *readBack.volumeIndex;
     if (readBack.channelIndex) values.channelIndex = *readBack.channelIndex;
-    if (readBack.password) values.password = *readBack.password;
+    if (readBack.password) values.password = GbkToUtf8(*readBack.password);
 }
 
 void ClearInEffect(AddressCodeValues& values) {
@@ -45,13 +47,13 @@ void ApplyReadBackItem(AddressCodeValues& values, const AddressReadItem& item) {
     switch (item.kind) {
         case AddressReadItem::Kind::Volume:
             values.volumeInEffect = true;
-            values.volume = item.text;
+            values.volume = GbkToUtf8(item.text);
             break;
         case AddressReadItem::Kind::Group: {
             if (item.group < 0 || item.group > 2) break;
             AddressGroupValues& g = values.groups[item.group];
             g.inEffect = true;
-            g.address = item.text;
+            g.address = GbkToUtf8(item.text);
             g.colorIndex = item.colorIndex;
             g.effectIndex = item.effectIndex;
             g.lampDuration = std::to_string(item.lampDuration);
@@ -61,7 +63,7 @@ void ApplyReadBackItem(AddressCodeValues& values, const AddressReadItem& item) {
         }
         case AddressReadItem::Kind::AlarmOff:
             values.alarmOffInEffect = true;
-            values.alarmOffAddress = item.text;
+            values.alarmOffAddress = GbkToUtf8(item.text);
             break;
         case AddressReadItem::Kind::SoundCount:
             break;

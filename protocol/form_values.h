@@ -21,8 +21,9 @@ BasicParamValues DefaultBasicParams();
 // sound 0; volume "0"; alarm-off address "0119119"; nothing in effect.
 AddressCodeValues DefaultAddressCodes();
 
-// The records the host returned replace the values they carry; the others
-// stay. An index the host sent may lie outside the list it selects from.
+// The records the host returned replace the values they carry (texts turned
+// from the host's code page into UTF-8); the others stay. An index the host
+// sent may lie outside the list it selects from.
 void ApplyReadBack(BasicParamValues& values, const BasicReadBack& readBack);
 
 // A read-back says which settings are in effect: every setting starts out of

@@ -4,6 +4,8 @@
 #include <cctype>
 #include <climits>
 
+#include "protocol/sound_image.h"
+
 namespace korvane {
 
 namespace {
@@ -13,7 +15,9 @@ void AppendRecordHead(Bytes& out, char id) {
     out.push_back(kRecordComma);
 }
 
-void AppendText(Bytes& out, const std::string& text) { out.insert(out.end(), text.begin(), text.end()); }
+void AppendText(Bytes& out, const std::string& text) {
+    out.insert(out.end(), text.begin(), text.end());
+}
 
 void AppendBigEndian16(Bytes& out, int value) {
     out.push_back(static_cast<uint8_t>((value >> 8) & 0xFF));
@@ -44,7 +48,8 @@ int TextToInt(const std::string& text) {
     long long value = 0;
     for (; i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])); ++i) {
         value = value * 10 + (text[i] - '0');
-        if (value > static_cast<long long>(INT_MAX) + 1) value = static_cast<long long>(INT_MAX) + 1;
+        if (value > static_cast<long long>(INT_MAX) + 1)
+            value = static_cast<long long>(INT_MAX) + 1;
     }
     if (negative) value = -value;
     return static_cast<int>(std::clamp<long long>(value, INT_MIN, INT_MAX));
@@ -66,7 +71,9 @@ BasicParamResult BasicParamRecords(const BasicParamValues& v) {
         result.error = BasicParamError::AlarmTimeRange;
         return result;
     }
-    if (v.password.size() < 4) {
+    // The host takes the password's bytes in its own code page.
+    const std::string password = Utf8ToGbk(v.password).value_or(v.password);
+    if (password.size() < 4) {
         result.error = BasicParamError::PasswordLength;
         return result;
     }
@@ -82,7 +89,7 @@ BasicParamResult BasicParamRecords(const BasicParamValues& v) {
     out.push_back(kRecordEnd);
     AppendRecordHead(out, '4');
     // The edit holds at most four characters; only four go on the wire.
-    AppendText(out, v.password.substr(0, 4));
+    AppendText(out, password.substr(0, 4));
     out.push_back(kRecordEnd);
     return result;
 }
@@ -149,7 +156,7 @@ AddressCodeResult AddressCodeRecords(const AddressCodeValues& v) {
         if (outOfRange(volume, kMaxSpeakerVolume))
             return fail(AddressCodeError::VolumeInvalid, -1, AddressField::Volume);
         AppendRecordHead(out, '1');
-        AppendText(out, v.volume);
+        AppendText(out, Utf8ToGbk(v.volume).value_or(v.volume));
         out.push_back(kRecordEnd);
     }
     for (int g = 0; g < 3; ++g) {

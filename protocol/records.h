@@ -24,6 +24,8 @@ int TextToInt(const std::string& text);
 
 // ---- basic parameters -------------------------------------------------------
 
+// Texts are the operator's, in UTF-8; the records carry them in the host's
+// code page (936).
 struct BasicParamValues {
     std::string alarmTimeText;  // text of combo box 1075
     int volumeIndex = 0;        // list 1074
@@ -57,7 +59,7 @@ inline uint8_t RecordByte(const Bytes& record, std::size_t i) {
 
 struct BasicReadBack {
     std::optional<int> alarmTime;
-    std::optional<int> volumeIndex;   // may lie outside the list: the list then has no selection
+    std::optional<int> volumeIndex;  // may lie outside the list: the list then has no selection
     std::optional<int> channelIndex;
     std::optional<std::string> password;  // bytes 2..5, up to the first zero byte
 };

@@ -13,8 +13,8 @@
 namespace korvane {
 
 inline constexpr std::size_t kSoundHeader = 32;
-inline constexpr std::size_t kSoundAudioLimit = 3145728;    // 3 x 1024 x 1024
-inline constexpr std::size_t kSoundWorkBuffer = 5242880;    // 0x500000
+inline constexpr std::size_t kSoundAudioLimit = 3145728;  // 3 x 1024 x 1024
+inline constexpr std::size_t kSoundWorkBuffer = 5242880;  // 0x500000
 
 // UTF-8 to code page 936 (GBK) bytes; nullopt when a character has no GBK form.
 std::optional<std::string> Utf8ToGbk(const std::string& utf8);
@@ -36,7 +36,7 @@ struct SoundEntry {
 
 // Builds a SoundImage entry by entry and keeps the totals the limits need.
 class SoundImage {
-public:
+  public:
     // Appends the entry of a file. Once the audio total has passed the limit
     // the image is no longer stored (its fate is sealed) but the totals go on.
     void Add(const std::string& gbkFileName, const uint8_t* data, std::size_t length);
@@ -52,7 +52,7 @@ public:
     // (an entry header cut short or a length running past the end).
     static std::optional<std::vector<SoundEntry>> Parse(const uint8_t* data, std::size_t n);
 
-private:
+  private:
     Bytes bytes_;
     std::size_t audioTotal_ = 0;
     std::size_t entries_ = 0;

@@ -1,10 +1,7 @@
 #include "view/form_controller.h"
 
 #include <QApplication>
-#include <QCheckBox>
-#include <QComboBox>
 #include <QDebug>
-#include <QLineEdit>
 #include <QSocketNotifier>
 #include <cstdio>
 
@@ -16,29 +13,13 @@
 #include "operations/param_ops.h"
 #include "operations/system_ops.h"
 #include "operations/voice_ops.h"
+#include "protocol/form_values.h"
 #include "protocol/sound_image.h"
 #include "view/korvane_view.h"
 
 namespace ids = korvane::ids;
 namespace ops = korvane::ops;
 namespace texts = korvane::texts;
-
-namespace {
-
-// The host and the staging files speak the Chinese ANSI code page; what the
-// operator typed goes out in it when it can, else as typed.
-std::string ToHostText(const QString& text) {
-    const std::string utf8 = text.toStdString();
-    return korvane::Utf8ToGbk(utf8).value_or(utf8);
-}
-
-// A read-back index the list does not have leaves it without a selection.
-void SelectOrNone(QWidget* control, int index) {
-    auto* list = qobject_cast<QComboBox*>(control);
-    list->setCurrentIndex(index >= 0 && index < list->count() ? index : -1);
-}
-
-}  // namespace
 
 FormController::FormController(CKorvaneView& form, korvane::Clock& clock,
                                const korvane::SessionOptions& options, QObject* parent)
@@ -54,7 +35,9 @@ FormController::FormController(CKorvaneView& form, korvane::Clock& clock,
         return true;
     };
     link.onHostFound = [this](korvane::LampModel model) { OnHostFound(model); };
-    session->protocol().onVersionText = [this](const std::string& text) { ShowVersion(text); };
+    session->protocol().onVersionText = [this](const std::string& text) {
+        view.ShowVersion(QString::fromStdString(korvane::GbkToUtf8(text)));
+    };
     connect(view.progress, &CProgressDlg::cancelRequest, this,
             [this](int lParam) { session->protocol().OnCancelRequest(lParam); });
     connect(&view, &CKorvaneView::pollTick, this, &FormController::Poll);
@@ -100,8 +83,7 @@ void FormController::OnDeviceChange(int event) {
     } else if (event == ids::kDeviceRemoveComplete) {
         // Whatever was removed: the poll looks for the host again.
         emit connectionState(0);
-        view.linkUp = 0;
-        view.PollTimer().start();
+        view.OnHostUnlinked(true);
     }
 }
 
@@ -116,13 +98,11 @@ void FormController::Poll() {
     const int found = link.FindDevice(korvane::HidLink::Search::Poll);
     polling = false;
     if (found == 1) {
-        view.PollTimer().stop();
-        view.linkUp = 1;
+        view.OnHostLinked();
         emit connectionState(1);
     } else {
-        view.linkUp = 0;
-        link.CloseDevice();
-        link.connected = 0;
+        view.OnHostUnlinked(false);
+        link.Disconnect();
         emit connectionState(0);
     }
 }
@@ -133,11 +113,6 @@ void FormController::OnHostFound(korvane::LampModel model) {
     view.UpdateData(false);
     view.UpdateData(true);
     view.ApplyModel(view.model == 0);
-}
-
-void FormController::ShowVersion(const std::string& bytes) {
-    auto* edit = qobject_cast<QLineEdit*>(view.Control(ids::kEditVersion));
-    if (edit) edit->setText(QString::fromStdString(korvane::GbkToUtf8(bytes)));
 }
 
 void FormController::BindButtons() {
@@ -173,13 +148,7 @@ void FormController::ReadFrequency() {
 
 void FormController::SetBasicParams() {
     if (!view.UpdateData(true)) return;
-    korvane::BasicParamValues values;
-    values.alarmTimeText =
-        ToHostText(qobject_cast<QComboBox*>(view.Control(ids::kComboAlarmTime))->currentText());
-    values.volumeIndex = qobject_cast<QComboBox*>(view.Control(ids::kComboVolume))->currentIndex();
-    values.channelIndex =
-        qobject_cast<QComboBox*>(view.Control(ids::kComboChannel))->currentIndex();
-    values.password = ToHostText(view.password);
+    const korvane::BasicParamValues values = view.BasicParams();
     // The alarm time is kept even when it is refused, as it was read.
     view.alarmTime = korvane::AlarmTimeFromText(values.alarmTimeText);
     ops::SetBasicParams(session->context(), values);
@@ -188,89 +157,32 @@ void FormController::SetBasicParams() {
 void FormController::ReadBasicParams() {
     const std::optional<ops::BasicReadResult> result = ops::ReadBasicParams(session->context());
     if (!result || result->empty) return;
-    const korvane::BasicReadBack& v = result->values;
-    if (v.alarmTime) {
-        view.alarmTime = *v.alarmTime;
-        auto* box = qobject_cast<QComboBox*>(view.Control(ids::kComboAlarmTime));
-        box->setCurrentText(view.alarmTime == 0 ? QString::fromUtf8(texts::kAlarmForever)
-                                                : QString::number(view.alarmTime));
-    }
-    if (v.volumeIndex) SelectOrNone(view.Control(ids::kComboVolume), *v.volumeIndex);
-    if (v.channelIndex) SelectOrNone(view.Control(ids::kComboChannel), *v.channelIndex);
-    if (v.password) view.password = QString::fromStdString(korvane::GbkToUtf8(*v.password));
+    korvane::BasicParamValues values = view.BasicParams();
+    korvane::ApplyReadBack(values, result->values);
+    view.ShowBasicParams(values);
     view.UpdateData(false);
 }
 
 void FormController::SetAddressCodes() {
-    auto text = [this](int id) {
-        return ToHostText(qobject_cast<QLineEdit*>(view.Control(id))->text());
-    };
-    auto checked = [this](int id) {
-        return qobject_cast<QCheckBox*>(view.Control(id))->isChecked();
-    };
-    auto index = [this](int id) {
-        return qobject_cast<QComboBox*>(view.Control(id))->currentIndex();
-    };
-    korvane::AddressCodeValues values;
-    values.volumeInEffect = checked(ids::kCheckSpeakerVolume);
-    values.volume = text(ids::kEditSpeakerVolume);
-    for (int g = 0; g < 3; ++g) {
-        korvane::AddressGroupValues& group = values.groups[g];
-        group.inEffect = checked(ids::kCheckGroup[g]);
-        group.address = text(ids::kEditAddress[g]);
-        group.colorIndex = index(ids::kComboColor[g]);
-        group.effectIndex = index(ids::kComboEffect[g]);
-        group.lampDuration = text(ids::kEditLampDuration[g]);
-        group.soundEffect = text(ids::kEditSoundEffect[g]);
-        group.soundDuration = text(ids::kEditSoundDuration[g]);
-    }
-    values.alarmOffInEffect = checked(ids::kCheckAlarmOff);
-    values.alarmOffAddress = text(ids::kEditAlarmOff);
-    ops::SetAddressCodes(session->context(), values);
+    ops::SetAddressCodes(session->context(), view.AddressCodes());
 }
 
 void FormController::ReadAddressCodes() {
     const auto items = ops::ReadAddressCodes(session->context());
     if (!items) return;
-    auto check = [this](int id, bool on) {
-        qobject_cast<QCheckBox*>(view.Control(id))->setChecked(on);
-    };
-    auto setText = [this](int id, const QString& t) {
-        qobject_cast<QLineEdit*>(view.Control(id))->setText(t);
-    };
-    check(ids::kCheckSpeakerVolume, false);
-    for (int id : ids::kCheckGroup) check(id, false);
-    check(ids::kCheckAlarmOff, false);
-
+    korvane::AddressCodeValues values = view.AddressCodes();
+    korvane::ClearInEffect(values);
+    view.ShowAddressCodes(values);
     for (const korvane::AddressReadItem& item : *items) {
-        const QString itemText = QString::fromStdString(korvane::GbkToUtf8(item.text));
-        switch (item.kind) {
-            case korvane::AddressReadItem::Kind::Volume:
-                check(ids::kCheckSpeakerVolume, true);
-                setText(ids::kEditSpeakerVolume, itemText);
-                break;
-            case korvane::AddressReadItem::Kind::Group: {
-                const int g = item.group;
-                if (g < 0 || g > 2) break;
-                check(ids::kCheckGroup[g], true);
-                setText(ids::kEditAddress[g], itemText);
-                SelectOrNone(view.Control(ids::kComboColor[g]), item.colorIndex);
-                SelectOrNone(view.Control(ids::kComboEffect[g]), item.effectIndex);
-                setText(ids::kEditLampDuration[g], QString::number(item.lampDuration));
-                setText(ids::kEditSoundEffect[g], QString::number(item.soundEffect));
-                setText(ids::kEditSoundDuration[g], QString::number(item.soundDuration));
-                break;
-            }
-            case korvane::AddressReadItem::Kind::AlarmOff:
-                check(ids::kCheckAlarmOff, true);
-                setText(ids::kEditAlarmOff, itemText);
-                break;
-            case korvane::AddressReadItem::Kind::SoundCount: {
-                char line[64];
-                std::snprintf(line, sizeof line, texts::kAlarmSoundCount, item.soundCount);
-                korvane::ShowAppBox(op, line);
-                break;
-            }
+        if (item.kind != korvane::AddressReadItem::Kind::SoundCount) {
+            korvane::ApplyReadBackItem(values, item);
+            continue;
         }
+        // The count is told the moment it is met, over the records before it.
+        view.ShowAddressCodes(values);
+        char line[64];
+        std::snprintf(line, sizeof line, texts::kAlarmSoundCount, item.soundCount);
+        korvane::ShowAppBox(op, line);
     }
+    view.ShowAddressCodes(values);
 }

@@ -46,7 +46,6 @@ class FormController : public QObject {
   private:
     void BindButtons();
     void OnHostFound(korvane::LampModel model);
-    void ShowVersion(const std::string& bytes);
     void ReadSystemEvents();
 
     void ReadFrequency();

@@ -1,24 +1,22 @@
 #include "view/korvane_view.h"
 
-#include <QButtonGroup>
+#include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFrame>
-#include <QGroupBox>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
-#include <QRegularExpressionValidator>
 
 #include "common/resource_ids.h"
 #include "common/texts.h"
 #include "controls/dialog_units.h"
 #include "dialogs/dialog_provider.h"
 #include "dialogs/progress_dlg.h"
+#include "protocol/form_values.h"
 #include "protocol/frequency.h"
 #include "res/pictures.h"
+#include "view/form_layout.h"
 
 namespace ids = korvane::ids;
 namespace texts = korvane::texts;
@@ -28,29 +26,6 @@ namespace {
 QString U(const char* s) { return QString::fromUtf8(s); }
 QString Id(int id) { return QString::number(id); }
 
-// Typed letters become capitals, as an upper-case edit does.
-class UpperCaseValidator : public QValidator {
-  public:
-    using QValidator::QValidator;
-    State validate(QString& input, int&) const override {
-        input = input.toUpper();
-        return Acceptable;
-    }
-};
-
-const QColor kLabelBlue(0, 0, 255);
-const QColor kLineRed(255, 0, 0);
-
-// The controls shown only for the RT-220 and only for the RT-221.
-constexpr int kBasicControls[] = {1052, 1019, 1020, 1046, 1075, 1074, 1071, 1057, 1047, 1053};
-constexpr int kAddressControls[] = {
-    1067, 1005, 1006, 1008, 1010, 1013, 1021, 1024, 1025, 1026, 1027, 1028, 1029, 1030,
-    1031, 1092, 1033, 1034, 1035, 1036, 1037, 1038, 1039, 1040, 1041, 1045, 1011, 1014,
-    1018, 1042, 1043, 1076, 1015, 1077, 1078, 1079, 1080, 1081, 1016, 1082, 1083, 1084,
-    1085, 1086, 1017, 1087, 1088, 1089, 1090, 1091, 1044, 1059, 1060};
-static_assert(sizeof(kBasicControls) / sizeof(int) == 10);
-static_assert(sizeof(kAddressControls) / sizeof(int) == 53);
-
 }  // namespace
 
 CKorvaneView::CKorvaneView(QWidget* parent)
@@ -58,228 +33,123 @@ CKorvaneView::CKorvaneView(QWidget* parent)
     setObjectName(Id(ids::kFormDialog));
     dialogs = realDialogs.get();
     progress = new CProgressDlg(this);
-    connect(progress, &CProgressDlg::cancelRequest, this, &CKorvaneView::OnCancelRequest);
     pollTimer.setObjectName(Id(ids::kConnectionPollTimer));
     pollTimer.setInterval(1000);
     connect(&pollTimer, &QTimer::timeout, this, &CKorvaneView::pollTick);
     setFont(TemplateFont(QStringLiteral("SimSun"), 9));
-    BuildForm();
+    connect(progress, &CProgressDlg::cancelRequest, this, &CKorvaneView::OnCancelRequest);
+    formSize = korvane::form::BuildFormLayout(*this);
+    ConnectButtons();
     background = korvane::res::LoadBackground();
 }
 
 CKorvaneView::~CKorvaneView() = default;
 
-void CKorvaneView::BuildForm() {
-    const DialogUnits du(font());
-    formSize = du.Size(542, 296);
-    setMinimumSize(formSize);
-
-    QPalette bluePal = palette();
-    bluePal.setColor(QPalette::WindowText, kLabelBlue);
-    QPalette redPal = palette();
-    redPal.setColor(QPalette::WindowText, kLineRed);
-
-    auto place = [&](QWidget* w, int id, int x, int y, int wd, int ht) {
-        if (id) w->setObjectName(Id(id));
-        w->setGeometry(du.Rect(x, y, wd, ht));
-        return w;
+void CKorvaneView::ConnectButtons() {
+    const std::pair<int, void (CKorvaneView::*)()> buttonSlots[] = {
+        {ids::kBtnInit, &CKorvaneView::OnInitDevice},
+        {ids::kBtnUpgrade, &CKorvaneView::OnUpgradeFirmware},
+        {ids::kBtnReadVersion, &CKorvaneView::OnReadVersion},
+        {ids::kBtnFormatVoice, &CKorvaneView::OnFormatVoiceArea},
+        {ids::kBtnDownloadVoice, &CKorvaneView::OnDownloadVoice},
+        {ids::kBtnFormatFixedVoice, &CKorvaneView::OnFormatFixedVoiceArea},
+        {ids::kBtnDownloadFixedVoice, &CKorvaneView::OnDownloadFixedVoice},
+        {ids::kBtnSetFrequency, &CKorvaneView::OnSetFrequency},
+        {ids::kBtnReadFrequency, &CKorvaneView::OnReadFrequency},
+        {ids::kBtnSetBasic, &CKorvaneView::OnSetBasicParams},
+        {ids::kBtnReadBasic, &CKorvaneView::OnReadBasicParams},
+        {ids::kBtnSetAddressCodes, &CKorvaneView::OnSetAddressCodes},
+        {ids::kBtnReadAddressCodes, &CKorvaneView::OnReadAddressCodes},
+        {ids::kRadioRt220, &CKorvaneView::OnModelChanged},
+        {ids::kRadioRt221, &CKorvaneView::OnModelChanged},
     };
-    auto button = [&](int id, const char* text, int x, int y, int w, int h) {
-        auto* b = new QPushButton(U(text), this);
-        b->setAutoDefault(false);
-        place(b, id, x, y, w, h);
-        return b;
-    };
-    auto label = [&](int id, const QString& text, int x, int y) {
-        auto* l = new QLabel(text, this);
-        l->setPalette(bluePal);
-        if (id) l->setObjectName(Id(id));
-        l->move(du.X(x), du.Y(y));
-        l->resize(l->sizeHint().width(), std::max(l->sizeHint().height(), du.Y(8)));
-        return l;
-    };
-    auto edit = [&](int id, int x, int y, int w, int h, QLabel* buddy) {
-        auto* e = new QLineEdit(this);
-        place(e, id, x, y, w, h);
-        if (buddy) buddy->setBuddy(e);
-        return e;
-    };
-    auto combo = [&](int id, bool editable, const QStringList& items, int x, int y, int w,
-                     QLabel* buddy) {
-        auto* c = new QComboBox(this);
-        c->setEditable(editable);
-        // Enter in the typed text must not grow the list.
-        c->setInsertPolicy(QComboBox::NoInsert);
-        c->addItems(items);
-        c->setObjectName(Id(id));
-        const QRect r = du.Rect(x, y, w, 12);
-        c->setGeometry(r.x(), r.y(), r.width(), std::max(r.height(), c->sizeHint().height()));
-        if (buddy) {
-            buddy->setBuddy(c);
-            c->setAccessibleName(buddy->text());
-        }
-        return c;
-    };
-    auto group = [&](int id, const char* title, int x, int y, int w, int h) {
-        auto* g = new QGroupBox(U(title), this);
-        g->setPalette(bluePal);
-        g->setFlat(false);
-        place(g, id, x, y, w, h);
-        return g;
-    };
-    auto check = [&](int id, int x, int y, const QString& accessibleName) {
-        auto* c = new QCheckBox(U(texts::kEffectiveLabel), this);
-        c->setPalette(bluePal);
-        place(c, id, x, y, 30, 10);
-        c->setAccessibleName(accessibleName);
-        return c;
-    };
-    auto line = [&](int id, bool horizontal, int x, int y, int length) {
-        auto* f = new QFrame(this);
-        f->setFrameShape(horizontal ? QFrame::HLine : QFrame::VLine);
-        f->setFrameShadow(QFrame::Sunken);
-        f->setObjectName(Id(id));
-        if (horizontal)
-            f->setGeometry(du.X(x), du.Y(y), du.X(length), 2);
-        else
-            f->setGeometry(du.X(x), du.Y(y), 2, du.Y(length));
-        if (id == ids::kGroupLines[1] || id == ids::kLineRight) f->setPalette(redPal);
-        return f;
-    };
+    for (const auto& [id, slot] : buttonSlots)
+        connect(Button(id), &QAbstractButton::clicked, this, slot);
+}
 
-    // Group boxes first, so the controls inside them stack above.
-    group(ids::kSystemGroup, "系统操作(需谨慎！)", 4, 14, 185, 272);
-    group(0, "自定义语音操作", 20, 119, 143, 43);
-    group(0, "固化语音操作", 19, 172, 143, 44);
-    const char* groupTitles[3] = {"地址码一", "地址码二", "地址码三"};
-    const int groupX[3] = {203, 310, 417};
-    const int groupW[3] = {108, 108, 104};
-    for (int g = 0; g < 3; ++g)
-        group(ids::kGroupBoxes[g], groupTitles[g], groupX[g], 57, groupW[g], 186);
+QLineEdit* CKorvaneView::Edit(int id) const { return static_cast<QLineEdit*>(Control(id)); }
+QComboBox* CKorvaneView::List(int id) const { return static_cast<QComboBox*>(Control(id)); }
+QAbstractButton* CKorvaneView::Button(int id) const {
+    return static_cast<QAbstractButton*>(Control(id));
+}
 
-    // System operations, shown for both models.
-    auto* init = button(ids::kBtnInit, "初始化", 29, 29, 55, 23);
-    auto* upgrade = button(ids::kBtnUpgrade, "下载升级程序", 98, 29, 55, 23);
-    auto* readVersion = button(ids::kBtnReadVersion, "读取程序版本号", 29, 66, 125, 23);
-    auto* version = edit(ids::kEditVersion, 29, 103, 90, 12, nullptr);
-    version->setAccessibleName(U(texts::kVersionFieldName));
-    auto* formatVoice = button(ids::kBtnFormatVoice, "格式化WAV", 26, 132, 61, 23);
-    auto* downloadVoice = button(ids::kBtnDownloadVoice, "下载语音文件", 96, 132, 61, 23);
-    auto* formatFixed = button(ids::kBtnFormatFixedVoice, "格式化WAV", 26, 184, 61, 23);
-    auto* downloadFixed = button(ids::kBtnDownloadFixedVoice, "下载语音文件", 96, 184, 61, 23);
-    formatVoice->setAccessibleName(QStringLiteral("自定义语音操作 格式化WAV"));
-    downloadVoice->setAccessibleName(QStringLiteral("自定义语音操作 下载语音文件"));
-    formatFixed->setAccessibleName(QStringLiteral("固化语音操作 格式化WAV"));
-    downloadFixed->setAccessibleName(QStringLiteral("固化语音操作 下载语音文件"));
-    auto* freqLabel = label(0, QStringLiteral("频率:"), 36, 233);
-    edit(ids::kEditFrequency, 62, 229, 72, 14, freqLabel);
-    label(0, QStringLiteral("MHz"), 136, 231);
-    auto* setFreq = button(ids::kBtnSetFrequency, "设置接收频率", 36, 255, 56, 18);
-    auto* readFreq = button(ids::kBtnReadFrequency, "读取接收频率", 102, 255, 56, 18);
+namespace {
 
-    // Model buttons: push-like, one of them always down.
-    auto* rt220 = button(ids::kRadioRt220, "RT-220Tolvo码报警灯", 191, 17, 134, 14);
-    auto* rt221 = button(ids::kRadioRt221, "RT-221 POCSAG 报警灯", 324, 17, 134, 14);
-    auto* models = new QButtonGroup(this);
-    for (QPushButton* b : {rt220, rt221}) {
-        b->setCheckable(true);
-        models->addButton(b);
-        connect(b, &QPushButton::clicked, this, &CKorvaneView::OnModelChanged);
-    }
-    models->setExclusive(true);
-    rt220->setChecked(true);
+// A read-back index the list does not have leaves it without a selection.
+void SelectOrNone(QComboBox* list, int index) {
+    list->setCurrentIndex(index >= 0 && index < list->count() ? index : -1);
+}
 
-    // Basic parameters (RT-220).
-    QStringList alarmTimes;  // filled by the initial update
-    auto* alarmLabel = label(ids::kLabelAlarmTime, QStringLiteral("喇叭报警时间:"), 202, 53);
-    combo(ids::kComboAlarmTime, true, alarmTimes, 262, 51, 54, alarmLabel);
-    QStringList volumes;
-    for (int i = 1; i <= 8; ++i) volumes << QString::number(i);
-    auto* volumeLabel = label(ids::kLabelVolume, QStringLiteral("喇叭音量:"), 208, 71);
-    combo(ids::kComboVolume, false, volumes, 262, 69, 54, volumeLabel);
-    QStringList channels;
-    for (int i = 0; i <= 9; ++i) channels << QString::number(i);
-    auto* channelLabel = label(ids::kLabelChannel, QStringLiteral("信道:"), 208, 91);
-    combo(ids::kComboChannel, false, channels, 262, 87, 54, channelLabel);
-    auto* passwordLabel = label(ids::kLabelPassword, QStringLiteral("通信密码:"), 208, 109);
-    auto* passwordEdit = edit(ids::kEditPassword, 262, 107, 54, 13, passwordLabel);
-    passwordEdit->setValidator(new UpperCaseValidator(passwordEdit));
-    auto* setBasic = button(ids::kBtnSetBasic, "设置基本参数", 208, 133, 56, 18);
-    auto* readBasic = button(ids::kBtnReadBasic, "回读基本参数", 274, 133, 56, 18);
+}  // namespace
 
-    // Address codes (RT-221).
-    auto* digits =
-        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), this);
-    const QString volumeText = QStringLiteral("喇叭音量:");
-    auto* speakerLabel = label(ids::kLabelSpeakerVolume, volumeText, 202, 38);
-    edit(ids::kEditSpeakerVolume, 243, 36, 54, 12, speakerLabel)->setValidator(digits);
-    check(ids::kCheckSpeakerVolume, 308, 38,
-          volumeText + QStringLiteral(" ") + U(texts::kEffectiveLabel));
+korvane::BasicParamValues CKorvaneView::BasicParams() const {
+    korvane::BasicParamValues v;
+    v.alarmTimeText = List(ids::kComboAlarmTime)->currentText().toStdString();
+    v.volumeIndex = List(ids::kComboVolume)->currentIndex();
+    v.channelIndex = List(ids::kComboChannel)->currentIndex();
+    v.password = password.toStdString();
+    return v;
+}
 
-    const QStringList colours = {U(texts::kColorRed), U(texts::kColorYellow),
-                                 U(texts::kColorGreen)};
-    const QStringList effects = {U(texts::kEffectFlash), U(texts::kEffectSteady)};
-    const QString rowLabels[6] = {QStringLiteral("地址码:"), QStringLiteral("灯颜色:"),
-                                  QStringLiteral("灯效果:"), QStringLiteral("灯时长:"),
-                                  QStringLiteral("音效:"),   QStringLiteral("音时长:")};
-    const int rowY[6] = {73, 97, 120, 142, 165, 189};
-    const int columnX[3] = {243, 350, 456};
-    const int labelX[3] = {207, 314, 420};
+void CKorvaneView::ShowBasicParams(const korvane::BasicParamValues& v) {
+    List(ids::kComboAlarmTime)->setCurrentText(QString::fromStdString(v.alarmTimeText));
+    SelectOrNone(List(ids::kComboVolume), v.volumeIndex);
+    SelectOrNone(List(ids::kComboChannel), v.channelIndex);
+    password = QString::fromStdString(v.password);
+    alarmTime = korvane::AlarmTimeFromText(v.alarmTimeText);
+}
+
+korvane::AddressCodeValues CKorvaneView::AddressCodes() const {
+    auto text = [this](int id) { return Edit(id)->text().toStdString(); };
+    auto checked = [this](int id) { return Button(id)->isChecked(); };
+    korvane::AddressCodeValues v;
+    v.volumeInEffect = checked(ids::kCheckSpeakerVolume);
+    v.volume = text(ids::kEditSpeakerVolume);
     for (int g = 0; g < 3; ++g) {
-        const QString prefix = U(groupTitles[g]) + QStringLiteral(" ");
-        const int fieldIds[6] = {ids::kEditAddress[g],     ids::kComboColor[g],
-                                 ids::kComboEffect[g],     ids::kEditLampDuration[g],
-                                 ids::kEditSoundEffect[g], ids::kEditSoundDuration[g]};
-        for (int row = 0; row < 6; ++row) {
-            QLabel* l = label(ids::kGroupLabels[g][row], rowLabels[row], labelX[g], rowY[row] + 2);
-            QWidget* field;
-            if (row == 1 || row == 2) {
-                field = combo(fieldIds[row], false, row == 1 ? colours : effects, columnX[g],
-                              rowY[row], 56, l);
-            } else {
-                auto* e = edit(fieldIds[row], columnX[g], rowY[row], 56, 12, l);
-                e->setValidator(digits);
-                field = e;
-            }
-            // The three columns share their labels; the group tells them apart.
-            // A list is announced by its current item and the label it is
-            // labelled by, so the label carries the group's name as well.
-            field->setAccessibleName(prefix + rowLabels[row]);
-            l->setAccessibleName(prefix + rowLabels[row]);
-        }
-        line(ids::kGroupLines[g], true, groupX[g] + 4, 214, groupW[g] - 8);
-        check(ids::kCheckGroup[g], columnX[g], 222, prefix + U(texts::kEffectiveLabel));
+        korvane::AddressGroupValues& group = v.groups[g];
+        group.inEffect = checked(ids::kCheckGroup[g]);
+        group.address = text(ids::kEditAddress[g]);
+        group.colorIndex = List(ids::kComboColor[g])->currentIndex();
+        group.effectIndex = List(ids::kComboEffect[g])->currentIndex();
+        group.lampDuration = text(ids::kEditLampDuration[g]);
+        group.soundEffect = text(ids::kEditSoundEffect[g]);
+        group.soundDuration = text(ids::kEditSoundDuration[g]);
     }
-    const QString alarmOffText = QStringLiteral("报警关闭地址:");
-    auto* alarmOffLabel = label(ids::kLabelAlarmOff, alarmOffText, 207, 253);
-    edit(ids::kEditAlarmOff, 263, 251, 56, 12, alarmOffLabel)->setValidator(digits);
-    check(ids::kCheckAlarmOff, 327, 253,
-          alarmOffText + QStringLiteral(" ") + U(texts::kEffectiveLabel));
-    auto* setCodes = button(ids::kBtnSetAddressCodes, "设置", 390, 262, 56, 18);
-    auto* readCodes = button(ids::kBtnReadAddressCodes, "回读", 457, 262, 56, 18);
+    v.alarmOffInEffect = checked(ids::kCheckAlarmOff);
+    v.alarmOffAddress = text(ids::kEditAlarmOff);
+    return v;
+}
 
-    // Frame lines around the model panel.
-    line(ids::kLineLeft, false, 191, 14, 271);
-    line(ids::kLineRight, false, 529, 14, 271);
-    line(ids::kLineBottom, true, 191, 285, 338);
-    line(ids::kLineTopRight, true, 191, 14, 338);
+void CKorvaneView::ShowAddressCodes(const korvane::AddressCodeValues& v) {
+    auto setText = [this](int id, const std::string& t) {
+        Edit(id)->setText(QString::fromStdString(t));
+    };
+    Button(ids::kCheckSpeakerVolume)->setChecked(v.volumeInEffect);
+    setText(ids::kEditSpeakerVolume, v.volume);
+    for (int g = 0; g < 3; ++g) {
+        const korvane::AddressGroupValues& group = v.groups[g];
+        Button(ids::kCheckGroup[g])->setChecked(group.inEffect);
+        setText(ids::kEditAddress[g], group.address);
+        SelectOrNone(List(ids::kComboColor[g]), group.colorIndex);
+        SelectOrNone(List(ids::kComboEffect[g]), group.effectIndex);
+        setText(ids::kEditLampDuration[g], group.lampDuration);
+        setText(ids::kEditSoundEffect[g], group.soundEffect);
+        setText(ids::kEditSoundDuration[g], group.soundDuration);
+    }
+    Button(ids::kCheckAlarmOff)->setChecked(v.alarmOffInEffect);
+    setText(ids::kEditAlarmOff, v.alarmOffAddress);
+}
 
-    connect(init, &QPushButton::clicked, this, &CKorvaneView::OnInitDevice);
-    connect(upgrade, &QPushButton::clicked, this, &CKorvaneView::OnUpgradeFirmware);
-    connect(readVersion, &QPushButton::clicked, this, &CKorvaneView::OnReadVersion);
-    connect(formatVoice, &QPushButton::clicked, this, &CKorvaneView::OnFormatVoiceArea);
-    connect(downloadVoice, &QPushButton::clicked, this, &CKorvaneView::OnDownloadVoice);
-    connect(formatFixed, &QPushButton::clicked, this, &CKorvaneView::OnFormatFixedVoiceArea);
-    connect(downloadFixed, &QPushButton::clicked, this, &CKorvaneView::OnDownloadFixedVoice);
-    connect(setFreq, &QPushButton::clicked, this, &CKorvaneView::OnSetFrequency);
-    connect(readFreq, &QPushButton::clicked, this, &CKorvaneView::OnReadFrequency);
-    connect(setBasic, &QPushButton::clicked, this, &CKorvaneView::OnSetBasicParams);
-    connect(readBasic, &QPushButton::clicked, this, &CKorvaneView::OnReadBasicParams);
-    connect(setCodes, &QPushButton::clicked, this, &CKorvaneView::OnSetAddressCodes);
-    connect(readCodes, &QPushButton::clicked, this, &CKorvaneView::OnReadAddressCodes);
+void CKorvaneView::ShowVersion(const QString& text) { Edit(ids::kEditVersion)->setText(text); }
 
-    // Until the first initial update the form shows the RT-220 controls.
-    for (int id : kAddressControls) Control(id)->hide();
+void CKorvaneView::OnHostLinked() {
+    pollTimer.stop();
+    linkUp = 1;
+}
+
+void CKorvaneView::OnHostUnlinked(bool restartPoll) {
+    linkUp = 0;
+    if (restartPoll) pollTimer.start();
 }
 
 QWidget* CKorvaneView::Control(int id) const {
@@ -301,10 +171,10 @@ void CKorvaneView::ShowValidationBox(const char* text, QWidget* control) {
 }
 
 bool CKorvaneView::UpdateData(bool saveAndValidate) {
-    auto* passwordEdit = static_cast<QLineEdit*>(Control(ids::kEditPassword));
-    auto* frequencyEdit = static_cast<QLineEdit*>(Control(ids::kEditFrequency));
-    auto* rt220 = static_cast<QPushButton*>(Control(ids::kRadioRt220));
-    auto* rt221 = static_cast<QPushButton*>(Control(ids::kRadioRt221));
+    QLineEdit* passwordEdit = Edit(ids::kEditPassword);
+    QLineEdit* frequencyEdit = Edit(ids::kEditFrequency);
+    QAbstractButton* rt220 = Button(ids::kRadioRt220);
+    QAbstractButton* rt221 = Button(ids::kRadioRt221);
     if (!saveAndValidate) {
         passwordEdit->setText(password);
         frequencyEdit->setText(QString::fromStdString(korvane::FormatMhz(frequency)));
@@ -336,40 +206,34 @@ void CKorvaneView::OnInitialUpdate() {
     pollTimer.start();
 
     // Emptied first, so a repeated update does not pile up a second hundred entries.
-    auto* alarm = static_cast<QComboBox*>(Control(ids::kComboAlarmTime));
+    QComboBox* alarm = List(ids::kComboAlarmTime);
     alarm->clear();
     alarm->addItem(U(texts::kAlarmForever));
     for (int i = 1; i <= 99; ++i) alarm->addItem(QString::number(i));
     alarm->setCurrentIndex(10);
 
-    static_cast<QComboBox*>(Control(ids::kComboVolume))->setCurrentIndex(0);
-    static_cast<QComboBox*>(Control(ids::kComboChannel))->setCurrentIndex(0);
-    static_cast<QLineEdit*>(Control(ids::kEditPassword))->setMaxLength(4);
+    List(ids::kComboVolume)->setCurrentIndex(0);
+    List(ids::kComboChannel)->setCurrentIndex(0);
+    Edit(ids::kEditPassword)->setMaxLength(4);
     ResetAddressCodeFields();
     ApplyModel(model == 0);
 }
 
 void CKorvaneView::ResetAddressCodeFields() {
-    auto text = [&](int id, const char* value) {
-        static_cast<QLineEdit*>(Control(id))->setText(QString::fromUtf8(value));
-    };
-    for (int g = 0; g < 3; ++g) {
-        static_cast<QLineEdit*>(Control(ids::kEditAddress[g]))->setMaxLength(7);
-        text(ids::kEditAddress[g], "0120120");
-        text(ids::kEditLampDuration[g], "0");
-        text(ids::kEditSoundDuration[g], "0");
-        text(ids::kEditSoundEffect[g], "1");
-        static_cast<QComboBox*>(Control(ids::kComboColor[g]))->setCurrentIndex(0);
-        static_cast<QComboBox*>(Control(ids::kComboEffect[g]))->setCurrentIndex(0);
-    }
-    static_cast<QLineEdit*>(Control(ids::kEditAlarmOff))->setMaxLength(7);
-    text(ids::kEditAlarmOff, "0119119");
-    text(ids::kEditSpeakerVolume, "0");
+    for (int id : ids::kEditAddress) Edit(id)->setMaxLength(korvane::kAddressLength);
+    Edit(ids::kEditAlarmOff)->setMaxLength(korvane::kAddressLength);
+    // The check boxes keep their state: only the values return to their defaults.
+    korvane::AddressCodeValues defaults = korvane::DefaultAddressCodes();
+    const korvane::AddressCodeValues now = AddressCodes();
+    defaults.volumeInEffect = now.volumeInEffect;
+    for (int g = 0; g < 3; ++g) defaults.groups[g].inEffect = now.groups[g].inEffect;
+    defaults.alarmOffInEffect = now.alarmOffInEffect;
+    ShowAddressCodes(defaults);
 }
 
 void CKorvaneView::ApplyModel(bool showBasic) {
-    for (int id : kBasicControls) Control(id)->setVisible(showBasic);
-    for (int id : kAddressControls) Control(id)->setVisible(!showBasic);
+    for (int id : korvane::form::BasicControls()) Control(id)->setVisible(showBasic);
+    for (int id : korvane::form::AddressControls()) Control(id)->setVisible(!showBasic);
 }
 
 void CKorvaneView::OnModelChanged() {

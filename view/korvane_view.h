@@ -9,7 +9,12 @@
 #include <map>
 #include <memory>
 
+#include "protocol/form_values.h"
+
 class CProgressDlg;
+class QAbstractButton;
+class QComboBox;
+class QLineEdit;
 class DialogProvider;
 class QtDialogProvider;
 
@@ -20,11 +25,13 @@ class CKorvaneView : public QWidget {
     ~CKorvaneView() override;
 
     // Values bound to controls by UpdateData.
-    QString password = QStringLiteral("QKMR");  // edit 1057
-    float frequency = 433.5f;                   // edit 1012, MHz
-    int model = 0;                              // 0 = RT-220 (1065), 1 = RT-221 (1066)
-    int alarmTime = 0;                          // speaker alarm time, set by its operation
+    QString password = QString::fromUtf8(korvane::kDefaultPassword);  // edit 1057
+    float frequency = korvane::kDefaultFrequencyMhz;                  // edit 1012, MHz
+    int model = 0;      // 0 = RT-220 (1065), 1 = RT-221 (1066)
+    int alarmTime = 0;  // speaker alarm time, as last sent or read back
 
+    // 1 once the connection poll has found the host; OnHostLinked and
+    // OnHostUnlinked keep it.
     int linkUp = 0;
     int cancelRequested = 0;
 
@@ -38,6 +45,21 @@ class CKorvaneView : public QWidget {
     void ResetAddressCodeFields();
     // Empty when the operator cancels.
     QString ChooseFolder(const QString& title);
+
+    // The RT-220 parameters as the operator set them (texts in UTF-8), and
+    // back onto the controls; UpdateData(false) then shows the password.
+    korvane::BasicParamValues BasicParams() const;
+    void ShowBasicParams(const korvane::BasicParamValues& values);
+    // The RT-221 parameters, check boxes included, and back onto the controls.
+    korvane::AddressCodeValues AddressCodes() const;
+    void ShowAddressCodes(const korvane::AddressCodeValues& values);
+    // Edit 1069.
+    void ShowVersion(const QString& text);
+
+    // The poll found the host: it stops. Lost, or any device removed: the poll
+    // looks again (restartPoll), or goes on looking.
+    void OnHostLinked();
+    void OnHostUnlinked(bool restartPoll);
 
     DialogProvider& Dialogs();
     // Not owned; nullptr goes back to the real dialogs.
@@ -87,7 +109,10 @@ class CKorvaneView : public QWidget {
     void RunHandler(int buttonId);
 
   private:
-    void BuildForm();
+    void ConnectButtons();
+    QLineEdit* Edit(int id) const;
+    QComboBox* List(int id) const;
+    QAbstractButton* Button(int id) const;
     void ShowValidationBox(const char* text, QWidget* control);
 
     QImage background;
