@@ -4,6 +4,7 @@
 #include "cli/commands.h"
 #include "cli/profile.h"
 #include "operations/param_ops.h"
+#include "protocol/form_values.h"
 
 namespace korvane::cli {
 
@@ -46,7 +47,8 @@ std::string ParseGroupOption(const std::string& text, AddressCodeValues& v) {
     AddressGroupValues& g = v.groups[k - 1];
     g.inEffect = true;
     g.address = f[1];
-    if (g.address.size() > 7 || g.address.find_first_not_of("0123456789") != std::string::npos)
+    if (g.address.size() > static_cast<std::size_t>(kAddressLength) ||
+        g.address.find_first_not_of("0123456789") != std::string::npos)
         return "--group: the address has at most seven digits";
     if (f.size() == 7) {
         g.colorIndex = ColorIndex(f[2]);
@@ -100,7 +102,7 @@ int Basic(Runner& r) {
         return kExitOk;
     }
     if (sub != "set") return r.Usage("basic get | basic set [options]");
-    BasicParamValues v{"10", 0, 0, "QKMR"};
+    BasicParamValues v = DefaultBasicParams();
     if (const std::string why = ParseBasicSet(ArgsFrom(r, 2), v); !why.empty()) return r.Usage(why);
     // The operation shows the window's text for a refused value and sends nothing.
     const bool valid = BasicParamRecords(v).error == BasicParamError::None;
@@ -117,14 +119,7 @@ int Address(Runner& r) {
         return kExitOk;
     }
     if (sub != "set") return r.Usage("address get | address set [options]");
-    AddressCodeValues v;
-    for (auto& g : v.groups) {
-        g.address = "0120120";
-        g.lampDuration = "0";
-        g.soundEffect = "1";
-        g.soundDuration = "0";
-    }
-    v.alarmOffAddress = "0119119";
+    AddressCodeValues v = DefaultAddressCodes();
     if (const std::string why = ParseAddressSet(ArgsFrom(r, 2), v); !why.empty())
         return r.Usage(why);
     const bool valid = AddressCodeRecords(v).error == AddressCodeError::None;

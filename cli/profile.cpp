@@ -41,9 +41,9 @@ int EffectIndex(const std::string& name) {
 
 std::string ProfileToJson(const Profile& p) {
     QJsonObject root;
-    root["model"] = p.model == 0 ? "RT-220" : "RT-221";
+    root["model"] = ModelName(p.model);
     if (p.frequency) root["frequency"] = Q(FormatMhz(*p.frequency));
-    if (p.model == 0) {
+    if (p.model == LampModel::Rt220) {
         QJsonObject b;
         b["alarmTime"] = Q(p.basic.alarmTimeText);
         b["volume"] = p.basic.volumeIndex + 1;
@@ -84,12 +84,13 @@ std::optional<Profile> ProfileFromJson(const std::string& json, std::string& err
     const QJsonObject root = doc.object();
     Profile p;
     const std::string model = S(root["model"]);
-    if (model == "RT-220") {
-        p.model = 0;
-    } else if (model == "RT-221") {
-        p.model = 1;
+    if (model == ModelName(LampModel::Rt220)) {
+        p.model = LampModel::Rt220;
+    } else if (model == ModelName(LampModel::Rt221)) {
+        p.model = LampModel::Rt221;
     } else {
-        error = "\"model\" must be \"RT-220\" or \"RT-221\"";
+        error = std::string("\"model\" must be \"") + ModelName(LampModel::Rt220) + "\" or \"" +
+                ModelName(LampModel::Rt221) + "\"";
         return std::nullopt;
     }
     if (root.contains("frequency")) {
@@ -101,7 +102,7 @@ std::optional<Profile> ProfileFromJson(const std::string& json, std::string& err
         }
         p.frequency = *mhz;
     }
-    if (p.model == 0) {
+    if (p.model == LampModel::Rt220) {
         const QJsonObject b = root["basic"].toObject();
         const auto alarm = NumberText(b["alarmTime"]);
         if (!alarm || !b["volume"].isDouble() || !b["channel"].isDouble() ||
@@ -144,7 +145,7 @@ std::optional<Profile> ProfileFromJson(const std::string& json, std::string& err
 std::string ValidateProfile(const Profile& p) {
     if (p.frequency && !FrequencyInRange(*p.frequency))
         return "frequency: must lie in 100..999 MHz";
-    if (p.model == 0) {
+    if (p.model == LampModel::Rt220) {
         const BasicParamValues& b = p.basic;
         if (b.volumeIndex < 0 || b.volumeIndex > 7) return "basic.volume: must be 1..8";
         if (b.channelIndex < 0 || b.channelIndex > 9) return "basic.channel: must be 0..9";

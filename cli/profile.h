@@ -4,15 +4,16 @@
 #include <optional>
 #include <string>
 
+#include "common/lamp_model.h"
 #include "protocol/records.h"
 
 namespace korvane::cli {
 
 struct Profile {
-    int model = 0;  // 0 RT-220, 1 RT-221
+    LampModel model = LampModel::Rt220;
     std::optional<float> frequency;
-    BasicParamValues basic;     // model 0
-    AddressCodeValues address;  // model 1
+    BasicParamValues basic;     // for the RT-220
+    AddressCodeValues address;  // for the RT-221
 };
 
 // JSON text of a profile (UTF-8, indented).

@@ -7,6 +7,7 @@
 #include "common/texts.h"
 #include "operations/param_ops.h"
 #include "operations/system_ops.h"
+#include "protocol/form_values.h"
 
 namespace korvane::cli {
 
@@ -27,40 +28,22 @@ int Dump(Runner& r) {
         r.out().Message(texts::kNotConnected);
         return kExitFailed;
     }
-    const int model = ModelIndex(*found);
     Profile p;
-    p.model = model;
+    p.model = *found;
     const auto f = ops::ReadFrequency(r.context());
     if (!f) return kExitFailed;
     p.frequency = *f;
-    if (model == 0) {
+    // What the host did not send keeps the window's default.
+    if (p.model == LampModel::Rt220) {
         const auto read = ops::ReadBasicParams(r.context());
         if (!read) return kExitFailed;
-        const BasicReadBack& b = read->values;
-        p.basic = {AlarmTimeText(b.alarmTime.value_or(10)), b.volumeIndex.value_or(0),
-                   b.channelIndex.value_or(0), b.password.value_or("")};
+        p.basic = DefaultBasicParams();
+        ApplyReadBack(p.basic, read->values);
     } else {
         const auto items = ops::ReadAddressCodes(r.context());
         if (!items) return kExitFailed;
-        AddressCodeValues& v = p.address;
-        for (auto& g : v.groups) g = AddressGroupValues{false, "", 0, 0, "0", "1", "0"};
-        for (const AddressReadItem& it : *items) {
-            if (it.kind == AddressReadItem::Kind::Volume) {
-                v.volumeInEffect = true;
-                v.volume = it.text;
-            } else if (it.kind == AddressReadItem::Kind::Group) {
-                v.groups[it.group] = AddressGroupValues{true,
-                                                        it.text,
-                                                        it.colorIndex,
-                                                        it.effectIndex,
-                                                        std::to_string(it.lampDuration),
-                                                        std::to_string(it.soundEffect),
-                                                        std::to_string(it.soundDuration)};
-            } else if (it.kind == AddressReadItem::Kind::AlarmOff) {
-                v.alarmOffInEffect = true;
-                v.alarmOffAddress = it.text;
-            }
-        }
+        p.address = DefaultAddressCodes();
+        ApplyReadBack(p.address, *items);
     }
     const std::string json = ProfileToJson(p);
     if (r.ArgCount() >= 2) {
@@ -91,11 +74,11 @@ int Apply(Runner& r) {
         r.out().Message(texts::kNotConnected);
         return kExitFailed;
     }
-    if (ModelIndex(*found) != p->model)
+    if (*found != p->model)
         return r.Usage(file + ": the profile is for another lamp model than the host's");
     if (p->frequency && !ops::SetFrequency(r.context(), *p->frequency)) return kExitFailed;
-    const bool ok = p->model == 0 ? ops::SetBasicParams(r.context(), p->basic)
-                                  : ops::SetAddressCodes(r.context(), p->address);
+    const bool ok = p->model == LampModel::Rt220 ? ops::SetBasicParams(r.context(), p->basic)
+                                                 : ops::SetAddressCodes(r.context(), p->address);
     return ok ? kExitOk : kExitFailed;
 }
 

@@ -257,6 +257,34 @@ TEST_F(Cli, DumpAndApplyCopyOneHostToAnother) {
     EXPECT_EQ(basic["password"].toString(), "ZX90");
 }
 
+TEST_F(Cli, DumpKeepsTheWindowsDefaultsForWhatTheHostDoesNotSend) {
+    // A new RT-221 host holds no address codes: nothing is in effect, and the
+    // values are the ones the window starts from.
+    const QJsonObject address = JsonOf(Emu("rt221", {"dump"}, "a.json").out)["address"].toObject();
+    EXPECT_FALSE(address["volume"].toObject()["inEffect"].toBool());
+    EXPECT_EQ(address["volume"].toObject()["value"].toString().toStdString(), "0");
+    EXPECT_FALSE(address["alarmOff"].toObject()["inEffect"].toBool());
+    EXPECT_EQ(address["alarmOff"].toObject()["address"].toString().toStdString(), "0119119");
+    const QJsonArray groups = address["groups"].toArray();
+    ASSERT_EQ(groups.size(), 3);
+    for (const QJsonValue& g : groups) {
+        EXPECT_FALSE(g.toObject()["inEffect"].toBool());
+        EXPECT_EQ(g.toObject()["address"].toString().toStdString(), "0120120");
+    }
+
+    // An RT-220 host that sends no password record: basic get leaves the line
+    // out, dump keeps the window's "QKMR".
+    const QByteArray noPassword("\x31\x2c\x01\x2c\x3b\x32\x2c\x33\x3b\x33\x2c\x35\x3b");
+    scratch.WriteFile("b.json", "{\"basicParams\": \"" + noPassword.toBase64() + "\"}");
+    EXPECT_EQ(Emu("rt220", {"basic", "get"}, "b.json").out,
+              "alarmTime: 300\nchannel: 5\nvolume: 3\n");
+    const QJsonObject basic = JsonOf(Emu("rt220", {"dump"}, "b.json").out)["basic"].toObject();
+    EXPECT_EQ(basic["alarmTime"].toString().toStdString(), "300");
+    EXPECT_EQ(basic["volume"].toInt(), 3);
+    EXPECT_EQ(basic["channel"].toInt(), 5);
+    EXPECT_EQ(basic["password"].toString().toStdString(), "QKMR");
+}
+
 TEST_F(Cli, ProfilesWithABadValueAreRefusedBeforeAnythingIsSent) {
     const char* group = R"({"inEffect": true, "address": "1", "color": "red", "effect": "steady",
                             "lampDuration": "1", "soundEffect": "1", "soundDuration": "1"})";
