@@ -1,0 +1,146 @@
+// The parts of korvane-cli that need no host and no process: the parsers of
+// the set commands' options and the JSON of an address-code read-back.
+#include <gtest/gtest.h>
+
+#include <QJsonArray>
+#include <QJsonObject>
+
+#include "cli/commands.h"
+#include "cli/output.h"
+#include "protocol/form_values.h"
+
+namespace korvane::cli {
+namespace {
+
+TEST(GroupOption, TwoFieldsSetTheAddressAndKeepTheRestOfTheDefaults) {
+    AddressCodeValues v = DefaultAddressCodes();
+    EXPECT_EQ(ParseGroupOption("3:42", v), "");
+    const AddressGroupValues& g = v.groups[2];
+    EXPECT_TRUE(g.inEffect);
+    EXPECT_EQ(g.address, "42");
+    EXPECT_EQ(g.colorIndex, 0);
+    EXPECT_EQ(g.effectIndex, 0);
+    EXPECT_EQ(g.lampDuration, "0");
+    EXPECT_EQ(g.soundEffect, "1");
+    EXPECT_EQ(g.soundDuration, "0");
+    EXPECT_FALSE(v.groups[0].inEffect);
+    EXPECT_FALSE(v.groups[1].inEffect);
+}
+
+TEST(GroupOption, SevenFieldsSetEveryValue) {
+    AddressCodeValues v = DefaultAddressCodes();
+    EXPECT_EQ(ParseGroupOption("2:1234567:green:steady:30:7:40", v), "");
+    const AddressGroupValues& g = v.groups[1];
+    EXPECT_TRUE(g.inEffect);
+    EXPECT_EQ(g.address, "1234567");
+    EXPECT_EQ(g.colorIndex, 2);
+    EXPECT_EQ(g.effectIndex, 1);
+    EXPECT_EQ(g.lampDuration, "30");
+    EXPECT_EQ(g.soundEffect, "7");
+    EXPECT_EQ(g.soundDuration, "40");
+}
+
+TEST(GroupOption, ATrailingColonIsAnEmptyAddress) {
+    AddressCodeValues v = DefaultAddressCodes();
+    EXPECT_EQ(ParseGroupOption("1:", v), "");
+    EXPECT_TRUE(v.groups[0].inEffect);
+    EXPECT_EQ(v.groups[0].address, "");
+}
+
+TEST(GroupOption, RefusesWithTheFieldThatIsWrong) {
+    const std::string shape = "--group K:ADDRESS[:COLOR:EFFECT:LAMP:SOUNDFX:SOUND]";
+    const std::pair<const char*, std::string> cases[] = {
+        {"", shape},
+        {"1", shape},
+        {"1::", shape},
+        {"1:1:red", shape},
+        {"0:1", "--group: K must be 1..3"},
+        {"4:1", "--group: K must be 1..3"},
+        {"1:12345678", "--group: the address has at most seven digits"},
+        {"1:12a", "--group: the address has at most seven digits"},
+        {"1:1:blue:steady:1:1:1", "--group: COLOR is red, yellow or green"},
+        {"1:1:red:blinking:1:1:1", "--group: EFFECT is flashing or steady"},
+    };
+    for (const auto& [text, why] : cases) {
+        AddressCodeValues v = DefaultAddressCodes();
+        EXPECT_EQ(ParseGroupOption(text, v), why) << text;
+    }
+}
+
+TEST(AddressSet, NeedsOneSettingAndAValueForEachOption) {
+    AddressCodeValues v = DefaultAddressCodes();
+    EXPECT_EQ(ParseAddressSet({}, v),
+              "address set: give at least one of --volume, --group, --alarm-off");
+    EXPECT_EQ(ParseAddressSet({"--volume"}, v), "--volume needs a value");
+    EXPECT_EQ(ParseAddressSet({"--colour", "red"}, v), "unknown option --colour");
+}
+
+TEST(AddressSet, OnlyTheSettingsGivenAreInEffect) {
+    AddressCodeValues v = DefaultAddressCodes();
+    EXPECT_EQ(ParseAddressSet({"--alarm-off", "99", "--group", "3:5"}, v), "");
+    EXPECT_TRUE(v.alarmOffInEffect);
+    EXPECT_EQ(v.alarmOffAddress, "99");
+    EXPECT_FALSE(v.volumeInEffect);
+    EXPECT_FALSE(v.groups[0].inEffect);
+    EXPECT_FALSE(v.groups[1].inEffect);
+    EXPECT_TRUE(v.groups[2].inEffect);
+}
+
+TEST(BasicSet, UnsetValuesKeepTheWindowsDefaults) {
+    BasicParamValues v = DefaultBasicParams();
+    EXPECT_EQ(ParseBasicSet({"--channel", "4"}, v), "");
+    EXPECT_EQ(v.alarmTimeText, "10");
+    EXPECT_EQ(v.volumeIndex, 0);
+    EXPECT_EQ(v.channelIndex, 4);
+    EXPECT_EQ(v.password, "QKMR");
+}
+
+TEST(BasicSet, RefusesOutOfRangeValuesAndAMissingValue) {
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{"--volume"}, "--volume needs a value"},
+        {{"--volume", "0"}, "--volume must be 1..8"},
+        {{"--volume", "9"}, "--volume must be 1..8"},
+        {{"--channel", ""}, "--channel must be 0..9"},
+        {{"--comm-password", "ABCDE"}, "--comm-password has at most four characters"},
+        // The first wrong option is the one reported.
+        {{"--bogus", "1", "--volume", "9"}, "unknown option --bogus"},
+    };
+    for (const auto& [args, why] : cases) {
+        BasicParamValues v = DefaultBasicParams();
+        EXPECT_EQ(ParseBasicSet(args, v), why) << args[0];
+    }
+}
+
+TEST(AddressJson, GroupsAreNumberedFromOneWithTheirNames) {
+    AddressReadItem group;
+    group.kind = AddressReadItem::Kind::Group;
+    group.group = 2;
+    group.text = "0000042";
+    group.colorIndex = 1;
+    group.effectIndex = 1;
+    group.lampDuration = 999;
+    group.soundEffect = 255;
+    AddressReadItem off;
+    off.kind = AddressReadItem::Kind::AlarmOff;
+    off.text = "0119119";
+    const QJsonObject o = AddressJson({group, off});
+    EXPECT_EQ(o["alarmOff"].toString().toStdString(), "0119119");
+    EXPECT_FALSE(o.contains("volume"));
+    EXPECT_FALSE(o.contains("alarmSounds"));
+    const QJsonArray groups = o["groups"].toArray();
+    ASSERT_EQ(groups.size(), 1);
+    const QJsonObject g = groups[0].toObject();
+    EXPECT_EQ(g["group"].toInt(), 3);
+    EXPECT_EQ(g["address"].toString().toStdString(), "0000042");
+    EXPECT_EQ(g["color"].toString().toStdString(), "yellow");
+    EXPECT_EQ(g["effect"].toString().toStdString(), "steady");
+    EXPECT_EQ(g["lampDuration"].toInt(), 999);
+    EXPECT_EQ(g["soundEffect"].toInt(), 255);
+    EXPECT_EQ(g["soundDuration"].toInt(), 0);
+
+    // A read-back without any group still carries the (empty) list.
+    EXPECT_TRUE(AddressJson({})["groups"].isArray());
+}
+
+}  // namespace
+}  // namespace korvane::cli
