@@ -55,8 +55,8 @@ CKorvaneApp::~CKorvaneApp() {
     controller.reset();
 }
 
-bool CKorvaneApp::InitInstance(const StartOptions& opts) {
-    options = opts;
+bool CKorvaneApp::InitInstance(const StartOptions& startOptions) {
+    options = startOptions;
     SetSettingsNames();
     recent.Load();
     doc.OnNewDocument();

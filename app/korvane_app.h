@@ -18,7 +18,6 @@ class CKorvaneDoc : public QObject {
     void OnNewDocument() { path_.clear(); }
     void OnOpenDocument(const QString& path) { path_ = path; }
     QString PathName() const { return path_; }
-    bool IsModified() const { return false; }
 
   private:
     QString path_;

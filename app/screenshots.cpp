@@ -42,21 +42,22 @@ void RunScreenshots(CKorvaneApp& app, const QString& dir) {
     CKorvaneView* view = frame->View();
     // The first tick of the connection poll comes a second after the start.
     Wait(1300);
-    view->findChild<QPushButton*>(QStringLiteral("1049"))->click();
+    view->findChild<QPushButton*>(QString::number(korvane::ids::kBtnReadVersion))->click();
     Grab(dir, QStringLiteral("main-rt220.png"));
-    view->findChild<QPushButton*>(QStringLiteral("1066"))->click();
+    view->findChild<QPushButton*>(QString::number(korvane::ids::kRadioRt221))->click();
     Grab(dir, QStringLiteral("main-rt221.png"));
-    view->findChild<QPushButton*>(QStringLiteral("1065"))->click();
+    view->findChild<QPushButton*>(QString::number(korvane::ids::kRadioRt220))->click();
 
     view->progress->Open();
     view->progress->SetRange(40);
     view->progress->SetPosition(17);
-    view->progress->SetItemText(1001,
+    view->progress->SetItemText(korvane::ids::kProgressDoing,
                                 QStringLiteral("下载WAV音频报警音,共有40包数据,当前第17包数据"));
-    view->progress->SetItemText(1002, QStringLiteral("正在发送......."));
+    view->progress->SetItemText(korvane::ids::kProgressOutcome, QStringLiteral("正在发送......."));
     Grab(dir, QStringLiteral("progress.png"));
     // The cancel button as the pointer finds it.
-    QWidget* cancel = view->progress->findChild<QWidget*>(QStringLiteral("2"));
+    QWidget* cancel =
+        view->progress->findChild<QWidget*>(QString::number(korvane::ids::kCancelButton));
     QCursor::setPos(cancel->mapToGlobal(cancel->rect().center()));
     Wait(100);
     Grab(dir, QStringLiteral("progress-hover.png"));

@@ -35,7 +35,7 @@ QJsonArray Sounds(const std::vector<SoundEntry>& area) {
 
 std::vector<SoundEntry> Sounds(const QJsonValue& v) {
     std::vector<SoundEntry> area;
-    for (const QJsonValue& item : v.toArray()) {
+    for (const auto& item : v.toArray()) {
         const Bytes name = Decode(item.toObject()["name"]);
         SoundEntry e;
         e.name.assign(name.begin(), name.end());

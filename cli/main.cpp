@@ -43,8 +43,9 @@ int main(int argc, char** argv) {
             if (i + 1 >= argc) return std::nullopt;
             return std::string(argv[++i]);
         };
-        if (!o.args.empty()) {
-            o.args.push_back(a);  // options of the subcommand
+        // The command word and everything after it (its own options) go to the command.
+        if (!o.args.empty() || a.rfind("-", 0) != 0) {
+            o.args.push_back(a);
         } else if (a == "--help" || a == "-h") {
             out.Help();
             return kExitOk;
@@ -71,10 +72,8 @@ int main(int argc, char** argv) {
             o.json = true;
         } else if (a == "--quiet") {
             o.quiet = true;
-        } else if (a.rfind("--", 0) == 0) {
-            return usage("unknown option " + a);
         } else {
-            o.args.push_back(a);
+            return usage("unknown option " + a);
         }
     }
     if (o.args.empty()) return usage("no command given");

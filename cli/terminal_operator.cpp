@@ -2,6 +2,9 @@
 
 #include <unistd.h>
 
+#include "common/resource_ids.h"
+#include "common/texts.h"
+
 namespace korvane::cli {
 
 void TerminalOperator::ShowBox(const std::string& text, const std::string& caption, BoxIcon) {
@@ -12,7 +15,7 @@ void TerminalOperator::ShowBox(const std::string& text, const std::string& capti
     boxes_.push_back(text);
     // The application's own boxes read as its result lines; the transaction's
     // carry their caption so a log shows where a failure came from.
-    if (caption == "Korvane")
+    if (caption == texts::kAppTitle)
         std::fprintf(out_, "%s\n", text.c_str());
     else
         std::fprintf(out_, "[%s] %s\n", caption.c_str(), text.c_str());
@@ -39,7 +42,7 @@ void TerminalOperator::ProgressSetPosition(int pos) {
 }
 
 void TerminalOperator::ProgressSetText(int controlId, const std::string& text) {
-    if (controlId == 1001) {
+    if (controlId == ids::kProgressDoing) {
         doing_ = text;
         DrawBar();
         return;

@@ -23,7 +23,8 @@ class OperatorSeam {
     virtual void ProgressSetRange(int upper) = 0;  // range 0..upper
     virtual int ProgressPosition() const = 0;
     virtual void ProgressSetPosition(int pos) = 0;
-    // controlId is 1001 (what is being done) or 1002 (outcome); repaints at once.
+    // controlId is ids::kProgressDoing (what is being done) or ids::kProgressOutcome
+    // (the outcome), as the resource header names them; repaints at once.
     virtual void ProgressSetText(int controlId, const std::string& text) = 0;
     virtual void ProgressClose() = 0;
 

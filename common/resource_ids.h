@@ -7,11 +7,7 @@ namespace korvane::ids {
 // Templates, icons, bitmaps, strings
 inline constexpr int kAboutDialog = 100;
 inline constexpr int kFormDialog = 101;
-inline constexpr int kMainResource = 128;  // menu, accelerators, application icon
-inline constexpr int kBackgroundBitmap = 130;
 inline constexpr int kProgressDialog = 131;
-inline constexpr int kConnectedIcon = 132;
-inline constexpr int kDisconnectedIcon = 133;
 inline constexpr int kConfirmDialog = 135;
 inline constexpr int kConnectionPane = 61204;
 inline constexpr int kToolBar = 59392;
@@ -30,8 +26,6 @@ inline constexpr int kCmdPaste = 57637;
 inline constexpr int kCmdUndo = 57643;
 inline constexpr int kCmdAbout = 57664;
 inline constexpr int kCmdExit = 57665;
-inline constexpr int kCmdNextPane = 57680;
-inline constexpr int kCmdPrevPane = 57681;
 
 // Timer
 inline constexpr int kConnectionPollTimer = 256;

@@ -109,7 +109,7 @@ inline constexpr const char* kAuthPassword = "guard7302";
 inline constexpr const char* kAuthKeyFile = "pwd.txt";
 inline constexpr const char* kAuthWrong = "授权密码错误，请认真操作！";
 
-// Texts of our own, for the cases the original left open. Plain operator language.
+// Messages for failures the fixed texts above do not cover. Plain operator language.
 inline constexpr const char* kStagingFailed = "无法写入暂存文件，操作已取消！";
 inline constexpr const char* kImageTooLarge = "数据过大，无法发送！";
 inline constexpr const char* kFirmwareTooLarge = "升级程序文件不能超过3000000字节！";
@@ -130,6 +130,5 @@ inline constexpr const char* kVersionFieldName = "程序版本号";
 inline constexpr const char* kProgressBarName = "进度";
 inline constexpr const char* kAboutLine2 = "无线报警灯配置工具";
 inline constexpr const char* kEmulatedHostPrefix = "模拟主机 ";
-inline constexpr const char* kOleInitFailed = "OLE 初始化失败。请确保 OLE 库是正确的版本。";
 
 }  // namespace korvane::texts

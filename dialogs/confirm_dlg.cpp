@@ -4,12 +4,13 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "common/resource_ids.h"
 #include "common/texts.h"
 #include "controls/dialog_units.h"
 
 CConfirmDlg::CConfirmDlg(QWidget* parent) : QDialog(parent) {
     using namespace korvane;
-    setObjectName(QStringLiteral("135"));
+    setObjectName(QString::number(korvane::ids::kConfirmDialog));
     setWindowTitle(QString::fromUtf8(texts::kAuthCaption));
     setFont(TemplateFont(QStringLiteral("MS Shell Dlg"), 8));
     const DialogUnits du(font());
@@ -19,18 +20,18 @@ CConfirmDlg::CConfirmDlg(QWidget* parent) : QDialog(parent) {
     label->setGeometry(du.Rect(20, 12, 36, 8).adjusted(0, 0, du.X(8), 2));
 
     edit = new QLineEdit(this);
-    edit->setObjectName(QStringLiteral("1007"));
+    edit->setObjectName(QString::number(korvane::ids::kAuthEdit));
     edit->setGeometry(du.Rect(62, 10, 48, 12));
     edit->setEchoMode(QLineEdit::Password);
     edit->setMaxLength(10);
     label->setBuddy(edit);
 
     okButton = new QPushButton(QString::fromUtf8(texts::kOk), this);
-    okButton->setObjectName(QStringLiteral("1"));
+    okButton->setObjectName(QString::number(korvane::ids::kIdOk));
     okButton->setGeometry(du.Rect(60, 40, 50, 14));
     okButton->setDefault(true);
     cancelButton = new QPushButton(QString::fromUtf8(texts::kCancel), this);
-    cancelButton->setObjectName(QStringLiteral("2"));
+    cancelButton->setObjectName(QString::number(korvane::ids::kIdCancel));
     cancelButton->setGeometry(du.Rect(117, 40, 50, 14));
     cancelButton->setAutoDefault(false);
 

@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QProgressBar>
 
+#include "common/resource_ids.h"
 #include "common/texts.h"
 #include "controls/dialog_units.h"
 #include "controls/flat_button.h"
@@ -17,7 +18,7 @@ const QColor kText(200, 200, 200);
 }  // namespace
 
 CProgressDlg::CProgressDlg(QWidget* owner) : QDialog(owner, Qt::Dialog | Qt::FramelessWindowHint) {
-    setObjectName(QStringLiteral("131"));
+    setObjectName(QString::number(korvane::ids::kProgressDialog));
     setModal(false);
     setFont(TemplateFont(QStringLiteral("MS Shell Dlg"), 8));
     const DialogUnits du(font());
@@ -31,7 +32,7 @@ CProgressDlg::CProgressDlg(QWidget* owner) : QDialog(owner, Qt::Dialog | Qt::Fra
     setAutoFillBackground(true);
 
     progressBar = new QProgressBar(this);
-    progressBar->setObjectName(QStringLiteral("1000"));
+    progressBar->setObjectName(QString::number(korvane::ids::kProgressBar));
     progressBar->setGeometry(du.Rect(8, 7, 378, 11));
     progressBar->setTextVisible(false);
     QPalette barPal = progressBar->palette();
@@ -44,20 +45,20 @@ CProgressDlg::CProgressDlg(QWidget* owner) : QDialog(owner, Qt::Dialog | Qt::Fra
     progressBar->setAccessibleName(QString::fromUtf8(korvane::texts::kProgressBarName));
 
     doing = new QLabel(this);
-    doing->setObjectName(QStringLiteral("1001"));
+    doing->setObjectName(QString::number(korvane::ids::kProgressDoing));
     doing->setGeometry(du.Rect(9, 24, 286, 12));
     doing->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     outcome = new QLabel(this);
-    outcome->setObjectName(QStringLiteral("1002"));
+    outcome->setObjectName(QString::number(korvane::ids::kProgressOutcome));
     outcome->setGeometry(du.Rect(7, 45, 247, 11));
     outcome->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
     pauseButton = new CFlatButton(QString::fromUtf8(korvane::texts::kPause), this);
-    pauseButton->setObjectName(QStringLiteral("1"));
+    pauseButton->setObjectName(QString::number(korvane::ids::kPauseButton));
     pauseButton->setGeometry(du.Rect(311, 41, 33, 14));
     pauseButton->setVisible(false);
     cancelButton = new CFlatButton(QString::fromUtf8(korvane::texts::kCancel), this);
-    cancelButton->setObjectName(QStringLiteral("2"));
+    cancelButton->setObjectName(QString::number(korvane::ids::kCancelButton));
     cancelButton->setGeometry(du.Rect(352, 41, 33, 14));
     for (CFlatButton* b : {pauseButton, cancelButton}) {
         b->SetTransparent(true);
@@ -118,15 +119,17 @@ void CProgressDlg::SetPosition(int pos) {
 int CProgressDlg::Position() const { return progressBar->value(); }
 
 void CProgressDlg::SetItemText(int controlId, const QString& text) {
-    QLabel* label = controlId == 1001 ? doing : controlId == 1002 ? outcome : nullptr;
+    QLabel* label = controlId == korvane::ids::kProgressDoing     ? doing
+                    : controlId == korvane::ids::kProgressOutcome ? outcome
+                                                                  : nullptr;
     if (!label) return;
     label->setText(text);
     if (isVisible()) repaint();
 }
 
 QString CProgressDlg::ItemText(int controlId) const {
-    if (controlId == 1001) return doing->text();
-    if (controlId == 1002) return outcome->text();
+    if (controlId == korvane::ids::kProgressDoing) return doing->text();
+    if (controlId == korvane::ids::kProgressOutcome) return outcome->text();
     if (controlId == 1) return pauseButton->text();
     if (controlId == 2) return cancelButton->text();
     return {};

@@ -15,7 +15,7 @@ class CProgressDlg : public QDialog {
 
     // Shows the window over its owner's client area, as a fresh window:
     // empty texts, position 0 and the pause caption "暂停".
-    void Open();
+    void Open();  // NOLINT(bugprone-virtual-near-miss): creates the window, unlike QDialog::open
     // Hides the window; the next Open starts afresh.
     void Close();
     bool IsOpen() const { return isVisible(); }

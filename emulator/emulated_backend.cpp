@@ -2,18 +2,19 @@
 
 #include <algorithm>
 
+#include "common/lamp_model.h"
+
 namespace korvane {
 
 namespace {
-constexpr uint16_t kVendor = 0x0483;
 constexpr int64_t kStallSliceMs = 20;
 }  // namespace
 
 std::vector<HidDeviceInfo> EmulatedBackend::Enumerate() {
     ++enumerations;
     if (!host_.present()) return {};
-    return {
-        HidDeviceInfo{pathFailure ? std::string() : std::string(kPath), kVendor, host_.product()}};
+    return {HidDeviceInfo{pathFailure ? std::string() : std::string(kPath), kHostVendor,
+                          host_.product()}};
 }
 
 bool EmulatedBackend::Open(const std::string& path) {
@@ -33,7 +34,7 @@ void EmulatedBackend::Close() {
 
 bool EmulatedBackend::ReadAttributes(uint16_t& vendor, uint16_t& product) {
     if (!open_ || attributesFailure || !host_.present()) return false;
-    vendor = kVendor;
+    vendor = kHostVendor;
     product = host_.product();
     return true;
 }

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "common/resource_ids.h"
 #include "common/texts.h"
 #include "operations/operator_file.h"
 #include "protocol/frequency.h"
@@ -14,7 +15,7 @@ namespace korvane {
 void ShowCommandProgress(OperatorSeam& op, const std::string& text) {
     op.ProgressOpen();
     op.ProgressSetRange(100);
-    op.ProgressSetText(1001, text);
+    op.ProgressSetText(ids::kProgressDoing, text);
 }
 
 namespace ops {

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "common/resource_ids.h"
 #include "common/staging.h"
 #include "common/texts.h"
 #include "protocol/bulk_packets.h"
@@ -83,19 +84,19 @@ int LampProtocol::BulkSendFileLocked(uint8_t cmd, const std::string& path,
         }
         clock_.SleepMs(i == 1 ? FirstPacketWaitMs(cmd) : kNextPacketWaitMs);
         op_.ProgressSetPosition(base + static_cast<int>(i));
-        op_.ProgressSetText(1001, PacketLine(title, total, i));
+        op_.ProgressSetText(ids::kProgressDoing, PacketLine(title, total, i));
     }
 
     const bool ok = link_.ReadReport(InputReport, kBulkFirstReadMs) == 1 &&
                     LampFrame::IsBulkAck(InputReport, cmd);
-    op_.ProgressSetText(1002, title + (ok ? texts::kSentOk : texts::kSendFailed));
+    op_.ProgressSetText(ids::kProgressOutcome, title + (ok ? texts::kSentOk : texts::kSendFailed));
     clock_.SleepMs(kResultShowMs);
     op_.ProgressClose();
     return ok ? 1 : 0;
 }
 
 int LampProtocol::EndRead(const std::string& text) {
-    op_.ProgressSetText(1002, text);
+    op_.ProgressSetText(ids::kProgressOutcome, text);
     clock_.SleepMs(kResultShowMs);
     op_.ProgressClose();
     return 0;
@@ -142,10 +143,10 @@ int LampProtocol::BulkReadToFile(uint8_t cmd, const std::string& path, const std
         if (sequence.Next(InputReport) != BulkReassembler::Status::Ok)
             return EndRead(title + texts::kPacketError);
         op_.ProgressSetPosition(static_cast<int>(i));
-        op_.ProgressSetText(1001, PacketLine(title, total, i));
+        op_.ProgressSetText(ids::kProgressDoing, PacketLine(title, total, i));
     }
 
-    op_.ProgressSetText(1002, title + texts::kSentOk);
+    op_.ProgressSetText(ids::kProgressOutcome, title + texts::kSentOk);
     clock_.SleepMs(kResultShowMs);
     op_.ProgressClose();
     const Bytes& payload = sequence.payload();

@@ -2,6 +2,7 @@
 // Parameter record lists: id, 0x2C, value bytes, 0x3B, one after the other.
 // The basic parameters (RT-220) and the address-code parameters (RT-221)
 // share the framing and the read-back scan that splits at every 0x3B.
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -80,7 +81,7 @@ struct AddressGroupValues {
 struct AddressCodeValues {
     bool volumeInEffect = false;
     std::string volume;
-    AddressGroupValues groups[3];
+    std::array<AddressGroupValues, 3> groups;
     bool alarmOffInEffect = false;
     std::string alarmOffAddress;
 };

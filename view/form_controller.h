@@ -19,7 +19,7 @@ class FormController : public QObject {
     Q_OBJECT
   public:
     // clock: every wait of the operations (a virtual one in tests).
-    FormController(CKorvaneView& view, korvane::Clock& clock,
+    FormController(CKorvaneView& form, korvane::Clock& clock,
                    const korvane::SessionOptions& options, QObject* parent = nullptr);
     ~FormController() override;
 
