@@ -8,10 +8,10 @@
 #include <string>
 
 #include "bench/null_operator.h"
+#include "common/staging.h"
 #include "emulator/emulated_backend.h"
 #include "emulator/host_emulator.h"
 #include "hid/hid_link.h"
-#include "common/staging.h"
 #include "protocol/bulk_transfer.h"
 
 namespace korvane::bench {

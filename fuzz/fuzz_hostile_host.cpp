@@ -18,9 +18,9 @@
 
 #include "common/clock.h"
 #include "common/operator_seam.h"
+#include "common/staging.h"
 #include "hid/hid_backend.h"
 #include "hid/hid_link.h"
-#include "common/staging.h"
 #include "protocol/lamp_frame.h"
 #include "protocol/transaction.h"
 
