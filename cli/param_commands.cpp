@@ -24,7 +24,7 @@ std::string ParseBasicSet(const std::vector<std::string>& args, BasicParamValues
             if (n < 0 || n > 9 || val.empty()) return "--channel must be 0..9";
             v.channelIndex = n;
         } else if (key == "--comm-password") {
-            if (val.size() > 4) return "--comm-password has at most four characters";
+            // Its length is judged as the window judges it: four bytes for the host.
             v.password = val;
             for (char& c : v.password)
                 if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');

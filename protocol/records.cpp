@@ -71,9 +71,13 @@ BasicParamResult BasicParamRecords(const BasicParamValues& v) {
         result.error = BasicParamError::AlarmTimeRange;
         return result;
     }
-    // The host takes the password's bytes in its own code page.
-    const std::string password = Utf8ToGbk(v.password).value_or(v.password);
-    if (password.size() < 4) {
+    // The host compares four raw bytes in its own code page. A password that
+    // is not exactly four bytes there (two Chinese characters are; one Chinese
+    // and three letters are five) or has a character the code page lacks is
+    // refused rather than cut: a cut could end inside a character and set a
+    // password nobody typed.
+    const std::optional<std::string> password = Utf8ToGbk(v.password);
+    if (!password || password->size() != 4) {
         result.error = BasicParamError::PasswordLength;
         return result;
     }
@@ -88,8 +92,7 @@ BasicParamResult BasicParamRecords(const BasicParamValues& v) {
     out.push_back(static_cast<uint8_t>(v.channelIndex + 0x30));
     out.push_back(kRecordEnd);
     AppendRecordHead(out, '4');
-    // The edit holds at most four characters; only four go on the wire.
-    AppendText(out, password.substr(0, 4));
+    AppendText(out, *password);
     out.push_back(kRecordEnd);
     return result;
 }

@@ -47,7 +47,8 @@ int AlarmTimeFromText(const std::string& text);
 // The combo box text of an alarm time: "一直响" for 0, else the decimal value.
 std::string AlarmTimeText(int alarmTime);
 
-// Checks in this order: alarm time 0..65535, password of at least 4 characters.
+// Checks in this order: alarm time 0..65535, then a password of exactly four
+// bytes in code page 936 (four letters or digits, two Chinese characters, ...).
 BasicParamResult BasicParamRecords(const BasicParamValues& values);
 
 // Splits a read-back at every 0x3B. Only the first 1024 bytes are looked at;
