@@ -141,8 +141,8 @@ void FormController::ReadFrequency() {
     // A value that fails validation is reported and the read goes on.
     view.UpdateData(true);
     const std::optional<float> mhz = ops::ReadFrequency(session->context());
-    if (!mhz) return;
-    view.frequency = *mhz;
+    if (mhz) view.frequency = *mhz;
+    // After a failed read the controls show again what was read before it.
     view.UpdateData(false);
 }
 
