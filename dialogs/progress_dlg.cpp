@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMainWindow>
 #include <QPainter>
 #include <QProgressBar>
 
@@ -86,7 +87,15 @@ void CProgressDlg::Open() {
         // to the owner's client area.
         const DialogUnits du(font());
         QPoint origin(du.X(40), du.Y(100));
-        if (QWidget* owner = parentWidget()) origin = owner->window()->mapToGlobal(origin);
+        if (QWidget* owner = parentWidget()) {
+            // The client area of a main window begins below its menu bar.
+            QWidget* top = owner->window();
+            if (auto* main = qobject_cast<QMainWindow*>(top)) {
+                QWidget* menu = main->menuWidget();
+                if (menu != nullptr && menu->isVisible()) origin.ry() += menu->height();
+            }
+            origin = top->mapToGlobal(origin);
+        }
         move(origin);
     }
     show();

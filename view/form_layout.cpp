@@ -143,7 +143,12 @@ QSize BuildFormLayout(QWidget& form) {
             f->setGeometry(du.X(x), du.Y(y), du.X(length), 2);
         else
             f->setGeometry(du.X(x), du.Y(y), 2, du.Y(length));
-        if (id == ids::kGroupLines[1] || id == ids::kLineRight) f->setPalette(redPal);
+        if (id == ids::kGroupLines[1] || id == ids::kLineRight) {
+            // An etched line draws in the palette's shades, not its text
+            // colour: the two red lines are drawn plain, in red.
+            f->setFrameShadow(QFrame::Plain);
+            f->setPalette(redPal);
+        }
         return f;
     };
 
