@@ -7,6 +7,7 @@
 #include "app/main_frame.h"
 #include "common/texts.h"
 #include "dialogs/dialog_provider.h"
+#include "dialogs/qt_translations.h"
 #include "emulator/host_emulator.h"
 #include "view/form_controller.h"
 #include "view/korvane_view.h"
@@ -57,6 +58,7 @@ CKorvaneApp::~CKorvaneApp() {
 
 bool CKorvaneApp::InitInstance(const StartOptions& startOptions) {
     options = startOptions;
+    if (QCoreApplication* app = QCoreApplication::instance()) InstallQtTranslations(*app);
     SetSettingsNames();
     recent.Load();
     doc.OnNewDocument();

@@ -5,6 +5,7 @@
 #include <QCursor>
 #include <QDir>
 #include <QEventLoop>
+#include <QFileDialog>
 #include <QGuiApplication>
 #include <QPushButton>
 #include <QScreen>
@@ -74,6 +75,16 @@ void RunScreenshots(CKorvaneApp& app, const QString& dir) {
     confirm.move(frame->geometry().center() - confirm.rect().center());
     Grab(dir, QStringLiteral("confirm.png"));
     confirm.close();
+
+    // The folder chooser of a sound download, in the language Qt was given.
+    QFileDialog chooser(frame);
+    chooser.setFileMode(QFileDialog::Directory);
+    chooser.setOption(QFileDialog::ShowDirsOnly);
+    chooser.setOption(QFileDialog::DontUseNativeDialog);
+    chooser.show();
+    chooser.move(frame->geometry().center() - chooser.rect().center());
+    Grab(dir, QStringLiteral("folder-chooser.png"));
+    chooser.close();
 
     // Unplugged from the emulator's menu where there is one.
     if (auto* unplug = frame->findChild<QAction*>(QStringLiteral("emulatorUnplug")))

@@ -6,11 +6,11 @@ cd "$(dirname "$0")/.."
 
 packages=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev qt6-base-dev-tools libgl-dev
+  qt6-base-dev qt6-base-dev-tools libgl-dev qt6-translations-l10n
   libhidapi-dev libudev-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   xvfb xauth fonts-wqy-microhei
-  iproute2 sox clang libclang-rt-dev
+  iproute2 sox clang libclang-rt-dev clang-format clang-tidy python3
   umockdev libumockdev-dev
   python3-pyatspi at-spi2-core dbus-daemon dbus-bin
 )
