@@ -12,14 +12,19 @@ constexpr int64_t kStallSliceMs = 20;
 
 std::vector<HidDeviceInfo> EmulatedBackend::Enumerate() {
     ++enumerations;
-    if (!host_.present()) return {};
-    return {HidDeviceInfo{pathFailure ? std::string() : std::string(kPath), kHostVendor,
-                          host_.product()}};
+    std::vector<HidDeviceInfo> list = devicesBefore;
+    if (host_.present()) {
+        list.push_back(HidDeviceInfo{pathFailure ? std::string() : std::string(kPath), kHostVendor,
+                                     host_.product()});
+    }
+    list.insert(list.end(), devicesAfter.begin(), devicesAfter.end());
+    return list;
 }
 
 bool EmulatedBackend::Open(const std::string& path) {
     Close();
     ++opens;
+    openedPaths.push_back(path);
     if (openFailure || !host_.present() || path != kPath) return false;
     host_.DropReplies();
     open_ = true;
@@ -42,6 +47,7 @@ bool EmulatedBackend::ReadAttributes(uint16_t& vendor, uint16_t& product) {
 bool EmulatedBackend::Write(const Report& report, int timeoutMs) {
     ++writes;
     if (!open_ || !host_.present()) return false;
+    if (host_.FailThisWrite()) return false;
     if (host_.faults().writeStall) {
         // The write never completes: the caller's time-out runs out in slices.
         const int64_t deadline = clock_.NowMs() + timeoutMs;

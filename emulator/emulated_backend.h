@@ -21,10 +21,17 @@ class EmulatedBackend final : public HidBackend {
     bool openFailure = false;
     bool attributesFailure = false;
 
+    // Other devices on the bus, listed before and after the emulated host
+    // (another vendor's, another product of the host's vendor, a second host).
+    // None of them can be opened: only the emulated host answers.
+    std::vector<HidDeviceInfo> devicesBefore;
+    std::vector<HidDeviceInfo> devicesAfter;
+
     // How often each was asked for, for tests and the benchmark.
     int enumerations = 0;
     int opens = 0;
     int writes = 0;
+    std::vector<std::string> openedPaths;  // every path Open was asked for, in order
 
     std::vector<HidDeviceInfo> Enumerate() override;
     bool Open(const std::string& path) override;

@@ -49,6 +49,13 @@ HostEmulator::HostEmulator(Clock& clock, uint16_t product) : clock_(clock), prod
 void HostEmulator::SetFaults(EmulatorFaults faults) {
     faults_ = std::move(faults);
     packetsSinceFaults_ = 0;
+    writesToFail_ = faults_.failedWrites;
+}
+
+bool HostEmulator::FailThisWrite() {
+    if (writesToFail_ <= 0) return false;
+    --writesToFail_;
+    return true;
 }
 
 void HostEmulator::Plug() {

@@ -26,6 +26,7 @@ struct EmulatorFaults {
     bool refuseAck = false;          // bulk sends are acknowledged with 0x5B
     int vanishAfterPacket = 0;       // gone after this many bulk packets (0: never)
     bool writeStall = false;         // writes never complete
+    int failedWrites = 0;            // this many writes fail at once, the later ones go through
     int gapBeforeReply = 0;          // reply k (1-based) of an answer comes gapMs late
     int gapMs = 0;
     // Reshapes an answer before it is queued (malformed replies).
@@ -47,6 +48,10 @@ class HostEmulator {
     void Plug();
     void Unplug();
     std::function<void(bool arrived)> onPlug;
+
+    // Consumes one of the failing writes the faults asked for; true when this
+    // write is to fail.
+    bool FailThisWrite();
 
     // An output report from the PC.
     void Receive(const Report& report);
@@ -103,6 +108,7 @@ class HostEmulator {
     bool present_ = true;
     EmulatorFaults faults_;
     int packetsSinceFaults_ = 0;
+    int writesToFail_ = 0;
     std::deque<Pending> replies_;
     BulkState bulk_;
 };
