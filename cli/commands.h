@@ -54,12 +54,15 @@ class Runner {
     // but cannot be read is refused, and left as it is.
     bool LoadState();
     bool SaveState();
+    // Ctrl-C was pressed during this run.
+    bool Interrupted() const { return interrupted_; }
 
   private:
     const Options& options_;
     const Output& out_;
     TerminalOperator& op_;
     HostSession session_;
+    bool interrupted_ = false;
 };
 
 // One entry per command group; each returns the exit status.

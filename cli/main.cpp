@@ -89,6 +89,7 @@ int main(int argc, char** argv) {
     const bool dataOnStdout = o.json || (o.args[0] == "dump" && o.args.size() < 2);
     TerminalOperator op(dataOnStdout ? stderr : stdout, stderr);
     op.showProgress = !o.quiet;
+    op.drawBar = TerminalOperator::IsTerminal(stderr);
     Runner runner(o, out, clock, op);
     if (!runner.LoadState()) return kExitUsage;
     const int status = Dispatch(runner);

@@ -7,6 +7,7 @@
 #include "common/texts.h"
 #include "common/version.h"
 #include "protocol/frequency.h"
+#include "protocol/sound_image.h"
 
 namespace korvane::cli {
 
@@ -48,7 +49,13 @@ const char* const kHelp =
     "  dump [FILE]               the host's parameters of its model as a JSON profile\n"
     "  apply FILE                apply a JSON profile (checked completely before sending)\n"
     "\n"
-    "Ctrl-C cancels a transfer between two packets. Exit status: 0 on success,\n"
+    "Hosts: the RT-220 keeps the basic parameters (basic get|set), the RT-221 the\n"
+    "address-code parameters and the alarm-sound count (address get|set); every other\n"
+    "command serves both. dump and apply take the parameters of the host's own model.\n"
+    "An emulated host (--emulate rt220 or rt221) answers every command of the list.\n"
+    "\n"
+    "Ctrl-C cancels a transfer between two packets, and ends the wait for a format at\n"
+    "once (the host may still be formatting). Exit status: 0 on success,\n"
     "1 when the operation failed, 2 for a usage error or a value refused before sending.\n";
 
 }  // namespace
@@ -58,7 +65,7 @@ QJsonObject BasicJson(const BasicReadBack& b) {
     if (b.alarmTime) o["alarmTime"] = QString::fromStdString(AlarmTimeText(*b.alarmTime));
     if (b.volumeIndex) o["volume"] = *b.volumeIndex + 1;
     if (b.channelIndex) o["channel"] = *b.channelIndex;
-    if (b.password) o["password"] = QString::fromStdString(*b.password);
+    if (b.password) o["password"] = QString::fromStdString(GbkToUtf8(*b.password));
     return o;
 }
 
@@ -112,10 +119,12 @@ void Output::PrintJson(const QJsonObject& o) const {
 }
 
 void Output::FirmwareVersion(const std::string& version) const {
+    // The host's bytes are code page 936 text, shown as the window shows them.
+    const std::string text = GbkToUtf8(version);
     if (json)
-        PrintJson(QJsonObject{{"version", QString::fromStdString(version)}});
+        PrintJson(QJsonObject{{"version", QString::fromStdString(text)}});
     else
-        std::fprintf(out_, "%s\n", version.c_str());
+        std::fprintf(out_, "%s\n", text.c_str());
 }
 
 void Output::Frequency(float mhz) const {

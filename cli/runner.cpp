@@ -7,8 +7,12 @@ namespace korvane::cli {
 Runner::Runner(const Options& options, const Output& out, Clock& clock, TerminalOperator& op)
     : options_(options), out_(out), op_(op), session_(clock, op, options.session) {
     session_.link().pump = [this] {
-        if (TakeInterrupt()) session_.protocol().OnCancelRequest(1);
-        return true;
+        if (TakeInterrupt()) {
+            // A transfer stops after its current packet; a wait ends at once.
+            session_.protocol().OnCancelRequest(1);
+            interrupted_ = true;
+        }
+        return !interrupted_;
     };
 }
 

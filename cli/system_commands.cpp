@@ -23,6 +23,8 @@ int List(Runner& r) {
         if (found) hosts.push_back(HostEntry{d.path, d.vendor, d.product, *found});
     }
     r.out().Hosts(hosts);
+    // Standard output stays empty for scripts; the person at the terminal is told.
+    if (hosts.empty()) r.out().Error("no host found");
     return kExitOk;
 }
 

@@ -60,8 +60,10 @@ void TerminalOperator::ProgressClose() {
     open_ = false;
 }
 
+bool TerminalOperator::IsTerminal(std::FILE* stream) { return ::isatty(::fileno(stream)) == 1; }
+
 void TerminalOperator::DrawBar() {
-    if (!showProgress || !open_) return;
+    if (!showProgress || !drawBar || !open_) return;
     constexpr int kWidth = 30;
     const int filled =
         upper_ > 0 ? static_cast<int>(static_cast<long long>(position_) * kWidth / upper_) : 0;

@@ -20,6 +20,10 @@ class TerminalOperator final : public OperatorSeam {
     std::string folder;
     std::optional<std::string> password;
     bool showProgress = true;
+    // The redrawn bar needs a terminal; into a pipe or a log only the
+    // progress dialog's outcome lines go.
+    bool drawBar = true;
+    static bool IsTerminal(std::FILE* stream);
 
     void ShowBox(const std::string& text, const std::string& caption, BoxIcon icon) override;
     void ProgressOpen() override;

@@ -14,8 +14,12 @@ int RunVoiceCommand(Runner& r) {
         r.op().folder = r.Arg(3);
         return ops::DownloadVoice(r.context(), which) ? kExitOk : kExitFailed;
     }
-    if (sub == "format" && r.ArgCount() == 3)
-        return ops::FormatVoiceArea(r.context(), which) ? kExitOk : kExitFailed;
+    if (sub == "format" && r.ArgCount() == 3) {
+        if (ops::FormatVoiceArea(r.context(), which)) return kExitOk;
+        if (r.Interrupted())
+            r.out().Error("interrupted: the host may still be formatting the sound area");
+        return kExitFailed;
+    }
     return r.Usage("voice download custom|fixed FOLDER | voice format custom|fixed");
 }
 

@@ -127,7 +127,8 @@ int HidLink::ReadReport(Report& in, int timeoutMs) {
             break;
         }
         if (r == HidBackend::ReadResult::Error) break;
-        PumpMessages();
+        // A front end that has given up (Ctrl-C on the command line) ends the wait now.
+        if (PumpMessages() == 0) break;
     }
     PumpMessages();
     if (!arrived) {

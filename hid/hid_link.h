@@ -26,7 +26,9 @@ class HidLink {
     LampModel model = LampModel::Rt220;  // of the host last opened
     // Told the model whenever a search opens a host, so the form can switch.
     std::function<void(LampModel model)> onHostFound;
-    // Dispatches pending window events; false once the application quits.
+    // Dispatches pending events. false tells the link the front end has given
+    // up waiting: a read in progress ends at once, as a failed one. The window
+    // always goes on (an exchange runs to its end even when it is closed).
     std::function<bool()> pump;
     // With several hosts attached, the one to take (empty: the first found).
     std::string wantedPath;
