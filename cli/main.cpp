@@ -44,7 +44,7 @@ int main(int argc, char** argv) {
             return std::string(argv[++i]);
         };
         // The command word and everything after it (its own options) go to the command.
-        if (!o.args.empty() || a.rfind("-", 0) != 0) {
+        if (!o.args.empty() || a.rfind('-', 0) != 0) {
             o.args.push_back(a);
         } else if (a == "--help" || a == "-h") {
             out.Help();

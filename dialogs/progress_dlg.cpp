@@ -80,7 +80,7 @@ void CProgressDlg::Reset() {
     pauseButton->setText(QString::fromUtf8(korvane::texts::kPause));
 }
 
-void CProgressDlg::Open() {
+void CProgressDlg::Open() {  // NOLINT(bugprone-virtual-near-miss)
     if (!isVisible()) {
         Reset();
         // Placed like a popup template without absolute alignment: relative
