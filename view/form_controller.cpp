@@ -2,14 +2,13 @@
 
 #include <QApplication>
 #include <QDebug>
-#include <QSocketNotifier>
 #include <cstdio>
 
 #include "common/resource_ids.h"
 #include "common/texts.h"
 #include "dialogs/progress_dlg.h"
 #include "emulator/host_emulator.h"
-#include "hotplug/udev_monitor.h"
+#include "hotplug/device_watcher.h"
 #include "operations/param_ops.h"
 #include "operations/system_ops.h"
 #include "operations/voice_ops.h"
@@ -61,18 +60,12 @@ FormController::~FormController() {
 }
 
 bool FormController::WatchSystemDevices() {
-    monitor = korvane::UdevMonitor::Create();
-    if (!monitor) return false;
-    notifier = new QSocketNotifier(monitor->fd(), QSocketNotifier::Read, this);
-    connect(notifier, &QSocketNotifier::activated, this, &FormController::ReadSystemEvents);
+    // The form's own window receives the notifications where they go to a window.
+    watcher = korvane::DeviceWatcher::Create([this] { return quintptr(view.winId()); });
+    if (!watcher) return false;
+    connect(watcher.get(), &korvane::DeviceWatcher::deviceChange, this,
+            &FormController::OnDeviceChange);
     return true;
-}
-
-void FormController::ReadSystemEvents() {
-    for (const korvane::DeviceEvent& e : monitor->ReadEvents()) {
-        OnDeviceChange(e.kind == korvane::DeviceEvent::Kind::Arrival ? ids::kDeviceArrival
-                                                                     : ids::kDeviceRemoveComplete);
-    }
 }
 
 void FormController::OnDeviceChange(int event) {

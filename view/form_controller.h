@@ -8,11 +8,10 @@
 #include "session/host_session.h"
 #include "view/qt_operator.h"
 
-class QSocketNotifier;
 class CKorvaneView;
 
 namespace korvane {
-class UdevMonitor;
+class DeviceWatcher;
 }
 
 class FormController : public QObject {
@@ -46,7 +45,6 @@ class FormController : public QObject {
   private:
     void BindButtons();
     void OnHostFound(korvane::LampModel model);
-    void ReadSystemEvents();
 
     void ReadFrequency();
     void SetBasicParams();
@@ -57,7 +55,6 @@ class FormController : public QObject {
     CKorvaneView& view;
     QtOperator op;
     std::unique_ptr<korvane::HostSession> session;
-    std::unique_ptr<korvane::UdevMonitor> monitor;
-    QSocketNotifier* notifier = nullptr;
+    std::unique_ptr<korvane::DeviceWatcher> watcher;
     bool polling = false;
 };
