@@ -1,3 +1,5 @@
+#include "app/main_frame.h"
+
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -13,7 +15,6 @@
 #include <QToolBar>
 
 #include "app/korvane_app.h"
-#include "app/main_frame.h"
 #include "tests/support_qt/scripted_dialogs.h"
 #include "view/korvane_view.h"
 

@@ -6,7 +6,7 @@
 
 #include <fstream>
 
-#include "tests/link/link_rig.h"
+#include "tests/support/link_rig.h"
 
 namespace korvane::test {
 namespace {

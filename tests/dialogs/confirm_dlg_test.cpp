@@ -1,3 +1,5 @@
+#include "dialogs/confirm_dlg.h"
+
 #include <gtest/gtest.h>
 
 #include <QLabel>
@@ -5,7 +7,6 @@
 #include <QTest>
 #include <QTimer>
 
-#include "dialogs/confirm_dlg.h"
 #include "tests/support_qt/scripted_dialogs.h"
 
 TEST(ConfirmDlg, MaskedTenCharactersFocusedOnOpen) {

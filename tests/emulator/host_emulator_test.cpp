@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "tests/link/link_rig.h"
+#include "tests/support/link_rig.h"
 
 namespace korvane::test {
 namespace {

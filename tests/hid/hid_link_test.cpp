@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "hid/hidapi_backend.h"
-#include "tests/link/link_rig.h"
+#include "tests/support/link_rig.h"
 
 namespace korvane::test {
 namespace {

@@ -6,7 +6,7 @@
 #include <optional>
 #include <tuple>
 
-#include "tests/ops/fault_rig.h"
+#include "tests/operations/fault_rig.h"
 
 namespace korvane::test {
 namespace {

@@ -8,7 +8,7 @@
 #include "operations/param_ops.h"
 #include "operations/system_ops.h"
 #include "operations/voice_ops.h"
-#include "tests/ops/voice_rig.h"
+#include "tests/operations/ops_rig.h"
 
 namespace korvane::test {
 

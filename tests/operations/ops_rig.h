@@ -1,11 +1,13 @@
 #pragma once
 // The operations against the emulated host, in virtual time.
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
 #include "operations/operation_context.h"
-#include "tests/link/link_rig.h"
+#include "tests/support/link_rig.h"
+#include "tests/support/working_directory.h"
 
 namespace korvane::test {
 
@@ -36,6 +38,30 @@ class OpsTest : public LinkTest {
     static Bytes ReadFile(const std::string& path) {
         std::ifstream f(path, std::ios::binary);
         return Bytes(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
+    }
+};
+
+// Folders of sound files for the voice operations, and what the host took in.
+class VoiceTest : public OpsTest {
+  protected:
+    // A fresh folder inside the scratch folder.
+    std::string Folder(const std::string& name) const {
+        const std::string dir = scratch.File(name);
+        std::filesystem::create_directories(dir);
+        return dir;
+    }
+    // The image the host was sent under `cmd`, put together from the packets.
+    Bytes SentImage(uint8_t cmd) const {
+        Bytes image;
+        for (const Report& r : host.received) {
+            if (r[4] != cmd || r[5] < 4 || r[5] > 58) continue;
+            image.insert(image.end(), r.begin() + 10, r.begin() + 6 + r[5]);
+        }
+        return image;
+    }
+    bool StagingLeftovers() const {
+        return std::filesystem::exists(scratch.File("Temp.txt")) ||
+               std::filesystem::exists(scratch.File("RHost.txt"));
     }
 };
 

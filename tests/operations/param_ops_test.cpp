@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "tests/ops/ops_rig.h"
+#include "tests/operations/ops_rig.h"
 
 namespace korvane::test {
 namespace {

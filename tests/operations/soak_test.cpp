@@ -8,7 +8,7 @@
 #include <iostream>
 #include <random>
 
-#include "tests/ops/fault_rig.h"
+#include "tests/operations/fault_rig.h"
 
 namespace korvane::test {
 namespace {

@@ -4,7 +4,7 @@
 #include <sys/stat.h>
 
 #include "protocol/frequency.h"
-#include "tests/ops/ops_rig.h"
+#include "tests/operations/ops_rig.h"
 
 namespace korvane::test {
 namespace {

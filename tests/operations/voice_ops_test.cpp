@@ -7,7 +7,7 @@
 #include <cstdlib>
 
 #include "operations/param_ops.h"
-#include "tests/ops/voice_rig.h"
+#include "tests/operations/ops_rig.h"
 
 namespace korvane::test {
 namespace {

@@ -4,7 +4,7 @@
 
 #include <numeric>
 
-#include "tests/codecs/test_bytes.h"
+#include "tests/support/bytes.h"
 
 namespace korvane {
 namespace {
@@ -16,7 +16,7 @@ TEST(BulkPackets, Geometry) {
     struct Case {
         std::size_t length, packets, lastN;
     } cases[] = {
-        {3, 1, 0x07}, {54, 1, 0x3A}, {55, 2, 0x05}, {100, 2, 0x32},
+        {3, 1, 0x07},   {54, 1, 0x3A},        {55, 2, 0x05},          {100, 2, 0x32},
         {120, 3, 0x10}, {3000000, 55556, 34}, {3538890, 65535, 0x3A},
     };
     for (const auto& c : cases) {

@@ -3,7 +3,7 @@
 #include <fstream>
 
 #include "common/staging.h"
-#include "tests/link/link_rig.h"
+#include "tests/support/link_rig.h"
 
 namespace korvane::test {
 namespace {

@@ -5,7 +5,7 @@
 
 #include "common/staging.h"
 #include "protocol/sound_image.h"
-#include "tests/link/link_rig.h"
+#include "tests/support/link_rig.h"
 
 namespace korvane::test {
 namespace {

@@ -5,7 +5,7 @@
 #include <clocale>
 #include <cstring>
 
-#include "tests/codecs/test_bytes.h"
+#include "tests/support/bytes.h"
 
 namespace korvane {
 namespace {
@@ -60,10 +60,13 @@ TEST(Frequency, FormTextAcceptsOneDecimalNumber) {
         bool ok;
         float value;
     } cases[] = {
-        {"433.5", true, 433.5f}, {"4.335e2", true, 433.5f}, {".5", true, 0.5f},
-        {" \t433.5\t ", true, 433.5f}, {"-7", true, -7.0f}, {"+433", true, 433.0f},
-        {"", false, 0}, {"   ", false, 0}, {"433.5 MHz", false, 0}, {"abc", false, 0},
-        {"433,5", false, 0}, {"0x1A", false, 0}, {"nan", false, 0}, {"4 33", false, 0},
+        {"433.5", true, 433.5f}, {"4.335e2", true, 433.5f},
+        {".5", true, 0.5f},      {" \t433.5\t ", true, 433.5f},
+        {"-7", true, -7.0f},     {"+433", true, 433.0f},
+        {"", false, 0},          {"   ", false, 0},
+        {"433.5 MHz", false, 0}, {"abc", false, 0},
+        {"433,5", false, 0},     {"0x1A", false, 0},
+        {"nan", false, 0},       {"4 33", false, 0},
     };
     for (const auto& c : cases) {
         const auto v = ParseMhzText(c.text);

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/codecs/test_bytes.h"
+#include "tests/support/bytes.h"
 
 namespace korvane {
 namespace {
@@ -22,9 +22,8 @@ TEST(LampFrame, FixedRequestsOfTheCommandSet) {
         uint8_t command;
         const char* bytes;
     } cases[] = {
-        {0xD0, "01 D0 00 2E"}, {0xD4, "01 D4 00 2A"}, {0xD6, "01 D6 00 28"},
-        {0xDA, "01 DA 00 24"}, {0xE1, "01 E1 00 1D"}, {0xD2, "01 D2 00 2C"},
-        {0xE3, "01 E3 00 1B"},
+        {0xD0, "01 D0 00 2E"}, {0xD4, "01 D4 00 2A"}, {0xD6, "01 D6 00 28"}, {0xDA, "01 DA 00 24"},
+        {0xE1, "01 E1 00 1D"}, {0xD2, "01 D2 00 2C"}, {0xE3, "01 E3 00 1B"},
     };
     for (const auto& c : cases) {
         auto frame = LampFrame::FrameRequest(c.command, nullptr, 0);

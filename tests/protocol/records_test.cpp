@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/codecs/test_bytes.h"
+#include "tests/support/bytes.h"
 
 namespace korvane {
 namespace {
@@ -40,7 +40,8 @@ TEST(BasicParamRecords, AlarmTimeText) {
         const auto r = BasicParamRecords(v);
         EXPECT_EQ(r.error, c.error) << c.text;
         if (c.error == BasicParamError::None)
-            EXPECT_EQ(ToHex(Bytes(r.records.begin() + 2, r.records.begin() + 4)), c.bytes) << c.text;
+            EXPECT_EQ(ToHex(Bytes(r.records.begin() + 2, r.records.begin() + 4)), c.bytes)
+                << c.text;
         else
             EXPECT_TRUE(r.records.empty());
     }
@@ -189,9 +190,11 @@ TEST(AddressCodeRecords, RangeChecks) {
         AddressField field;
     } cases[] = {
         {"999 accepted", 0, "999", "1", "999", AddressCodeError::None, AddressField::None},
-        {"lamp 1000", 0, "1000", "1", "0", AddressCodeError::OutOfRange, AddressField::LampDuration},
+        {"lamp 1000", 0, "1000", "1", "0", AddressCodeError::OutOfRange,
+         AddressField::LampDuration},
         {"effect 256", 2, "0", "256", "0", AddressCodeError::OutOfRange, AddressField::SoundEffect},
-        {"sound 1000", 1, "0", "1", "1000", AddressCodeError::OutOfRange, AddressField::SoundDuration},
+        {"sound 1000", 1, "0", "1", "1000", AddressCodeError::OutOfRange,
+         AddressField::SoundDuration},
         {"negative", 1, "-1", "1", "0", AddressCodeError::OutOfRange, AddressField::LampDuration},
     };
     for (const auto& c : cases) {
@@ -236,8 +239,8 @@ TEST(AddressCodeRecords, RecordOrder) {
 
 TEST(DecodeAddressCodes, ReadBacks) {
     {
-        const auto d = Hex(
-            "32 2C 30 31 32 30 31 32 30 3A 01 3A 01 3A 01 2C 3A 07 3A 00 05 3B 36 2C 0C 3B");
+        const auto d =
+            Hex("32 2C 30 31 32 30 31 32 30 3A 01 3A 01 3A 01 2C 3A 07 3A 00 05 3B 36 2C 0C 3B");
         const auto items = DecodeAddressCodes(d.data(), d.size());
         ASSERT_EQ(items.size(), 2u);
         EXPECT_EQ(items[0].kind, AddressReadItem::Kind::Group);
@@ -289,8 +292,13 @@ TEST(TextToInt, StandardReading) {
     struct Case {
         const char* text;
         int value;
-    } cases[] = {{"", 0}, {"12", 12}, {"  -3x", -3}, {"+7", 7}, {"x1", 0},
-                 {"99999999999", 2147483647}, {"-99999999999", -2147483647 - 1}};
+    } cases[] = {{"", 0},
+                 {"12", 12},
+                 {"  -3x", -3},
+                 {"+7", 7},
+                 {"x1", 0},
+                 {"99999999999", 2147483647},
+                 {"-99999999999", -2147483647 - 1}};
     for (const auto& c : cases) EXPECT_EQ(TextToInt(c.text), c.value) << c.text;
     EXPECT_EQ(SevenDigits("123"), "0000123");
     EXPECT_EQ(SevenDigits("0120120"), "0120120");

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/codecs/test_bytes.h"
+#include "tests/support/bytes.h"
 
 namespace korvane {
 namespace {
@@ -36,12 +36,8 @@ TEST(SoundImage, SoundNames) {
         const char* file;
         const char* name;
     } cases[] = {
-        {"Alarm1.WAV", "alarm1"},
-        {"fire.wav.wav", "fire"},
-        {"FIRE.Wav", "fire"},
-        {"x.wavy.wav", "xy"},
-        {"..wavwav.wav", ".wav"},
-        {"noext", "noext"},
+        {"Alarm1.WAV", "alarm1"}, {"fire.wav.wav", "fire"}, {"FIRE.Wav", "fire"},
+        {"x.wavy.wav", "xy"},     {"..wavwav.wav", ".wav"}, {"noext", "noext"},
     };
     for (const auto& c : cases) EXPECT_EQ(SoundName(c.file), c.name) << c.file;
 }
@@ -78,7 +74,8 @@ TEST(SoundImage, LongNamesNeverReachTheSoundBytes) {
 TEST(SoundImage, NamesOfNineToTwelveBytesLoseBytesToTheLength) {
     const std::vector<uint8_t> data(5, 0x00);
     const Bytes entry = EncodeSoundEntry("abcdefghijkl", data.data(), data.size());
-    EXPECT_EQ(ToHex(Bytes(entry.begin(), entry.begin() + 12)), "61 62 63 64 65 66 67 68 05 00 00 00");
+    EXPECT_EQ(ToHex(Bytes(entry.begin(), entry.begin() + 12)),
+              "61 62 63 64 65 66 67 68 05 00 00 00");
 }
 
 TEST(SoundImage, AudioLimit) {

@@ -13,7 +13,7 @@
 #include "emulator/host_emulator.h"
 #include "hid/hid_link.h"
 #include "protocol/transaction.h"
-#include "tests/codecs/test_bytes.h"
+#include "tests/support/bytes.h"
 #include "tests/support/recording_operator.h"
 
 namespace korvane::test {

@@ -1,15 +1,11 @@
 #pragma once
-// Folders of sound files for the voice operations, and what the host took in.
-#include <unistd.h>
-
+// Some lookups go by the working directory (the authorization key file
+// pwd.txt): tests that need a particular one switch and always come back.
 #include <filesystem>
 #include <string>
 
-#include "tests/ops/ops_rig.h"
-
 namespace korvane::test {
 
-// Runs the test in another working directory and comes back afterwards.
 class WorkingDirectory {
   public:
     explicit WorkingDirectory(const std::string& dir) {
@@ -26,29 +22,6 @@ class WorkingDirectory {
 
   private:
     std::string saved_;
-};
-
-class VoiceTest : public OpsTest {
-  protected:
-    // A fresh folder inside the scratch folder.
-    std::string Folder(const std::string& name) const {
-        const std::string dir = scratch.File(name);
-        std::filesystem::create_directories(dir);
-        return dir;
-    }
-    // The image the host was sent under `cmd`, put together from the packets.
-    Bytes SentImage(uint8_t cmd) const {
-        Bytes image;
-        for (const Report& r : host.received) {
-            if (r[4] != cmd || r[5] < 4 || r[5] > 58) continue;
-            image.insert(image.end(), r.begin() + 10, r.begin() + 6 + r[5]);
-        }
-        return image;
-    }
-    bool StagingLeftovers() const {
-        return std::filesystem::exists(scratch.File("Temp.txt")) ||
-               std::filesystem::exists(scratch.File("RHost.txt"));
-    }
 };
 
 }  // namespace korvane::test

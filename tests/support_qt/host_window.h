@@ -16,10 +16,10 @@
 #include "app/korvane_app.h"
 #include "app/main_frame.h"
 #include "controls/flat_button.h"
-#include "tests/support_qt/scripted_dialogs.h"
 #include "dialogs/progress_dlg.h"
 #include "emulator/emulated_backend.h"
 #include "emulator/host_emulator.h"
+#include "tests/support_qt/scripted_dialogs.h"
 #include "view/form_controller.h"
 #include "view/korvane_view.h"
 

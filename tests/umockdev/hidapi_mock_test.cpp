@@ -1,9 +1,13 @@
 // Unmodified hidapi (hidraw backend) against a HID host mocked by umockdev.
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <hidapi.h>
 #include <libudev.h>
+#include <linux/hidraw.h>
 #include <poll.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstring>
@@ -298,11 +302,21 @@ TEST_F(HidapiMock, UnopenableNodeIsListedButCannotBeOpened) {
 }
 
 // A caller that searches once a second keeps failing while the node refuses;
-// the refusal that fails the descriptor query must survive that.
+// the refusal that fails the descriptor query must survive that. The calls are
+// the ones hid_open_path makes (open, the descriptor-size query, close), made
+// here directly: when that query fails, hidapi 0.13.1 writes its error text
+// into the device it has just freed, which brings a process down whenever the
+// allocator has reused that memory (a fresh process, typically).
 TEST_F(HidapiMock, RepeatedRefusedOpensLeaveTheProcessAlive) {
     MockHidDevice mock;
     mock.SetOpenable(false, MockHidDevice::Refusal::kDescriptorQuery);
-    for (int i = 0; i < 120; ++i) ASSERT_EQ(hid_open_path("/dev/hidraw0"), nullptr) << i;
+    for (int i = 0; i < 120; ++i) {
+        const int fd = ::open("/dev/hidraw0", O_RDWR | O_CLOEXEC);
+        ASSERT_GE(fd, 0) << i;
+        int size = 0;
+        EXPECT_LT(::ioctl(fd, HIDIOCGRDESCSIZE, &size), 0) << i;
+        ::close(fd);
+    }
     mock.SetOpenable(true);
     EXPECT_NE(Open(), nullptr);
 }

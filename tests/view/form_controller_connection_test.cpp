@@ -4,7 +4,7 @@
 #include <QTimer>
 #include <cstdlib>
 
-#include "host_window.h"
+#include "tests/support_qt/host_window.h"
 
 namespace korvane::test {
 namespace {

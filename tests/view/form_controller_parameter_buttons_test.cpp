@@ -2,7 +2,7 @@
 #include <QFile>
 
 #include "common/staging.h"
-#include "host_window.h"
+#include "tests/support_qt/host_window.h"
 
 namespace korvane::test {
 namespace {

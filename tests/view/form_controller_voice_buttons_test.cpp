@@ -3,7 +3,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include "host_window.h"
+#include "tests/support_qt/host_window.h"
 
 namespace korvane::test {
 namespace {

@@ -1,3 +1,5 @@
+#include "view/korvane_view.h"
+
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
@@ -14,7 +16,6 @@
 #include <set>
 
 #include "tests/support_qt/scripted_dialogs.h"
-#include "view/korvane_view.h"
 
 namespace {
 

@@ -16,9 +16,9 @@
 
 #include "app/korvane_app.h"
 #include "app/main_frame.h"
-#include "tests/support_qt/scripted_dialogs.h"
 #include "emulator/host_emulator.h"
 #include "mock_hid_device.h"
+#include "tests/support_qt/scripted_dialogs.h"
 #include "view/form_controller.h"
 #include "view/korvane_view.h"
 
