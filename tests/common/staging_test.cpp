@@ -6,20 +6,16 @@
 
 #include <fstream>
 
-#include "tests/support/link_rig.h"
+#include "tests/support/bytes.h"
+#include "tests/support/scratch_folder.h"
 
 namespace korvane::test {
 namespace {
 
-std::string Slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 TEST(Staging, FolderIsCreatedPrivateAndNamesTheThreeFiles) {
-    ScratchFolder scratch;
+    ScratchFolder scratch{ScratchFolder::Use::Staging};
     const std::string dir = scratch.File("sub");
-    setenv("KORVANE_STAGING_DIR", dir.c_str(), 1);
+    SetEnv("KORVANE_STAGING_DIR", dir);
     ASSERT_EQ(StagingDirectory(), dir);
     struct stat st {};
     ASSERT_EQ(stat(dir.c_str(), &st), 0);
@@ -29,7 +25,7 @@ TEST(Staging, FolderIsCreatedPrivateAndNamesTheThreeFiles) {
 }
 
 TEST(Staging, FolderThatIsALinkOrOpenToOthersIsRefused) {
-    ScratchFolder scratch;
+    ScratchFolder scratch{ScratchFolder::Use::Staging};
     const std::string real = scratch.File("real");
     ASSERT_EQ(mkdir(real.c_str(), 0700), 0);
     const std::string alias = scratch.File("alias");
@@ -41,14 +37,14 @@ TEST(Staging, FolderThatIsALinkOrOpenToOthersIsRefused) {
     std::ofstream(file) << "x";
     for (const std::string& dir : {alias, shared, file}) {
         SCOPED_TRACE(dir);
-        setenv("KORVANE_STAGING_DIR", dir.c_str(), 1);
+        SetEnv("KORVANE_STAGING_DIR", dir);
         EXPECT_FALSE(StagingDirectory().has_value());
         EXPECT_FALSE(StagingPath("Write.txt").has_value());
     }
 }
 
 TEST(Staging, WritingReplacesALinkInsteadOfFollowingIt) {
-    ScratchFolder scratch;
+    ScratchFolder scratch{ScratchFolder::Use::Staging};
     const std::string victim = scratch.File("victim");
     std::ofstream(victim) << "keep";
     const std::string staged = scratch.File("Write.txt");
@@ -57,8 +53,8 @@ TEST(Staging, WritingReplacesALinkInsteadOfFollowingIt) {
     EXPECT_FALSE(ReadWholeFile(staged, 100).has_value());
     const Bytes data = Hex("31 2C 05 3B");
     ASSERT_TRUE(WriteWholeFile(data.data(), data.size(), staged));
-    EXPECT_EQ(Slurp(victim), "keep");
-    EXPECT_EQ(Slurp(staged), "1,\x05;");
+    EXPECT_EQ(ToHex(ReadFile(victim)), "6B 65 65 70");  // "keep"
+    EXPECT_EQ(ToHex(ReadFile(staged)), "31 2C 05 3B");
     struct stat st {};
     ASSERT_EQ(lstat(staged.c_str(), &st), 0);
     EXPECT_TRUE(S_ISREG(st.st_mode));
@@ -66,7 +62,7 @@ TEST(Staging, WritingReplacesALinkInsteadOfFollowingIt) {
 }
 
 TEST(Staging, WholeFileReadsAreBounded) {
-    ScratchFolder scratch;
+    ScratchFolder scratch{ScratchFolder::Use::Staging};
     const std::string path = scratch.File("f");
     const Bytes data = Counting(5000);
     ASSERT_TRUE(WriteWholeFile(data.data(), data.size(), path));

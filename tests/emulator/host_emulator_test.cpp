@@ -1,12 +1,16 @@
+#include "emulator/host_emulator.h"
+
 #include <gtest/gtest.h>
 
-#include "tests/support/link_rig.h"
+#include "common/clock.h"
+#include "protocol/lamp_frame.h"
+#include "tests/support/bytes.h"
 
 namespace korvane::test {
 namespace {
 
 // Drives the emulator with raw reports, the way a backend does.
-class EmulatorTest : public ::testing::Test {
+class HostEmulatorTest : public ::testing::Test {
   protected:
     VirtualClock clock;
     HostEmulator host{clock, 0x7890};
@@ -26,7 +30,7 @@ class EmulatorTest : public ::testing::Test {
     }
 };
 
-TEST_F(EmulatorTest, SequenceIsAcknowledgedOnlyWhenCompleteAndInOrder) {
+TEST_F(HostEmulatorTest, SequenceIsAcknowledgedOnlyWhenCompleteAndInOrder) {
     struct Case {
         const char* name;
         std::vector<std::pair<std::size_t, std::size_t>> packets;  // (number, payload size)
@@ -50,7 +54,7 @@ TEST_F(EmulatorTest, SequenceIsAcknowledgedOnlyWhenCompleteAndInOrder) {
     }
 }
 
-TEST_F(EmulatorTest, AddressCodesAreSplitAtEvery3BAndCountTheSounds) {
+TEST_F(HostEmulatorTest, AddressCodesAreSplitAtEvery3BAndCountTheSounds) {
     // Record 2's value holds a 3B byte: its tail does not come back.
     Packet(0xE2, 1, 1, Hex("31 2C 35 3B 32 2C 41 3B 42 3B 35 2C 39 3B"));
     host.customSounds = {{"a", 1}, {"b", 1}};
@@ -64,7 +68,7 @@ TEST_F(EmulatorTest, AddressCodesAreSplitAtEvery3BAndCountTheSounds) {
               "00 01 00 01 31 2C 35 3B 32 2C 41 3B 35 2C 39 3B 36 2C 03 3B");
 }
 
-TEST_F(EmulatorTest, InvalidRequestsAreIgnored) {
+TEST_F(HostEmulatorTest, InvalidRequestsAreIgnored) {
     host.Receive(LampFrame::PlaceRequest(Hex("01 D0 00 2F")));  // checksum off
     host.Receive(LampFrame::PlaceRequest(Hex("02 D0 00 2D")));  // a reply, not a request
     host.Receive(LampFrame::PlaceRequest(Hex("01 D7 00 27")));  // no such command
@@ -73,7 +77,7 @@ TEST_F(EmulatorTest, InvalidRequestsAreIgnored) {
     EXPECT_TRUE(Replies().empty());
 }
 
-TEST_F(EmulatorTest, VanishingAndPluggingAreObserved) {
+TEST_F(HostEmulatorTest, VanishingAndPluggingAreObserved) {
     std::vector<bool> seen;
     host.onPlug = [&](bool arrived) { seen.push_back(arrived); };
     EmulatorFaults f;
@@ -90,7 +94,7 @@ TEST_F(EmulatorTest, VanishingAndPluggingAreObserved) {
     EXPECT_TRUE(Replies().empty());
 }
 
-TEST_F(EmulatorTest, ALongSessionKeepsOnlyTheRecentRequests) {
+TEST_F(HostEmulatorTest, ALongSessionKeepsOnlyTheRecentRequests) {
     // Initialise requests, each answered; the log stays bounded and keeps the latest.
     const Report init = LampFrame::PlaceRequest(Hex("01 D0 00 2E"));
     Report last = LampFrame::PlaceRequest(Hex("01 D4 00 2A"));

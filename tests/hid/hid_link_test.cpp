@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
-#include "hid/hidapi_backend.h"
 #include "tests/support/link_rig.h"
 
 namespace korvane::test {
 namespace {
+
+// Discovery, reads and writes of the link over the emulated backend.
+class HidLinkTest : public LinkTest {};
 
 using Kind = OperatorEvent::Kind;
 
@@ -14,7 +16,7 @@ struct ProductCase {
     int model;
 };
 
-TEST_F(LinkTest, DiscoveryTakesOnlyTheTwoHostProducts) {
+TEST_F(HidLinkTest, DiscoveryTakesOnlyTheTwoHostProducts) {
     const ProductCase cases[] = {{0x1234, 1, 0}, {0x7890, 1, 1}, {0x5678, 0, -1}, {0x1235, 0, -1}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.product);
@@ -43,7 +45,7 @@ struct DiscoveryFailure {
     const char* text;
 };
 
-TEST_F(LinkTest, DiscoveryFailuresShowTheirApplicationBoxAndLeaveTheLinkDown) {
+TEST_F(HidLinkTest, DiscoveryFailuresShowTheirApplicationBoxAndLeaveTheLinkDown) {
     const DiscoveryFailure cases[] = {
         {"path", &EmulatedBackend::pathFailure, "查找路径设备时出错!\n"},
         {"open", &EmulatedBackend::openFailure, "无法打开通信端口"},
@@ -63,7 +65,7 @@ TEST_F(LinkTest, DiscoveryFailuresShowTheirApplicationBoxAndLeaveTheLinkDown) {
     }
 }
 
-TEST_F(LinkTest, DiscoveryBoxesNeverStack) {
+TEST_F(HidLinkTest, DiscoveryBoxesNeverStack) {
     backend.openFailure = true;
     int nested = 0;
     // The poll ticks while the modal box is open.
@@ -81,7 +83,7 @@ TEST_F(LinkTest, DiscoveryBoxesNeverStack) {
     EXPECT_EQ(op.Boxes().size(), 2u);
 }
 
-TEST_F(LinkTest, WantedPathPassesOverOtherHosts) {
+TEST_F(HidLinkTest, WantedPathPassesOverOtherHosts) {
     link.wantedPath = "/dev/hidraw7";
     EXPECT_EQ(link.FindDevice(), 0);
     EXPECT_EQ(backend.opens, 0);
@@ -89,7 +91,7 @@ TEST_F(LinkTest, WantedPathPassesOverOtherHosts) {
     EXPECT_EQ(link.FindDevice(), 1);
 }
 
-TEST_F(LinkTest, SearchStartsFromDisconnected) {
+TEST_F(HidLinkTest, SearchStartsFromDisconnected) {
     ASSERT_EQ(link.FindDevice(), 1);
     host.Unplug();  // nobody noticed: connected still says 1
     EXPECT_EQ(link.connected, 1);
@@ -98,7 +100,7 @@ TEST_F(LinkTest, SearchStartsFromDisconnected) {
     EXPECT_TRUE(op.Boxes().empty());
 }
 
-TEST_F(LinkTest, ReadWithLinkDownAndNoHostReturnsAtOnce) {
+TEST_F(HidLinkTest, ReadWithLinkDownAndNoHostReturnsAtOnce) {
     host.Unplug();
     Report in;
     in.fill(0x77);
@@ -110,7 +112,7 @@ TEST_F(LinkTest, ReadWithLinkDownAndNoHostReturnsAtOnce) {
     EXPECT_TRUE(op.Boxes().empty());
 }
 
-TEST_F(LinkTest, ReadTimeOutClosesTheLinkAndTheNextWriteSearchesAgain) {
+TEST_F(HidLinkTest, ReadTimeOutClosesTheLinkAndTheNextWriteSearchesAgain) {
     ASSERT_EQ(link.FindDevice(), 1);
     int pumps = 0;
     link.pump = [&] {
@@ -132,7 +134,7 @@ TEST_F(LinkTest, ReadTimeOutClosesTheLinkAndTheNextWriteSearchesAgain) {
     EXPECT_TRUE(op.Boxes().empty());
 }
 
-TEST_F(LinkTest, WriteThatStallsFailsAfter300ms) {
+TEST_F(HidLinkTest, WriteThatStallsFailsAfter300ms) {
     ASSERT_EQ(link.FindDevice(), 1);
     EmulatorFaults f;
     f.writeStall = true;
@@ -149,7 +151,7 @@ TEST_F(LinkTest, WriteThatStallsFailsAfter300ms) {
     EXPECT_GE(pumps, 10);
 }
 
-TEST_F(LinkTest, WriteForcesReportIdZero) {
+TEST_F(HidLinkTest, WriteForcesReportIdZero) {
     Report out{};
     out[0] = 0x09;
     out[1] = 0x55;
@@ -158,57 +160,10 @@ TEST_F(LinkTest, WriteForcesReportIdZero) {
     EXPECT_EQ(ToHex(host.received[0]), Padded("00 55"));
 }
 
-TEST_F(LinkTest, QuitDuringAnExchangeDoesNotEndIt) {
+TEST_F(HidLinkTest, QuitDuringAnExchangeDoesNotEndIt) {
     link.pump = [] { return false; };  // the application is quitting
     EXPECT_EQ(link.PumpMessages(), 0);
     EXPECT_EQ(Send("01 D0 00 2E"), 1);
-}
-
-TEST(HidapiBackend, DiscoveryWithoutAHostReturnsZeroSilently) {
-    HidapiBackend backend;
-    for (const auto& d : backend.Enumerate()) {
-        if (d.vendor == 0x0483 && (d.product == 0x1234 || d.product == 0x7890))
-            GTEST_SKIP() << "a host is attached to this machine";
-    }
-    VirtualClock clock;
-    RecordingOperator op(&clock);
-    HidLink link(backend, clock, op);
-    EXPECT_EQ(link.FindDevice(), 0);
-    EXPECT_EQ(link.connected, 0);
-    EXPECT_TRUE(op.events.empty());
-    Report in;
-    EXPECT_EQ(link.ReadReport(in, 1000), 0);
-    EXPECT_EQ(clock.NowMs(), 0);
-    EXPECT_FALSE(backend.IsOpen());
-    EXPECT_FALSE(backend.Write(Report{}, 300));
-    EXPECT_EQ(backend.Read(in, 10), HidBackend::ReadResult::Error);
-    EXPECT_FALSE(backend.Open("/nonexistent/hidraw"));
-}
-
-TEST(HidapiBackend, InputReportsAreNormalisedTo65BytesWithIdZero) {
-    struct Case {
-        const char* name;
-        std::string got;
-        std::string want;
-    };
-    const Case cases[] = {
-        {"hidraw, unnumbered", "55 AA 02 D0 00 2D", "00 55 AA 02 D0 00 2D"},
-        {"with the report ID", "00 55 AA 02 D0 00 2D", "00 55 AA 02 D0 00 2D"},
-        {"nothing", "", ""},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        Bytes got = Hex(c.got);
-        // Real reads are whole reports: 64 bytes without the ID, 65 with it.
-        if (!got.empty()) got.resize(std::string(c.name).find("ID") != std::string::npos ? 65 : 64);
-        EXPECT_EQ(ToHex(NormaliseInputReport(got.data(), got.size())), Padded(c.want));
-    }
-    // A numbered report keeps its 64 bytes behind ID 0x00.
-    Bytes numbered(65, 0x11);
-    numbered[0] = 0x03;
-    const Report r = NormaliseInputReport(numbered.data(), numbered.size());
-    EXPECT_EQ(r[0], 0x00);
-    EXPECT_EQ(r[64], 0x11);
 }
 
 }  // namespace

@@ -9,10 +9,9 @@
 #include "operations/system_ops.h"
 #include "operations/voice_ops.h"
 #include "tests/operations/ops_rig.h"
+#include "tests/support/form_defaults.h"
 
 namespace korvane::test {
-
-using Strings = std::vector<std::string>;
 
 enum class Shape { Command, Format, BulkSend, BulkRead };
 
@@ -129,21 +128,12 @@ class FaultRig : public VoiceTest {
         host.Plug();
     }
 
-    std::vector<std::string> Boxes() const {
-        std::vector<std::string> out;
-        for (const auto& b : op.Boxes()) out.push_back(b.caption + " " + b.text);
-        return out;
-    }
-
     std::string firmware = scratch.File("fw.bin");
 };
 
 inline AddressCodeValues OneGroup() {
-    AddressCodeValues v;
-    v.volume = "0";
-    for (auto& g : v.groups) g = AddressGroupValues{false, "0120120", 0, 0, "0", "1", "0"};
+    AddressCodeValues v = FormAddressCodes();
     v.groups[0].inEffect = true;
-    v.alarmOffAddress = "0119119";
     return v;
 }
 
@@ -191,9 +181,7 @@ inline const std::vector<Operation>& Operations() {
          "设置参数",
          {"设置参数成功！"},
          "设置参数失败！",
-         [](OperationContext& c) {
-             return ops::SetBasicParams(c, BasicParamValues{"10", 0, 0, "QKMR"});
-         }},
+         [](OperationContext& c) { return ops::SetBasicParams(c, FormBasicParams()); }},
         {"ReadBasic",
          Shape::BulkRead,
          0,

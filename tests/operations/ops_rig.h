@@ -1,28 +1,24 @@
 #pragma once
 // The operations against the emulated host, in virtual time.
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "operations/operation_context.h"
 #include "tests/support/link_rig.h"
-#include "tests/support/working_directory.h"
+#include "tests/support/scratch_folder.h"
 
 namespace korvane::test {
+
+using Strings = std::vector<std::string>;
 
 class OpsTest : public LinkTest {
   protected:
     OperationContext ctx{protocol, op, scratch.File("Write.txt"), scratch.File("RHost.txt")};
 
-    std::vector<std::string> BoxTexts() const {
-        std::vector<std::string> out;
-        for (const auto& e : op.Boxes()) out.push_back(e.text);
-        return out;
-    }
     // Request bytes (type through checksum) of every request the host took in.
-    std::vector<std::string> Requests() const {
-        std::vector<std::string> out;
+    Strings Requests() const {
+        Strings out;
         for (const Report& r : host.received) {
             const std::size_t n = r[5] <= 58 ? r[5] : 58;
             out.push_back(
@@ -30,26 +26,13 @@ class OpsTest : public LinkTest {
         }
         return out;
     }
-    static void WriteFile(const std::string& path, const Bytes& bytes) {
-        std::ofstream f(path, std::ios::binary);
-        f.write(reinterpret_cast<const char*>(bytes.data()),
-                static_cast<std::streamsize>(bytes.size()));
-    }
-    static Bytes ReadFile(const std::string& path) {
-        std::ifstream f(path, std::ios::binary);
-        return Bytes(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
-    }
 };
 
 // Folders of sound files for the voice operations, and what the host took in.
 class VoiceTest : public OpsTest {
   protected:
     // A fresh folder inside the scratch folder.
-    std::string Folder(const std::string& name) const {
-        const std::string dir = scratch.File(name);
-        std::filesystem::create_directories(dir);
-        return dir;
-    }
+    std::string Folder(const std::string& name) const { return scratch.Folder(name); }
     // The image the host was sent under `cmd`, put together from the packets.
     Bytes SentImage(uint8_t cmd) const {
         Bytes image;

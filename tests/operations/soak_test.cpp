@@ -93,7 +93,7 @@ TEST_F(SoakTest, RandomFaultsNeverLeaveAStuckState) {
         }
         ASSERT_FALSE(StagingLeftovers());
         if (!faulty && !pressed && !pendingBefore) {
-            ASSERT_TRUE(ok) << ::testing::PrintToString(Boxes());
+            ASSERT_TRUE(ok) << ::testing::PrintToString(op.BoxLines());
         }
 
         // The host is healthy again, and the next click is served. A transfer
@@ -108,7 +108,7 @@ TEST_F(SoakTest, RandomFaultsNeverLeaveAStuckState) {
             link.DiscardStaleInput();
         }
         op.Clear();
-        ASSERT_TRUE(probe.run(ctx)) << ::testing::PrintToString(Boxes());
+        ASSERT_TRUE(probe.run(ctx)) << ::testing::PrintToString(op.BoxLines());
         if (n == 200) warmKiB = ResidentKiB();
     }
     const long endKiB = ResidentKiB();

@@ -10,6 +10,9 @@
 namespace korvane::test {
 namespace {
 
+// Numbered packet sequences to the emulated host, and their acknowledgement.
+class BulkSendTest : public LinkTest {};
+
 using Kind = OperatorEvent::Kind;
 
 // The dialog writes and boxes, one line each, with their times.
@@ -43,7 +46,7 @@ std::vector<std::string> Trace(const RecordingOperator& op) {
     return out;
 }
 
-TEST_F(LinkTest, HundredByteImageGoesAsTwoPacketsWithItsDialogWrites) {
+TEST_F(BulkSendTest, HundredByteImageGoesAsTwoPacketsWithItsDialogWrites) {
     const Bytes image = Counting(100);
     EXPECT_EQ(protocol.BulkSendBuffer(0xD3, image.data(), image.size(), "升级程序"), 1);
     ASSERT_EQ(host.received.size(), 2u);
@@ -71,7 +74,7 @@ TEST_F(LinkTest, HundredByteImageGoesAsTwoPacketsWithItsDialogWrites) {
     EXPECT_FALSE(std::ifstream(scratch.File("Temp.txt")).good());
 }
 
-TEST_F(LinkTest, ThreeByteParameterTextIsOnePacket) {
+TEST_F(BulkSendTest, ThreeByteParameterTextIsOnePacket) {
     const Bytes text = Hex("61 62 63");
     const std::string path = scratch.File("Write.txt");
     ASSERT_TRUE(WriteWholeFile(text.data(), text.size(), path));
@@ -83,7 +86,7 @@ TEST_F(LinkTest, ThreeByteParameterTextIsOnePacket) {
     EXPECT_TRUE(std::ifstream(path).good());
 }
 
-TEST_F(LinkTest, FirstPacketWaitDependsOnTheCommandLaterOnesAre10ms) {
+TEST_F(BulkSendTest, FirstPacketWaitDependsOnTheCommandLaterOnesAre10ms) {
     struct Case {
         uint8_t cmd;
         int64_t firstWaitMs;
@@ -116,7 +119,7 @@ struct AckRow {
     EmulatorFaults faults;
 };
 
-TEST_F(LinkTest, AcknowledgementMissingLateOrDifferentFails) {
+TEST_F(BulkSendTest, AcknowledgementMissingLateOrDifferentFails) {
     std::vector<AckRow> rows(5);
     rows[0].name = "none";
     rows[0].faults.noReply = true;
@@ -144,7 +147,7 @@ TEST_F(LinkTest, AcknowledgementMissingLateOrDifferentFails) {
     }
 }
 
-TEST_F(LinkTest, AcknowledgementIsAwaitedFor5000ms) {
+TEST_F(BulkSendTest, AcknowledgementIsAwaitedFor5000ms) {
     EmulatorFaults f;
     // Ready at 5050: the read began after the 50 ms wait of packet 1.
     f.lateReplyMs = 5049;
@@ -154,7 +157,7 @@ TEST_F(LinkTest, AcknowledgementIsAwaitedFor5000ms) {
     EXPECT_EQ(ToHex(protocol.InputReport), Padded("00 55 AA 02 E2 01 5A C0"));
 }
 
-TEST_F(LinkTest, PacketThatCannotBeWrittenEndsTheSendAtOnce) {
+TEST_F(BulkSendTest, PacketThatCannotBeWrittenEndsTheSendAtOnce) {
     EmulatorFaults f;
     f.vanishAfterPacket = 1;
     host.SetFaults(f);
@@ -171,7 +174,7 @@ TEST_F(LinkTest, PacketThatCannotBeWrittenEndsTheSendAtOnce) {
     EXPECT_EQ(backend.enumerations, 5);
 }
 
-TEST_F(LinkTest, CancelEndsTheSendAfterTheCurrentPacket) {
+TEST_F(BulkSendTest, CancelEndsTheSendAfterTheCurrentPacket) {
     const Bytes image = Counting(54 * 5);
     op.onProgress = [&](const OperatorEvent& e) {
         if (e.kind == Kind::ProgressText && e.text.find("当前第2包") != std::string::npos)
@@ -185,7 +188,7 @@ TEST_F(LinkTest, CancelEndsTheSendAfterTheCurrentPacket) {
     EXPECT_EQ(op.OfKind(Kind::ProgressClose).back().timeMs, 4010);
 }
 
-TEST_F(LinkTest, CancelPressedDuringACommandEndsTheNextSendAfterItsFirstPacket) {
+TEST_F(BulkSendTest, CancelPressedDuringACommandEndsTheNextSendAfterItsFirstPacket) {
     link.pump = [&] {
         if (host.received.size() == 1 && host.received[0][4] == 0xD0) protocol.OnCancelRequest(1);
         return true;
@@ -200,7 +203,7 @@ TEST_F(LinkTest, CancelPressedDuringACommandEndsTheNextSendAfterItsFirstPacket) 
     EXPECT_TRUE(op.Texts(1001).empty());
 }
 
-TEST_F(LinkTest, MissingFileSendsNothingAndStillAwaitsTheAcknowledgement) {
+TEST_F(BulkSendTest, MissingFileSendsNothingAndStillAwaitsTheAcknowledgement) {
     EXPECT_EQ(protocol.BulkSendFile(0xD1, scratch.File("absent.txt"), "设置参数"), 0);
     EXPECT_TRUE(host.received.empty());
     EXPECT_EQ(clock.NowMs(), 6000);  // 5000 ms read, 1000 ms result
@@ -209,7 +212,7 @@ TEST_F(LinkTest, MissingFileSendsNothingAndStillAwaitsTheAcknowledgement) {
     EXPECT_EQ(Trace(op), want);
 }
 
-TEST_F(LinkTest, ImageBeyondTheSixteenBitPacketCountIsRefusedBeforeSending) {
+TEST_F(BulkSendTest, ImageBeyondTheSixteenBitPacketCountIsRefusedBeforeSending) {
     const Bytes image(3538891, 0x11);
     EXPECT_EQ(protocol.BulkSendBuffer(0xD3, image.data(), image.size(), "升级程序"), 0);
     const std::string path = scratch.File("big.bin");
@@ -221,7 +224,7 @@ TEST_F(LinkTest, ImageBeyondTheSixteenBitPacketCountIsRefusedBeforeSending) {
     EXPECT_EQ(Trace(op), want);
 }
 
-TEST_F(LinkTest, LargestImageIs65535Packets) {
+TEST_F(BulkSendTest, LargestImageIs65535Packets) {
     const Bytes image(3538890, 0x22);
     op.onProgress = nullptr;
     EXPECT_EQ(protocol.BulkSendBuffer(0xD3, image.data(), image.size(), "升级程序"), 1);
@@ -232,13 +235,13 @@ TEST_F(LinkTest, LargestImageIs65535Packets) {
     EXPECT_EQ(op.upper(), 65535);
 }
 
-TEST_F(LinkTest, StagingThatCannotBeWrittenSendsNothing) {
+TEST_F(BulkSendTest, StagingThatCannotBeWrittenSendsNothing) {
     // The staging folder is a symbolic link: refused.
     const std::string real = scratch.File("real");
     ASSERT_EQ(mkdir(real.c_str(), 0700), 0);
     const std::string alias = scratch.File("alias");
     ASSERT_EQ(symlink(real.c_str(), alias.c_str()), 0);
-    setenv("KORVANE_STAGING_DIR", alias.c_str(), 1);
+    SetEnv("KORVANE_STAGING_DIR", alias);
     const Bytes image = Counting(10);
     EXPECT_EQ(protocol.BulkSendBuffer(0xD3, image.data(), image.size(), "升级程序"), 0);
     EXPECT_TRUE(host.received.empty());
@@ -246,19 +249,13 @@ TEST_F(LinkTest, StagingThatCannotBeWrittenSendsNothing) {
     EXPECT_EQ(Trace(op), want);
 }
 
-TEST_F(LinkTest, EmptyImageSendsNoPacket) {
+TEST_F(BulkSendTest, EmptyImageSendsNoPacket) {
     EXPECT_EQ(protocol.BulkSendBuffer(0xD3, nullptr, 0, "升级程序"), 0);
     EXPECT_TRUE(host.received.empty());
     EXPECT_EQ(op.OfKind(Kind::ProgressRange).at(0).value, 0);
 }
 
-}  // namespace
-}  // namespace korvane::test
-
-namespace korvane::test {
-namespace {
-
-TEST_F(LinkTest, LeftoverAcknowledgementDoesNotPassForTheNextOne) {
+TEST_F(BulkSendTest, LeftoverAcknowledgementDoesNotPassForTheNextOne) {
     // The first send reads a stray reply in place of its acknowledgement,
     // which stays behind in the device's queue.
     EmulatorFaults f;

@@ -24,7 +24,14 @@ TEST(Frequency, MegahertzToHertzCarriesTheFloatError) {
 }
 
 TEST(Frequency, SetFrequencyRequest) {
-    EXPECT_EQ(ToHex(SetFrequencyRequest(433.5f)), "01 E0 09 34 33 33 35 30 30 30 30 30 56");
+    struct Case {
+        float mhz;
+        const char* request;
+    } cases[] = {
+        {433.5f, "01 E0 09 34 33 33 35 30 30 30 30 30 56"},
+        {999.0f, "01 E0 09 39 39 39 30 30 30 30 30 30 4A"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(ToHex(SetFrequencyRequest(c.mhz)), c.request) << c.mhz;
     const Bytes r = SetFrequencyRequest(433.92f);
     EXPECT_EQ(std::string(r.begin() + 3, r.end() - 1), "433920013");
 }
@@ -54,6 +61,37 @@ TEST(Frequency, DisplayUsesSixSignificantDigits) {
     EXPECT_EQ(FormatMhz(999.0f), "999");
 }
 
+// What the form shows for the digits a host sends back.
+TEST(Frequency, ReadBackDigitsAsShown) {
+    struct Case {
+        const char* digits;
+        const char* shown;
+    } cases[] = {
+        {"433920013", "433.92"},
+        {"868300000", "868.3"},
+        {"315000000", "315"},
+        {"", "0"},
+        {"abc", "0"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(FormatMhz(FromText(c.digits)), c.shown) << c.digits;
+}
+
+// A text the operator typed, taken and shown back.
+TEST(Frequency, TypedTextShownBack) {
+    struct Case {
+        const char* typed;
+        const char* shown;
+    } cases[] = {
+        {" 4.335e2\t", "433.5"}, {"100", "100"},   {"999", "999"},
+        {"433.92", "433.92"},    {"868.0", "868"},
+    };
+    for (const auto& c : cases) {
+        const auto v = ParseMhzText(c.typed);
+        ASSERT_TRUE(v) << c.typed;
+        EXPECT_EQ(FormatMhz(*v), c.shown) << c.typed;
+    }
+}
+
 TEST(Frequency, FormTextAcceptsOneDecimalNumber) {
     struct Case {
         const char* text;
@@ -67,6 +105,8 @@ TEST(Frequency, FormTextAcceptsOneDecimalNumber) {
         {"433.5 MHz", false, 0}, {"abc", false, 0},
         {"433,5", false, 0},     {"0x1A", false, 0},
         {"nan", false, 0},       {"4 33", false, 0},
+        {"433.5x", false, 0},    {"433.5MHz", false, 0},
+        {"1e9", true, 1e9f},     {"-433", true, -433.0f},
     };
     for (const auto& c : cases) {
         const auto v = ParseMhzText(c.text);
@@ -75,10 +115,17 @@ TEST(Frequency, FormTextAcceptsOneDecimalNumber) {
             EXPECT_FLOAT_EQ(*v, c.value) << c.text;
         }
     }
-    EXPECT_TRUE(FrequencyInRange(100.0f));
-    EXPECT_TRUE(FrequencyInRange(999.0f));
-    EXPECT_FALSE(FrequencyInRange(99.9f));
-    EXPECT_FALSE(FrequencyInRange(999.01f));
+}
+
+TEST(Frequency, RangeIsOneHundredTo999Megahertz) {
+    struct Case {
+        float mhz;
+        bool in;
+    } cases[] = {
+        {100.0f, true},  {999.0f, true},   {433.5f, true},   {99.9f, false}, {999.01f, false},
+        {999.5f, false}, {1000.0f, false}, {-433.0f, false}, {1e9f, false},
+    };
+    for (const auto& c : cases) EXPECT_EQ(FrequencyInRange(c.mhz), c.in) << c.mhz;
 }
 
 TEST(Frequency, TextFormsDoNotFollowTheProcessLocale) {

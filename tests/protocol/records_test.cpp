@@ -3,17 +3,18 @@
 #include <gtest/gtest.h>
 
 #include "tests/support/bytes.h"
+#include "tests/support/form_defaults.h"
 
 namespace korvane {
 namespace {
 
+using test::FormAddressCodes;
+using test::FormBasicParams;
 using test::Hex;
 using test::ToHex;
 
-BasicParamValues Defaults() { return {"10", 0, 0, "QKMR"}; }
-
 TEST(BasicParamRecords, DefaultForm) {
-    const auto r = BasicParamRecords(Defaults());
+    const auto r = BasicParamRecords(FormBasicParams());
     ASSERT_EQ(r.error, BasicParamError::None);
     EXPECT_EQ(ToHex(r.records), "31 2C 00 0A 3B 32 2C 31 3B 33 2C 30 3B 34 2C 51 4B 4D 52 3B");
 }
@@ -28,6 +29,7 @@ TEST(BasicParamRecords, AlarmTimeText) {
         {"loud", BasicParamError::None, "00 00"},
         {"300", BasicParamError::None, "01 2C"},
         {"  300abc", BasicParamError::None, "01 2C"},
+        {" 42abc", BasicParamError::None, "00 2A"},
         {"65535", BasicParamError::None, "FF FF"},
         {"0", BasicParamError::None, "00 00"},
         {"65536", BasicParamError::AlarmTimeRange, ""},
@@ -35,7 +37,7 @@ TEST(BasicParamRecords, AlarmTimeText) {
         {"99999999999999", BasicParamError::AlarmTimeRange, ""},
     };
     for (const auto& c : cases) {
-        BasicParamValues v = Defaults();
+        BasicParamValues v = FormBasicParams();
         v.alarmTimeText = c.text;
         const auto r = BasicParamRecords(v);
         EXPECT_EQ(r.error, c.error) << c.text;
@@ -48,15 +50,42 @@ TEST(BasicParamRecords, AlarmTimeText) {
 }
 
 TEST(BasicParamRecords, ChecksRunInOrder) {
-    BasicParamValues v = Defaults();
+    BasicParamValues v = FormBasicParams();
     v.password = "ABC";
     EXPECT_EQ(BasicParamRecords(v).error, BasicParamError::PasswordLength);
     v.alarmTimeText = "70000";
     EXPECT_EQ(BasicParamRecords(v).error, BasicParamError::AlarmTimeRange);
 }
 
+TEST(BasicParamRecords, PasswordIsFourBytesInTheHostsCodePage) {
+    struct Case {
+        const char* password;
+        const char* bytes;  // the password record's value; nullptr: refused
+    } cases[] = {
+        {"QKMR", "51 4B 4D 52"}, {"报警", "B1 A8 BE AF"},
+        {"报AB", "B1 A8 41 42"}, {"ABC", nullptr},
+        {"ABCDE", nullptr},      {"报ABC", nullptr},
+        {"", nullptr},           {"AB\xF0\x9F\x94\x94", nullptr},
+    };
+    for (const auto& c : cases) {
+        BasicParamValues v = FormBasicParams();
+        v.password = c.password;
+        const auto r = BasicParamRecords(v);
+        if (c.bytes == nullptr) {
+            EXPECT_EQ(r.error, BasicParamError::PasswordLength) << c.password;
+            EXPECT_TRUE(r.records.empty()) << c.password;
+            continue;
+        }
+        ASSERT_EQ(r.error, BasicParamError::None) << c.password;
+        ASSERT_GE(r.records.size(), 7u);
+        EXPECT_EQ(ToHex(Bytes(r.records.end() - 7, r.records.end())),
+                  std::string("34 2C ") + c.bytes + " 3B")
+            << c.password;
+    }
+}
+
 TEST(BasicParamRecords, VolumeAndChannelAsAscii) {
-    BasicParamValues v = Defaults();
+    BasicParamValues v = FormBasicParams();
     v.volumeIndex = 7;
     v.channelIndex = 9;
     v.password = "ab12";
@@ -107,7 +136,8 @@ TEST(DecodeBasicParams, ReadBacks) {
     }
     {
         // An alarm time of 59 has its low byte equal to the separator.
-        const BasicParamValues v{"59", 0, 0, "QKMR"};
+        BasicParamValues v = FormBasicParams();
+        v.alarmTimeText = "59";
         const Bytes sent = BasicParamRecords(v).records;
         const auto r = DecodeBasicParams(sent.data(), sent.size());
         EXPECT_EQ(r.alarmTime, 0);
@@ -122,35 +152,22 @@ TEST(DecodeBasicParams, ReadBacks) {
     }
 }
 
-AddressCodeValues AddressDefaults() {
-    AddressCodeValues v;
-    v.volume = "0";
-    for (auto& g : v.groups) {
-        g.address = "0120120";
-        g.lampDuration = "0";
-        g.soundEffect = "1";
-        g.soundDuration = "0";
-    }
-    v.alarmOffAddress = "0119119";
-    return v;
-}
-
 TEST(AddressCodeRecords, SingleSettings) {
     {
-        AddressCodeValues v = AddressDefaults();
+        AddressCodeValues v = FormAddressCodes();
         v.groups[0].inEffect = true;
         EXPECT_EQ(ToHex(AddressCodeRecords(v).records),
                   "32 2C 30 31 32 30 31 32 30 3A 00 3A 00 3A 00 00 3A 01 3A 00 00 3B");
     }
     {
-        AddressCodeValues v = AddressDefaults();
+        AddressCodeValues v = FormAddressCodes();
         v.alarmOffInEffect = true;
         EXPECT_EQ(ToHex(AddressCodeRecords(v).records), "35 2C 30 31 31 39 31 31 39 3B");
         v.alarmOffAddress = "";
         EXPECT_EQ(ToHex(AddressCodeRecords(v).records), "35 2C 3B");
     }
     {
-        AddressCodeValues v = AddressDefaults();
+        AddressCodeValues v = FormAddressCodes();
         v.groups[1].inEffect = true;
         v.groups[1].address = "123";
         v.groups[1].colorIndex = 2;
@@ -162,21 +179,34 @@ TEST(AddressCodeRecords, SingleSettings) {
                   "33 2C 30 30 30 30 31 32 33 3A 02 3A 01 3A 01 2C 3A FF 3A 03 E7 3B");
     }
     {
-        AddressCodeValues v = AddressDefaults();
+        AddressCodeValues v = FormAddressCodes();
         v.volumeInEffect = true;
         v.volume = "05";
         EXPECT_EQ(ToHex(AddressCodeRecords(v).records), "31 2C 30 35 3B");
     }
 }
 
-TEST(AddressCodeRecords, EmptyAddressSkipsTheGroupChecks) {
-    AddressCodeValues v = AddressDefaults();
-    v.groups[1].inEffect = true;
-    v.groups[1].address = "";
-    v.groups[1].lampDuration = "5000";
-    const auto r = AddressCodeRecords(v);
-    EXPECT_EQ(r.error, AddressCodeError::None);
-    EXPECT_EQ(ToHex(r.records), "33 2C 3B");
+TEST(AddressCodeRecords, GroupsThatDoNotCountAreNotChecked) {
+    {
+        // An empty address skips the group's other fields.
+        AddressCodeValues v = FormAddressCodes();
+        v.groups[1].inEffect = true;
+        v.groups[1].address = "";
+        v.groups[1].lampDuration = "5000";
+        const auto r = AddressCodeRecords(v);
+        EXPECT_EQ(r.error, AddressCodeError::None);
+        EXPECT_EQ(ToHex(r.records), "33 2C 3B");
+    }
+    {
+        // A group out of effect is not looked at.
+        AddressCodeValues v = FormAddressCodes();
+        v.groups[1].lampDuration = "1000";
+        v.groups[1].soundDuration = "5000";
+        v.alarmOffInEffect = true;
+        const auto r = AddressCodeRecords(v);
+        EXPECT_EQ(r.error, AddressCodeError::None);
+        EXPECT_EQ(ToHex(r.records), "35 2C 30 31 31 39 31 31 39 3B");
+    }
 }
 
 TEST(AddressCodeRecords, RangeChecks) {
@@ -198,7 +228,7 @@ TEST(AddressCodeRecords, RangeChecks) {
         {"negative", 1, "-1", "1", "0", AddressCodeError::OutOfRange, AddressField::LampDuration},
     };
     for (const auto& c : cases) {
-        AddressCodeValues v = AddressDefaults();
+        AddressCodeValues v = FormAddressCodes();
         v.groups[0].inEffect = true;  // a valid group before the failing one
         v.groups[c.group].inEffect = true;
         v.groups[c.group].lampDuration = c.lamp;
@@ -215,7 +245,7 @@ TEST(AddressCodeRecords, RangeChecks) {
 }
 
 TEST(AddressCodeRecords, VolumeAndNothingChecked) {
-    AddressCodeValues v = AddressDefaults();
+    AddressCodeValues v = FormAddressCodes();
     EXPECT_EQ(AddressCodeRecords(v).error, AddressCodeError::NothingChecked);
     v.volumeInEffect = true;
     v.volume = "9";
@@ -227,7 +257,7 @@ TEST(AddressCodeRecords, VolumeAndNothingChecked) {
 }
 
 TEST(AddressCodeRecords, RecordOrder) {
-    AddressCodeValues v = AddressDefaults();
+    AddressCodeValues v = FormAddressCodes();
     v.volumeInEffect = true;
     v.volume = "3";
     v.alarmOffInEffect = true;
@@ -276,7 +306,7 @@ TEST(DecodeAddressCodes, ReadBacks) {
     }
     {
         // A lamp duration of 59 ends the record early on the way back.
-        AddressCodeValues v = AddressDefaults();
+        AddressCodeValues v = FormAddressCodes();
         v.groups[0].inEffect = true;
         v.groups[0].lampDuration = "59";
         v.groups[0].soundEffect = "9";

@@ -8,13 +8,8 @@ namespace korvane {
 namespace {
 
 using test::Hex;
+using test::Repeat;
 using test::ToHex;
-
-std::string Twenty(const char* byte) {
-    std::string s;
-    for (int i = 0; i < 20; ++i) s += std::string(i ? " " : "") + byte;
-    return s;
-}
 
 TEST(SoundImage, TwoFilesBackToBack) {
     const std::vector<uint8_t> a(10, 0xA1), b = Hex("B1 B2 B3");
@@ -24,10 +19,10 @@ TEST(SoundImage, TwoFilesBackToBack) {
     EXPECT_EQ(image.entries(), 2u);
     EXPECT_EQ(image.audioTotal(), 13u);
     EXPECT_EQ(image.imageLength(), 77u);
-    const std::string expected = "61 FF FF FF FF FF FF FF 0A 00 00 00 " + Twenty("FF") +
+    const std::string expected = "61 FF FF FF FF FF FF FF 0A 00 00 00 " + Repeat("FF", 20) +
                                  " A1 A1 A1 A1 A1 A1 A1 A1 A1 A1 "
                                  "62 FF FF FF FF FF FF FF 03 00 00 00 " +
-                                 Twenty("FF") + " B1 B2 B3";
+                                 Repeat("FF", 20) + " B1 B2 B3";
     EXPECT_EQ(ToHex(image.bytes()), expected);
 }
 
@@ -64,6 +59,13 @@ TEST(SoundImage, LongNamesNeverReachTheSoundBytes) {
     EXPECT_EQ(ToHex(Bytes(entry.begin() + 8, entry.begin() + 12)), "02 00 00 00");
     EXPECT_EQ(ToHex(Bytes(entry.begin() + 32, entry.end())), "01 02");
     EXPECT_EQ(SoundName(longName).size(), 32u);
+    // The name keeps its first 32 bytes, the length takes the place of 9 to 12.
+    SoundImage image;
+    image.Add("abcdefghijklmnopqrstuvwxyz0123456789ABCD.wav", data.data(), data.size());
+    EXPECT_EQ(ToHex(image.bytes()),
+              "61 62 63 64 65 66 67 68 02 00 00 00 "
+              "6D 6E 6F 70 71 72 73 74 75 76 77 78 79 7A 30 31 32 33 34 35 "
+              "01 02");
     // A cut never splits a double-byte character.
     std::string chinese;
     for (int i = 0; i < 17; ++i) chinese += *Utf8ToGbk("报");

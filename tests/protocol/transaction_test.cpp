@@ -5,7 +5,10 @@
 namespace korvane::test {
 namespace {
 
-TEST_F(LinkTest, CommandWritesTheFramedRequestAndTakesTheEchoingReply) {
+// One request and its reply over the link to the emulated host.
+class TransactionTest : public LinkTest {};
+
+TEST_F(TransactionTest, CommandWritesTheFramedRequestAndTakesTheEchoingReply) {
     EXPECT_EQ(Send("01 D0 00 2E"), 1);
     ASSERT_EQ(host.received.size(), 1u);
     EXPECT_EQ(ToHex(host.received[0]), Padded("00 55 AA 01 D0 00 2E"));
@@ -14,13 +17,13 @@ TEST_F(LinkTest, CommandWritesTheFramedRequestAndTakesTheEchoingReply) {
     EXPECT_TRUE(op.Boxes().empty());
 }
 
-TEST_F(LinkTest, CommandWithoutReplyReturnsOnceWritten) {
+TEST_F(TransactionTest, CommandWithoutReplyReturnsOnceWritten) {
     EXPECT_EQ(Send("01 D0 00 2E", 0), 1);
     EXPECT_EQ(clock.NowMs(), 0);
     EXPECT_EQ(protocol.InputReport, Report{});
 }
 
-TEST_F(LinkTest, ReadFrequencyLeavesTheDigitsInTheInputReport) {
+TEST_F(TransactionTest, ReadFrequencyLeavesTheDigitsInTheInputReport) {
     host.frequencyDigits = "433500000";
     EXPECT_EQ(Send("01 E1 00 1D"), 1);
     EXPECT_EQ(ToHex(protocol.InputReport),
@@ -42,7 +45,7 @@ EmulatorFaults Faults(void (*set)(EmulatorFaults&)) {
     return f;
 }
 
-TEST_F(LinkTest, CommandFailuresEachShowTheirBox) {
+TEST_F(TransactionTest, CommandFailuresEachShowTheirBox) {
     const FailureRow rows[] = {
         {"no reply", Faults([](EmulatorFaults& f) { f.noReply = true; }),
          "读取数据失败，请重新发送！", "失败2", BoxIcon::Exclamation, 1000},
@@ -88,7 +91,7 @@ TEST_F(LinkTest, CommandFailuresEachShowTheirBox) {
     }
 }
 
-TEST_F(LinkTest, ReplyToAnotherCommandFirstIsSkipped) {
+TEST_F(TransactionTest, ReplyToAnotherCommandFirstIsSkipped) {
     EmulatorFaults f;
     f.foreignReplyFirst = true;
     host.SetFaults(f);
@@ -97,7 +100,7 @@ TEST_F(LinkTest, ReplyToAnotherCommandFirstIsSkipped) {
     EXPECT_TRUE(op.Boxes().empty());
 }
 
-TEST_F(LinkTest, FormatCommandsWaitUpTo28Seconds) {
+TEST_F(TransactionTest, FormatCommandsWaitUpTo28Seconds) {
     struct Case {
         const char* request;
         int extraMs;
@@ -118,7 +121,7 @@ TEST_F(LinkTest, FormatCommandsWaitUpTo28Seconds) {
     }
 }
 
-TEST_F(LinkTest, FormatEmptiesItsAreaAndRepliesAfterSeveralSeconds) {
+TEST_F(TransactionTest, FormatEmptiesItsAreaAndRepliesAfterSeveralSeconds) {
     host.customSounds = {{"a", 10}};
     host.fixedSounds = {{"b", 20}};
     EXPECT_EQ(Send("01 D6 00 28"), 1);
@@ -127,7 +130,7 @@ TEST_F(LinkTest, FormatEmptiesItsAreaAndRepliesAfterSeveralSeconds) {
     EXPECT_EQ(host.fixedSounds.size(), 1u);
 }
 
-TEST_F(LinkTest, VersionTextEndsAtTheFirstZeroByte) {
+TEST_F(TransactionTest, VersionTextEndsAtTheFirstZeroByte) {
     struct Case {
         std::string held;
         std::string shown;
@@ -144,7 +147,7 @@ TEST_F(LinkTest, VersionTextEndsAtTheFirstZeroByte) {
     }
 }
 
-TEST_F(LinkTest, UnpluggedHostGetsFiveWritesEachAfterASearch) {
+TEST_F(TransactionTest, UnpluggedHostGetsFiveWritesEachAfterASearch) {
     host.Unplug();
     EXPECT_EQ(Send("01 D0 00 2E"), 0);
     EXPECT_EQ(backend.enumerations, 5);
@@ -155,7 +158,7 @@ TEST_F(LinkTest, UnpluggedHostGetsFiveWritesEachAfterASearch) {
     EXPECT_EQ(op.Boxes()[0].icon, BoxIcon::None);
 }
 
-TEST_F(LinkTest, LostHostIsFoundAgainByTheNextCommand) {
+TEST_F(TransactionTest, LostHostIsFoundAgainByTheNextCommand) {
     ASSERT_EQ(Send("01 D0 00 2E"), 1);
     host.Unplug();
     EXPECT_EQ(Send("01 D0 00 2E"), 0);
@@ -168,7 +171,7 @@ TEST_F(LinkTest, LostHostIsFoundAgainByTheNextCommand) {
     EXPECT_EQ(protocol.VersionText(), "KV-HOST V2.1");
 }
 
-TEST_F(LinkTest, HostThatStopsAnsweringIsSearchedForSilently) {
+TEST_F(TransactionTest, HostThatStopsAnsweringIsSearchedForSilently) {
     ASSERT_EQ(Send("01 D0 00 2E"), 1);
     EmulatorFaults f;
     f.noReply = true;
@@ -183,7 +186,7 @@ TEST_F(LinkTest, HostThatStopsAnsweringIsSearchedForSilently) {
     EXPECT_TRUE(op.Boxes().empty());
 }
 
-TEST_F(LinkTest, SecondExchangeFromInsideAWaitIsRefused) {
+TEST_F(TransactionTest, SecondExchangeFromInsideAWaitIsRefused) {
     int inner = -1;
     link.pump = [&] {
         if (inner == -1) {
@@ -200,7 +203,7 @@ TEST_F(LinkTest, SecondExchangeFromInsideAWaitIsRefused) {
     EXPECT_FALSE(link.busy());
 }
 
-TEST_F(LinkTest, CancelIsOnlyTakenWithLParamOne) {
+TEST_F(TransactionTest, CancelIsOnlyTakenWithLParamOne) {
     EXPECT_EQ(protocol.OnCancelRequest(0), 1);
     EXPECT_EQ(protocol.cancelRequested, 0);
     EXPECT_EQ(protocol.OnCancelRequest(2), 1);

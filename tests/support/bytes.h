@@ -1,5 +1,6 @@
 #pragma once
 // Writing expected bytes the way the protocol documents them: "01 D0 00 2E".
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <sstream>
@@ -26,6 +27,27 @@ std::string ToHex(const Container& bytes) {
     }
     if (!s.empty()) s.pop_back();
     return s;
+}
+
+// "FF FF FF" for Repeat("FF", 3): runs of filler inside an expected dump.
+inline std::string Repeat(const std::string& byte, std::size_t n) {
+    std::string s;
+    for (std::size_t i = 0; i < n; ++i) s += (i ? " " : "") + byte;
+    return s;
+}
+
+// A 65-byte report from its leading bytes, zero-filled.
+inline std::string Padded(const std::string& hexStart) {
+    std::vector<uint8_t> b = Hex(hexStart);
+    b.resize(65, 0);
+    return ToHex(b);
+}
+
+// 01 02 03 ... n bytes, wrapping after FF.
+inline std::vector<uint8_t> Counting(std::size_t n) {
+    std::vector<uint8_t> b(n);
+    for (std::size_t i = 0; i < n; ++i) b[i] = static_cast<uint8_t>(i + 1);
+    return b;
 }
 
 }  // namespace korvane::test

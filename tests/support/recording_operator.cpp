@@ -76,6 +76,18 @@ std::vector<OperatorEvent> RecordingOperator::OfKind(OperatorEvent::Kind kind) c
     return out;
 }
 
+std::vector<std::string> RecordingOperator::BoxTexts() const {
+    std::vector<std::string> out;
+    for (const auto& e : Boxes()) out.push_back(e.text);
+    return out;
+}
+
+std::vector<std::string> RecordingOperator::BoxLines() const {
+    std::vector<std::string> out;
+    for (const auto& e : Boxes()) out.push_back(e.caption + " " + e.text);
+    return out;
+}
+
 std::vector<OperatorEvent> RecordingOperator::TextEvents(int controlId) const {
     std::vector<OperatorEvent> out;
     for (const auto& e : events)

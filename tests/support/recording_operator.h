@@ -63,6 +63,10 @@ class RecordingOperator final : public OperatorSeam {
 
     // Views of the record.
     std::vector<OperatorEvent> Boxes() const { return OfKind(OperatorEvent::Kind::Box); }
+    // The boxes' texts, in order.
+    std::vector<std::string> BoxTexts() const;
+    // The boxes as "caption text", in order.
+    std::vector<std::string> BoxLines() const;
     std::vector<OperatorEvent> OfKind(OperatorEvent::Kind kind) const;
     // The texts written into control 1001 or 1002, in order.
     std::vector<std::string> Texts(int controlId) const;
