@@ -205,18 +205,6 @@ TEST(MainFrame, OpenRemembersTheFileReadsNothingAndSaveWritesNothing) {
     QFile::remove(path);
 }
 
-TEST(RecentFiles, KeepsFourNewestFirstWithoutRepeats) {
-    QSettings().clear();
-    CKorvaneApp::SetSettingsNames();
-    RecentFileList list;
-    for (const char* p : {"/a", "/b", "/c", "/d", "/e", "/c"}) list.Add(QString::fromLatin1(p));
-    EXPECT_EQ(list.Entries(), QStringList({"/c", "/e", "/d", "/b"}));
-    list.Save();
-    RecentFileList loaded;
-    loaded.Load();
-    EXPECT_EQ(loaded.Entries(), list.Entries());
-}
-
 TEST(AboutBox, ShowsVersionAndSecondLineAndClosesWithOk) {
     const std::pair<QString, QString> cases[] = {{QString(), U("无线报警灯配置工具")},
                                                  {U("模拟主机 RT-221"), U("模拟主机 RT-221")}};

@@ -8,9 +8,6 @@
 #include <QTest>
 
 #include "controls/flat_button.h"
-#include "tests/support_qt/scripted_dialogs.h"
-#include "view/korvane_view.h"
-#include "view/qt_operator.h"
 
 namespace {
 
@@ -141,61 +138,4 @@ TEST(ProgressDlg, ClosedWindowReopensFresh) {
     EXPECT_EQ(o.dlg.ItemText(1002), QString());
     EXPECT_EQ(o.dlg.Position(), 0);
     EXPECT_EQ(o.dlg.ItemText(1), QString::fromUtf8("暂停"));
-}
-
-TEST(QtOperatorSeam, DrivesTheViewsProgressAndDialogs) {
-    CKorvaneView view;
-    ScriptedDialogProvider dialogs;
-    dialogs.progressVisibleProbe = [&] { return view.progress->IsOpen(); };
-    view.SetDialogProvider(&dialogs);
-    view.show();
-    QtOperator op(view);
-
-    EXPECT_FALSE(op.ProgressIsOpen());
-    op.ShowBox("before", "Korvane", korvane::BoxIcon::Exclamation);
-    op.ProgressOpen();
-    EXPECT_TRUE(op.ProgressIsOpen());
-    op.ProgressSetRange(12);
-    op.ProgressSetPosition(5);
-    EXPECT_EQ(op.ProgressPosition(), 5);
-    op.ProgressSetText(1001, "正在初始化设备.....");
-    op.ProgressSetText(1002, "发送成功");
-    op.ProgressSetText(1003, "ignored");
-    EXPECT_EQ(view.progress->ItemText(1001), QString::fromUtf8("正在初始化设备....."));
-    EXPECT_EQ(view.progress->ItemText(1002), QString::fromUtf8("发送成功"));
-    op.ShowBox("during", "警告", korvane::BoxIcon::Stop);
-    view.setEnabled(false);
-    op.ProgressClose();
-    EXPECT_FALSE(op.ProgressIsOpen());
-    EXPECT_TRUE(view.isEnabled());
-    op.ShowBox("after", "失败1", korvane::BoxIcon::None);
-
-    ASSERT_EQ(dialogs.boxes.size(), 3u);
-    EXPECT_EQ(dialogs.boxes[0].text, "before");
-    EXPECT_FALSE(dialogs.boxes[0].progressVisible);
-    EXPECT_EQ(dialogs.boxes[1].caption, "警告");
-    EXPECT_EQ(dialogs.boxes[1].icon, korvane::BoxIcon::Stop);
-    EXPECT_TRUE(dialogs.boxes[1].progressVisible);
-    EXPECT_FALSE(dialogs.boxes[2].progressVisible);
-
-    dialogs.fileAnswers = {std::string("/tmp/a.bin")};
-    EXPECT_EQ(op.ChooseFile("*.bin|*.bin||"), std::optional<std::string>("/tmp/a.bin"));
-    EXPECT_EQ(op.ChooseFile("*.bin|*.bin||"), std::nullopt);
-    EXPECT_EQ(dialogs.fileFilters.size(), 2u);
-    dialogs.folderAnswers = {"/tmp/wav"};
-    EXPECT_EQ(op.ChooseFolder(""), "/tmp/wav");
-    EXPECT_EQ(op.ChooseFolder(""), "");
-    dialogs.passwordAnswers = {std::string("guard7302")};
-    EXPECT_EQ(op.AskAuthorizationPassword(), std::optional<std::string>("guard7302"));
-    EXPECT_EQ(op.AskAuthorizationPassword(), std::nullopt);
-}
-
-TEST(QtOperatorSeam, CancelInTheDialogReachesTheView) {
-    CKorvaneView view;
-    view.show();
-    view.progress->Open();
-    EXPECT_EQ(view.cancelRequested, 0);
-    QTest::mouseClick(view.progress->findChild<QWidget*>(QStringLiteral("2")), Qt::LeftButton);
-    EXPECT_EQ(view.cancelRequested, 1);
-    EXPECT_TRUE(view.progress->IsOpen());
 }

@@ -1,6 +1,7 @@
 #pragma once
-// The whole window against the emulated host, in virtual time: the real
-// frame, form and progress dialog, with scripted answers to the dialogs.
+// The whole window against a host: the real frame, form, controller and
+// progress dialog, with scripted answers to the dialogs. HostWindow runs it
+// against the emulated host in virtual time.
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
@@ -33,8 +34,10 @@ inline EmulatorFaults Fault(bool EmulatorFaults::*flag) {
     return f;
 }
 
-struct HostWindow {
-    VirtualClock clock;
+// The frame with its form bound to a host session on `clock`. Show() puts it
+// on screen; until then the session can be set up (a host unplugged, say).
+class FormWindow {
+  public:
     CKorvaneDoc doc;
     RecentFileList recent;
     CMainFrame frame{doc, recent};
@@ -42,11 +45,9 @@ struct HostWindow {
     std::unique_ptr<FormController> controller;
     std::vector<int> states;  // every connection state the frame was sent
 
-    explicit HostWindow(int model = 0, bool plugged = true) {
+    FormWindow(Clock& clock, const SessionOptions& options) {
         View().SetDialogProvider(&dialogs);
         dialogs.progressVisibleProbe = [this] { return View().progress->IsOpen(); };
-        SessionOptions options;
-        options.emulate = static_cast<LampModel>(model);
         controller = std::make_unique<FormController>(View(), clock, options);
         QObject::connect(controller.get(), &FormController::connectionState, &frame, [this](int s) {
             states.push_back(s);
@@ -54,6 +55,51 @@ struct HostWindow {
         });
         QObject::connect(controller.get(), &FormController::deviceChange, &frame,
                          &CMainFrame::OnDeviceChange);
+    }
+    ~FormWindow() {
+        View().SetDialogProvider(nullptr);
+        controller.reset();
+    }
+    FormWindow(const FormWindow&) = delete;
+    FormWindow& operator=(const FormWindow&) = delete;
+
+    void Show() {
+        frame.InitialUpdateView();
+        frame.show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&frame));
+        Settle();
+        states.clear();
+    }
+
+    CKorvaneView& View() { return *frame.View(); }
+    HidLink& Link() { return controller->Session().link(); }
+
+    // Delivers what was queued (device changes of the emulated host).
+    static void Settle() {
+        for (int i = 0; i < 3; ++i) QApplication::processEvents();
+    }
+
+    QWidget* W(int id) { return View().Control(id); }
+    QLineEdit* Edit(int id) { return qobject_cast<QLineEdit*>(W(id)); }
+    QComboBox* Combo(int id) { return qobject_cast<QComboBox*>(W(id)); }
+    QCheckBox* Check(int id) { return qobject_cast<QCheckBox*>(W(id)); }
+    void Click(int id) { qobject_cast<QAbstractButton*>(W(id))->click(); }
+    void Type(int id, const char* text) { Edit(id)->setText(QString::fromUtf8(text)); }
+    std::string Text(int id) { return Edit(id)->text().toStdString(); }
+
+    Strings Boxes() const { return dialogs.BoxTexts(); }
+    std::vector<bool> ProgressBehindBoxes() const { return dialogs.ProgressBehindBoxes(); }
+};
+
+// Holds the clock ahead of the window, so the window goes first.
+template <typename ClockType>
+struct ClockFirst {
+    ClockType clock;
+};
+
+class HostWindow : public ClockFirst<VirtualClock>, public FormWindow {
+  public:
+    explicit HostWindow(int model = 0, bool plugged = true) : FormWindow(clock, Emulating(model)) {
         if (!plugged) {
             // Absent from the start: no removal to announce.
             auto announce = Host().onPlug;
@@ -61,28 +107,14 @@ struct HostWindow {
             Host().Unplug();
             Host().onPlug = announce;
         }
-        frame.InitialUpdateView();
-        frame.show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(&frame));
-        Settle();
-        states.clear();
-    }
-    ~HostWindow() {
-        View().SetDialogProvider(nullptr);
-        controller.reset();
+        Show();
     }
 
-    CKorvaneView& View() { return *frame.View(); }
     HostEmulator& Host() { return *controller->Emulator(); }
     EmulatedBackend& Backend() {
         return static_cast<EmulatedBackend&>(controller->Session().backend());
     }
-    HidLink& Link() { return controller->Session().link(); }
 
-    // Delivers what was queued (device changes of the emulated host).
-    static void Settle() {
-        for (int i = 0; i < 3; ++i) QApplication::processEvents();
-    }
     void Connect() {
         controller->Poll();
         ASSERT_EQ(View().linkUp, 1);
@@ -94,30 +126,17 @@ struct HostWindow {
         Host().received.clear();
         Host().handled.clear();
     }
-
-    QWidget* W(int id) { return View().Control(id); }
-    QLineEdit* Edit(int id) { return qobject_cast<QLineEdit*>(W(id)); }
-    QComboBox* Combo(int id) { return qobject_cast<QComboBox*>(W(id)); }
-    QCheckBox* Check(int id) { return qobject_cast<QCheckBox*>(W(id)); }
-    void Click(int id) { qobject_cast<QAbstractButton*>(W(id))->click(); }
-    void Type(int id, const char* text) { Edit(id)->setText(QString::fromUtf8(text)); }
-    std::string Text(int id) { return Edit(id)->text().toStdString(); }
-
-    Strings Boxes() const {
-        Strings out;
-        for (const auto& b : dialogs.boxes) out.push_back(b.text);
-        return out;
-    }
-    // Whether the progress window was up behind each box.
-    std::vector<bool> ProgressBehindBoxes() const {
-        std::vector<bool> out;
-        for (const auto& b : dialogs.boxes) out.push_back(b.progressVisible);
-        return out;
-    }
     int Handled(uint8_t command) {
         int n = 0;
         for (uint8_t c : Host().handled) n += c == command ? 1 : 0;
         return n;
+    }
+
+  private:
+    static SessionOptions Emulating(int model) {
+        SessionOptions options;
+        options.emulate = static_cast<LampModel>(model);
+        return options;
     }
 };
 

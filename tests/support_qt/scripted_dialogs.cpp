@@ -1,5 +1,17 @@
 #include "tests/support_qt/scripted_dialogs.h"
 
+std::vector<std::string> ScriptedDialogProvider::BoxTexts() const {
+    std::vector<std::string> out;
+    for (const Box& b : boxes) out.push_back(b.text);
+    return out;
+}
+
+std::vector<bool> ScriptedDialogProvider::ProgressBehindBoxes() const {
+    std::vector<bool> out;
+    for (const Box& b : boxes) out.push_back(b.progressVisible);
+    return out;
+}
+
 void ScriptedDialogProvider::ShowBox(const std::string& text, const std::string& caption,
                                      korvane::BoxIcon icon) {
     boxes.push_back({text, caption, icon, progressVisibleProbe ? progressVisibleProbe() : false});

@@ -29,6 +29,11 @@ class ScriptedDialogProvider : public DialogProvider {
     // Asked at each box, so a test can see whether the progress window was up.
     std::function<bool()> progressVisibleProbe;
 
+    // The boxes' texts, in order.
+    std::vector<std::string> BoxTexts() const;
+    // Whether the progress window was up behind each box.
+    std::vector<bool> ProgressBehindBoxes() const;
+
     void ShowBox(const std::string& text, const std::string& caption,
                  korvane::BoxIcon icon) override;
     std::optional<std::string> ChooseFile(const std::string& filter) override;

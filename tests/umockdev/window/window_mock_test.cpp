@@ -4,28 +4,20 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
-#include <QApplication>
-#include <QComboBox>
-#include <QDir>
 #include <QLineEdit>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-#include <memory>
 #include <mutex>
 
-#include "app/korvane_app.h"
-#include "app/main_frame.h"
 #include "emulator/host_emulator.h"
 #include "mock_hid_device.h"
-#include "tests/support_qt/scripted_dialogs.h"
-#include "view/form_controller.h"
-#include "view/korvane_view.h"
+#include "tests/support_qt/host_window.h"
+#include "tests/support_qt/widget_tests.h"
 
 namespace korvane::testing {
 namespace {
 
-using Strings = std::vector<std::string>;
+using test::Strings;
 
 // The emulated host behind /dev/hidraw0: what the PC writes goes in, its
 // replies are queued on the node when they are due.
@@ -66,41 +58,12 @@ class Bridge {
     QTimer timer_;
 };
 
-struct RealWindow {
-    SystemClock clock;
-    CKorvaneDoc doc;
-    RecentFileList recent;
-    CMainFrame frame{doc, recent};
-    ScriptedDialogProvider dialogs;
-    std::unique_ptr<FormController> controller;
-    std::vector<int> states;
-
-    RealWindow() {
-        frame.View()->SetDialogProvider(&dialogs);
-        controller = std::make_unique<FormController>(*frame.View(), clock, SessionOptions{});
-        QObject::connect(controller.get(), &FormController::connectionState, &frame, [this](int s) {
-            states.push_back(s);
-            frame.OnConnectionState(s);
-        });
-        QObject::connect(controller.get(), &FormController::deviceChange, &frame,
-                         &CMainFrame::OnDeviceChange);
-        frame.InitialUpdateView();
-        frame.show();
-        frame.View()->PollTimer().stop();  // ticks are given by hand
-    }
-    ~RealWindow() {
-        frame.View()->SetDialogProvider(nullptr);
-        controller.reset();
-    }
-    CKorvaneView& View() { return *frame.View(); }
-    void Click(int id) { qobject_cast<QAbstractButton*>(View().Control(id))->click(); }
-    std::string Text(int id) {
-        return qobject_cast<QLineEdit*>(View().Control(id))->text().toStdString();
-    }
-    Strings Boxes() const {
-        Strings out;
-        for (const auto& b : dialogs.boxes) out.push_back(b.text);
-        return out;
+// The window on the real backend, its poll ticked by hand.
+class RealWindow : public test::ClockFirst<SystemClock>, public test::FormWindow {
+  public:
+    RealWindow() : FormWindow(clock, SessionOptions{}) {
+        Show();
+        View().PollTimer().stop();
     }
 };
 
@@ -127,13 +90,13 @@ TEST(WindowOnHidraw, FindsTheHostAndRunsCommandsAndBulkTransfersThroughHidapi) {
     }
 
     // A bulk send with its acknowledgement, then a bulk read of it.
-    qobject_cast<QAbstractButton*>(w.View().Control(1014))->setChecked(true);
-    qobject_cast<QLineEdit*>(w.View().Control(1015))->setText(QStringLiteral("4321"));
+    w.Check(1014)->setChecked(true);
+    w.Type(1015, "4321");
     w.Click(1059);
     EXPECT_EQ(w.Boxes(), Strings{"设置地址码参数成功！"});
     EXPECT_EQ(bridge.WithHost([](HostEmulator& h) { return h.addressCodes[0x32].size(); }), 22u);
     w.dialogs.boxes.clear();
-    qobject_cast<QLineEdit*>(w.View().Control(1015))->setText(QStringLiteral("0"));
+    w.Type(1015, "0");
     w.Click(1060);
     EXPECT_EQ(w.Boxes(), Strings{"报警音数目为: 0 个。"});
     EXPECT_EQ(w.Text(1015), "0004321");
@@ -207,12 +170,5 @@ TEST(WindowOnHidraw, AHostThatCannotBeOpenedIsReportedOnceNotEverySecond) {
 
 int main(int argc, char** argv) {
     korvane::testing::RunUnderUmockdev(argc, argv);
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QTemporaryDir scratch;
-    if (!scratch.isValid()) return 1;
-    qputenv("KORVANE_STAGING_DIR", QDir(scratch.path()).filePath("staging").toLocal8Bit());
-    qputenv("XDG_CONFIG_HOME", QDir(scratch.path()).filePath("config").toLocal8Bit());
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    return korvane::test::RunWidgetTests(argc, argv);
 }
