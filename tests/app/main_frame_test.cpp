@@ -15,10 +15,13 @@
 #include <QToolBar>
 
 #include "app/korvane_app.h"
+#include "tests/support/form_defaults.h"
 #include "tests/support_qt/scripted_dialogs.h"
 #include "view/korvane_view.h"
 
 namespace {
+
+using korvane::test::kFormAddress;
 
 QString U(const char* s) { return QString::fromUtf8(s); }
 
@@ -163,7 +166,7 @@ TEST(MainFrame, NewRerunsTheFormsInitialUpdate) {
     f.Control<QLineEdit>(1015)->setText("7");
     QTest::keyClick(&f.frame, Qt::Key_N, Qt::ControlModifier);
     EXPECT_EQ(f.Control<QComboBox>(1074)->currentIndex(), 0);
-    EXPECT_EQ(f.Control<QLineEdit>(1015)->text(), "0120120");
+    EXPECT_EQ(f.Control<QLineEdit>(1015)->text(), kFormAddress);
     EXPECT_EQ(f.Control<QComboBox>(1075)->count(), 100);
     EXPECT_TRUE(f.dialogs.boxes.empty());
     EXPECT_TRUE(f.dialogs.fileFilters.empty());
@@ -190,7 +193,7 @@ TEST(MainFrame, OpenRemembersTheFileReadsNothingAndSaveWritesNothing) {
     QTest::keyClick(&f.frame, Qt::Key_O, Qt::ControlModifier);
     EXPECT_EQ(f.dialogs.fileFilters, std::vector<std::string>({"", ""}));
     EXPECT_EQ(f.doc.PathName(), path);
-    EXPECT_EQ(f.Control<QLineEdit>(1015)->text(), "0120120");
+    EXPECT_EQ(f.Control<QLineEdit>(1015)->text(), kFormAddress);
     QSettings settings;
     EXPECT_EQ(settings.organizationName(), U("应用程序向导生成的本地应用程序"));
     EXPECT_EQ(settings.applicationName(), "Korvane");

@@ -169,8 +169,10 @@ TEST_F(UpgradeTest, RefusalsAndCancels) {
     op.onProgress = nullptr;
     op.fileAnswer = scratch.File("missing.bin");
     op.Clear();
+    host.received.clear();
     EXPECT_FALSE(ops::UpgradeFirmware(ctx));
     EXPECT_TRUE(op.Boxes().empty());
+    EXPECT_TRUE(host.received.empty());
     EXPECT_FALSE(op.ProgressIsOpen());
 }
 

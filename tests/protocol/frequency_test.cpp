@@ -80,14 +80,16 @@ TEST(Frequency, ReadBackDigitsAsShown) {
 TEST(Frequency, TypedTextShownBack) {
     struct Case {
         const char* typed;
+        float mhz;
         const char* shown;
     } cases[] = {
-        {" 4.335e2\t", "433.5"}, {"100", "100"},   {"999", "999"},
-        {"433.92", "433.92"},    {"868.0", "868"},
+        {" 4.335e2\t", 433.5f, "433.5"}, {"100", 100.0f, "100"},   {"999", 999.0f, "999"},
+        {"433.92", 433.92f, "433.92"},   {"868.0", 868.0f, "868"},
     };
     for (const auto& c : cases) {
         const auto v = ParseMhzText(c.typed);
         ASSERT_TRUE(v) << c.typed;
+        EXPECT_FLOAT_EQ(*v, c.mhz) << c.typed;
         EXPECT_EQ(FormatMhz(*v), c.shown) << c.typed;
     }
 }

@@ -1,9 +1,8 @@
 // Initialise, receive frequency, version and upgrade, clicked on the real form.
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
 #include <QTimer>
 
+#include "tests/support/bytes.h"
+#include "tests/support/scratch_folder.h"
 #include "tests/support_qt/host_window.h"
 
 namespace korvane::test {
@@ -11,20 +10,10 @@ namespace {
 
 // The request bytes of the last report the host received (after the report
 // ID and the 55 AA frame header).
-std::vector<int> LastRequest(HostEmulator& host, std::size_t n) {
-    std::vector<int> out;
-    if (host.received.empty()) return out;
+std::string LastRequest(HostEmulator& host, std::size_t n) {
+    if (host.received.empty()) return {};
     const Report& r = host.received.back();
-    for (std::size_t i = 3; i < 3 + n; ++i) out.push_back(r[i]);
-    return out;
-}
-
-std::string WriteFile(const QTemporaryDir& dir, const char* name, const QByteArray& data) {
-    const QString path = QDir(dir.path()).filePath(QString::fromUtf8(name));
-    QFile f(path);
-    EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(data);
-    return path.toStdString();
+    return ToHex(Bytes(r.begin() + 3, r.begin() + 3 + static_cast<std::ptrdiff_t>(n)));
 }
 
 TEST(SystemButtons, InitialiseKeepsTheProgressBehindItsResultBox) {
@@ -36,7 +25,7 @@ TEST(SystemButtons, InitialiseKeepsTheProgressBehindItsResultBox) {
     EXPECT_EQ(w.dialogs.boxes[0].caption, "Korvane");
     EXPECT_EQ(w.dialogs.boxes[0].icon, BoxIcon::Exclamation);
     EXPECT_FALSE(w.View().progress->IsOpen());
-    EXPECT_EQ(LastRequest(w.Host(), 4), (std::vector<int>{0x01, 0xD0, 0x00, 0x2E}));
+    EXPECT_EQ(LastRequest(w.Host(), 4), "01 D0 00 2E");
 
     w.Clear();
     w.Host().SetFaults(Fault(&EmulatorFaults::noReply));
@@ -61,8 +50,7 @@ TEST(SystemButtons, SetFrequencySendsTheDigitsOfTheStoredFloat) {
     w.Connect();
     w.Click(1056);
     EXPECT_EQ(w.Boxes(), Strings{"设置接收频率成功！"});
-    EXPECT_EQ(LastRequest(w.Host(), 13), (std::vector<int>{0x01, 0xE0, 0x09, 0x34, 0x33, 0x33, 0x35,
-                                                           0x30, 0x30, 0x30, 0x30, 0x30, 0x56}));
+    EXPECT_EQ(LastRequest(w.Host(), 13), "01 E0 09 34 33 33 35 30 30 30 30 30 56");
     w.Clear();
     w.Type(1012, " 433.92\t");
     w.Click(1056);
@@ -71,26 +59,17 @@ TEST(SystemButtons, SetFrequencySendsTheDigitsOfTheStoredFloat) {
     EXPECT_EQ(w.Text(1012), " 433.92\t");
 }
 
-TEST(SystemButtons, SetFrequencyRefusesTextAndValuesOutOfRangeBeforeSending) {
+// Which texts are refused, and with which message, is the form's and the
+// frequency codec's: here, that a refusal stops the click before anything is sent.
+TEST(SystemButtons, SetFrequencyRefusesABadTextBeforeSending) {
     HostWindow w;
     w.Connect();
-    const struct {
-        const char* text;
-        const char* message;
-    } cases[] = {{"abc", "请输入一个数字。"},
-                 {"", "请输入一个数字。"},
-                 {"433.5MHz", "请输入一个数字。"},
-                 {"1000", "请输入一个介于 100 和 999 之间的数字。"},
-                 {"99.9", "请输入一个介于 100 和 999 之间的数字。"}};
-    for (const auto& c : cases) {
-        w.Clear();
-        w.Type(1012, c.text);
-        w.Click(1056);
-        EXPECT_EQ(w.Boxes(), Strings{c.message}) << c.text;
-        EXPECT_EQ(w.ProgressBehindBoxes(), std::vector<bool>{false});
-        EXPECT_TRUE(w.Host().received.empty()) << c.text;
-        EXPECT_TRUE(w.Edit(1012)->hasFocus() || !QApplication::activeWindow());
-    }
+    w.Type(1012, "433.5MHz");
+    w.Click(1056);
+    EXPECT_EQ(w.Boxes(), Strings{"请输入一个数字。"});
+    EXPECT_EQ(w.ProgressBehindBoxes(), std::vector<bool>{false});
+    EXPECT_TRUE(w.Host().received.empty());
+    EXPECT_TRUE(w.Edit(1012)->hasFocus() || !QApplication::activeWindow());
     EXPECT_FLOAT_EQ(w.View().frequency, 433.5f);
 }
 
@@ -101,12 +80,7 @@ TEST(SystemButtons, ReadFrequencyShowsTheHostsValueInTheEdit) {
     w.Click(1058);
     EXPECT_EQ(w.Boxes(), Strings{"回读接收频率成功！"});
     EXPECT_EQ(w.Text(1012), "433.92");
-    EXPECT_EQ(LastRequest(w.Host(), 4), (std::vector<int>{0x01, 0xE1, 0x00, 0x1D}));
-
-    w.Clear();
-    w.Host().frequencyDigits = "";
-    w.Click(1058);
-    EXPECT_EQ(w.Text(1012), "0");
+    EXPECT_EQ(LastRequest(w.Host(), 4), "01 E1 00 1D");
 
     // A bad value in the edit is reported, and the read goes on.
     w.Clear();
@@ -131,10 +105,6 @@ TEST(SystemButtons, VersionTextIsShownAsItComesAndKeptOnFailure) {
     EXPECT_EQ(w.Text(1069), "KV-HOST V2.1");
     EXPECT_FALSE(w.View().progress->IsOpen());
 
-    w.Host().versionText = std::string("V3\0junk", 7);
-    w.Click(1049);
-    EXPECT_EQ(w.Text(1069), "V3");
-
     w.Host().versionText = "";
     w.Click(1049);
     EXPECT_EQ(w.Text(1069), "");
@@ -150,22 +120,27 @@ TEST(SystemButtons, VersionTextIsShownAsItComesAndKeptOnFailure) {
 }
 
 struct Upgrade : ::testing::Test {
-    QTemporaryDir dir;
+    ScratchFolder dir;
     HostWindow w;
     void SetUp() override { w.Connect(); }
-    void Choose(const std::string& path) { w.dialogs.fileAnswers.push_back(path); }
+    // The image the chooser answers with.
+    void Choose(const Bytes& image) {
+        const std::string path = dir.File("fw.bin");
+        WriteFile(path, image);
+        w.dialogs.fileAnswers.push_back(path);
+    }
 };
 
 TEST_F(Upgrade, AHundredByteImageGoesAsTwoPacketsAndTheResultComesAfterTheDialog) {
-    QByteArray image(100, '\0');
-    for (int i = 0; i < 100; ++i) image[i] = static_cast<char>(i * 7);
-    Choose(WriteFile(dir, "fw.bin", image));
+    Bytes image(100);
+    for (int i = 0; i < 100; ++i) image[i] = static_cast<uint8_t>(i * 7);
+    Choose(image);
     const int64_t start = w.clock.NowMs();
     w.Click(1048);
     EXPECT_EQ(w.dialogs.fileFilters, Strings{"*.bin|*.bin||"});
     EXPECT_EQ(w.Boxes(), Strings{"升级成功！"});
     EXPECT_EQ(w.ProgressBehindBoxes(), std::vector<bool>{false});
-    EXPECT_EQ(w.Host().firmware, Bytes(image.begin(), image.end()));
+    EXPECT_EQ(w.Host().firmware, image);
     EXPECT_EQ(w.Handled(0xD3), 2);
     // 4000 ms after the first packet, 10 after the second, one second of result.
     EXPECT_GE(w.clock.NowMs() - start, 4000 + 10 + 1000);
@@ -173,33 +148,8 @@ TEST_F(Upgrade, AHundredByteImageGoesAsTwoPacketsAndTheResultComesAfterTheDialog
     EXPECT_FALSE(w.View().progress->IsOpen());
 }
 
-TEST_F(Upgrade, AnEmptyImageSendsNothingAndFailsWithoutAnAcknowledgement) {
-    Choose(WriteFile(dir, "empty.bin", QByteArray()));
-    w.Click(1048);
-    EXPECT_EQ(w.Handled(0xD3), 0);
-    EXPECT_EQ(w.Boxes(), Strings{"升级失败！"});
-}
-
-TEST_F(Upgrade, AnImageOverTheHostsMemoryIsRefusedBeforeSending) {
-    Choose(WriteFile(dir, "big.bin", QByteArray(3000001, 'x')));
-    w.Click(1048);
-    EXPECT_EQ(w.Boxes(), Strings{"升级程序文件不能超过3000000字节！"});
-    EXPECT_TRUE(w.Host().received.empty());
-    EXPECT_FALSE(w.View().progress->IsOpen());
-}
-
-TEST_F(Upgrade, CancelledDialogAndUnopenableFileDoNothing) {
-    w.dialogs.fileAnswers.push_back(std::nullopt);
-    w.Click(1048);
-    Choose((QDir(dir.path()).filePath("missing.bin")).toStdString());
-    w.Click(1048);
-    EXPECT_TRUE(w.Boxes().empty());
-    EXPECT_TRUE(w.Host().received.empty());
-    EXPECT_FALSE(w.View().progress->IsOpen());
-}
-
 TEST_F(Upgrade, CancelStopsBetweenPacketsAndClicksMeanwhileStartNothing) {
-    Choose(WriteFile(dir, "fw.bin", QByteArray(100, 'a')));
+    Choose(Bytes(100, 'a'));
     // Both arrive in the first wait of the transfer.
     QTimer::singleShot(0, [&] {
         w.Click(1007);
@@ -219,13 +169,13 @@ TEST_F(Upgrade, CancelStopsBetweenPacketsAndClicksMeanwhileStartNothing) {
 }
 
 TEST_F(Upgrade, ClosingTheWindowMidTransferEndsItAfterTheTransfer) {
-    const QByteArray image(200, 'b');
-    Choose(WriteFile(dir, "fw.bin", image));
+    const Bytes image(200, 'b');
+    Choose(image);
     QTimer::singleShot(0, [&] { w.frame.close(); });
     w.Click(1048);
     EXPECT_TRUE(w.frame.ClosePending());
     EXPECT_FALSE(w.frame.isVisible());
-    EXPECT_EQ(w.Host().firmware, Bytes(image.begin(), image.end()));
+    EXPECT_EQ(w.Host().firmware, image);
     EXPECT_EQ(w.Boxes(), Strings{"升级成功！"});
 }
 
