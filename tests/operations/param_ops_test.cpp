@@ -32,7 +32,7 @@ TEST_F(ParamOpsTest, SetBasicParamsRefusalsSendNothing) {
     } cases[] = {
         // One case per refusal; which texts are refused, and in what order
         // the checks run, is the records' rule.
-        {"65536", "QKMR", "取值范围为0到65535！"},
+        {"65536", kFormPassword, "取值范围为0到65535！"},
         {"10", "ABC", "密码长度必须是四位！"},
     };
     for (const auto& c : cases) {
