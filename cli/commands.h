@@ -24,6 +24,7 @@ struct Options {
     std::string stateFile;  // --emulator-state
     bool json = false;
     bool quiet = false;
+    bool bar = false;  // --bar: the progress bar even when standard error is no terminal
     std::optional<std::string> password;  // --password
     std::vector<std::string> args;        // the command and its arguments
 };

@@ -72,6 +72,8 @@ int main(int argc, char** argv) {
             o.json = true;
         } else if (a == "--quiet") {
             o.quiet = true;
+        } else if (a == "--bar") {
+            o.bar = true;
         } else {
             return usage("unknown option " + a);
         }
@@ -89,7 +91,7 @@ int main(int argc, char** argv) {
     const bool dataOnStdout = o.json || (o.args[0] == "dump" && o.args.size() < 2);
     TerminalOperator op(dataOnStdout ? stderr : stdout, stderr);
     op.showProgress = !o.quiet;
-    op.drawBar = TerminalOperator::IsTerminal(stderr);
+    op.drawBar = o.bar || TerminalOperator::IsTerminal(stderr);
     Runner runner(o, out, clock, op);
     if (!runner.LoadState()) return kExitUsage;
     const int status = Dispatch(runner);

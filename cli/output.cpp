@@ -25,6 +25,7 @@ const char* const kHelp =
     "  --password TEXT           authorization password for the fixed sound area\n"
     "                            (else the key file pwd.txt in the current folder)\n"
     "  --quiet                   no progress bar\n"
+    "  --bar                     the progress bar even when standard error is no terminal\n"
     "  --help, --version\n"
     "\n"
     "Commands:\n"

@@ -74,7 +74,6 @@ TEST_F(Cli, UsageErrorsExitTwoWithAMessageAndLeaveTheHostAlone) {
         emu + QStringList{"basic", "set", "--volume", "0"},
         emu + QStringList{"basic", "set", "--channel", "10"},
         emu + QStringList{"basic", "set", "--channel", ""},
-        emu + QStringList{"basic", "set", "--comm-password", "ABCDE"},
         emu + QStringList{"basic", "set", "--volume"},
         emu + QStringList{"basic", "set", "--colour", "red"},
         emu + QStringList{"address", "set"},
@@ -184,9 +183,13 @@ TEST_F(Cli, BasicParametersSetThenGet) {
     const CliResult range = Emu("rt220", {"basic", "set", "--alarm-time", "65536"});
     EXPECT_EQ(range.code, 2);
     EXPECT_EQ(range.out, "取值范围为0到65535！\n");
-    const CliResult shortPassword = Emu("rt220", {"basic", "set", "--comm-password", "AB1"});
-    EXPECT_EQ(shortPassword.code, 2);
-    EXPECT_EQ(shortPassword.out, "密码长度必须是四位！\n");
+    // The password is judged in the host's bytes, as in the window: three or
+    // five bytes are refused, never cut to four.
+    for (const char* refused : {"AB1", "ABCDE", "中文字", "中abc"}) {
+        const CliResult r = Emu("rt220", {"basic", "set", "--comm-password", refused});
+        EXPECT_EQ(r.code, 2) << refused;
+        EXPECT_EQ(r.out, "密码长度必须是四位！\n") << refused;
+    }
     EXPECT_EQ(scratch.ReadFile("staging/Write.txt"), lastSent);
     EXPECT_EQ(Emu("rt220", {"basic", "get"}).out,
               "alarmTime: 300\nchannel: 7\npassword: AB12\nvolume: 5\n");
@@ -440,8 +443,8 @@ TEST_F(Cli, UpgradeSendsTheImageAndRefusesOneOverThreeMillionBytes) {
 TEST_F(Cli, InterruptCancelsATransferBetweenPackets) {
     scratch.WriteFile("fw.bin", QByteArray(200000, '\x11'));
     QProcess process;
-    scratch.Start(process, {"--emulate", "rt221", "--emulator-state", scratch.Path("host.json"),
-                            "upgrade", scratch.Path("fw.bin")});
+    scratch.Start(process, {"--bar", "--emulate", "rt221", "--emulator-state",
+                            scratch.Path("host.json"), "upgrade", scratch.Path("fw.bin")});
     ASSERT_TRUE(process.waitForStarted(5000));
     // The bar names the packet once the first one is out.
     QByteArray err;
@@ -459,6 +462,59 @@ TEST_F(Cli, InterruptCancelsATransferBetweenPackets) {
     EXPECT_EQ(process.readAllStandardOutput().toStdString(), "升级失败！\n");
     // The host never saw the last packet: it keeps the firmware it had.
     EXPECT_EQ(State()["firmware"].toString(), "");
+}
+
+TEST_F(Cli, IntoAPipeOnlyTheOutcomeLinesOfTheProgressGo) {
+    scratch.WriteFile("fw.bin", QByteArray(100, '\x22'));
+    const CliResult r = scratch.Run({"--emulate", "rt221", "upgrade", scratch.Path("fw.bin")});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(r.err.find('\r'), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find("当前第"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("升级程序发送成功"), std::string::npos) << r.err;
+}
+
+TEST_F(Cli, ListSaysOnStandardErrorWhenNoHostIsAttached) {
+    // The real backend: this machine has no host attached.
+    const CliResult r = scratch.Run({"list"});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err, "korvane-cli: no host found\n");
+}
+
+TEST_F(Cli, HelpTellsWhatEachHostModelAnswers) {
+    const std::string help = scratch.Run({"--help"}).out;
+    EXPECT_NE(help.find("the RT-220 keeps the basic parameters (basic get|set)"),
+              std::string::npos);
+    EXPECT_NE(help.find("the RT-221 the\naddress-code parameters"), std::string::npos);
+    EXPECT_NE(help.find("An emulated host (--emulate rt220 or rt221) answers every command"),
+              std::string::npos);
+}
+
+TEST_F(Cli, InterruptEndsTheFormatWaitAtOnce) {
+    QProcess process;
+    scratch.Start(process, {"--bar", "--emulate", "rt220", "--emulator-state",
+                            scratch.Path("host.json"), "voice", "format", "custom"});
+    ASSERT_TRUE(process.waitForStarted(5000));
+    QByteArray err;
+    QElapsedTimer waited;
+    waited.start();
+    while (!err.contains("正在格式化WAV音频区域") && waited.elapsed() < 20000) {
+        process.waitForReadyRead(100);
+        err += process.readAllStandardError();
+    }
+    ASSERT_TRUE(err.contains("正在格式化WAV音频区域")) << err.toStdString();
+    // The emulated host takes five seconds to format; the wait must not.
+    QElapsedTimer afterInterrupt;
+    afterInterrupt.start();
+    ASSERT_EQ(::kill(static_cast<pid_t>(process.processId()), SIGINT), 0);
+    ASSERT_TRUE(process.waitForFinished(10000));
+    EXPECT_LT(afterInterrupt.elapsed(), 4000);
+    EXPECT_EQ(process.exitCode(), 1);
+    EXPECT_EQ(process.readAllStandardOutput().toStdString(),
+              "[失败2] 读取数据失败，请重新发送！\n格式化WAV音频区域失败！\n");
+    err += process.readAllStandardError();
+    EXPECT_TRUE(err.contains("korvane-cli: interrupted: the host may still be formatting"))
+        << err.toStdString();
 }
 
 }  // namespace

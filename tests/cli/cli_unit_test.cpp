@@ -101,7 +101,6 @@ TEST(BasicSet, RefusesOutOfRangeValuesAndAMissingValue) {
         {{"--volume", "0"}, "--volume must be 1..8"},
         {{"--volume", "9"}, "--volume must be 1..8"},
         {{"--channel", ""}, "--channel must be 0..9"},
-        {{"--comm-password", "ABCDE"}, "--comm-password has at most four characters"},
         // The first wrong option is the one reported.
         {{"--bogus", "1", "--volume", "9"}, "unknown option --bogus"},
     };
@@ -140,6 +139,40 @@ TEST(AddressJson, GroupsAreNumberedFromOneWithTheirNames) {
 
     // A read-back without any group still carries the (empty) list.
     EXPECT_TRUE(AddressJson({})["groups"].isArray());
+}
+
+// What Output writes to a stream, read back.
+template <typename Print>
+std::string Printed(bool json, Print print) {
+    std::FILE* f = std::tmpfile();
+    Output out(f, f);
+    out.json = json;
+    print(out);
+    std::string text(static_cast<std::size_t>(std::ftell(f)), '\0');
+    std::rewind(f);
+    const std::size_t got = std::fread(text.data(), 1, text.size(), f);
+    std::fclose(f);
+    text.resize(got);
+    return text;
+}
+
+TEST(Output, TheFirmwareVersionIsShownAsTheHostsCodePageText) {
+    // "版本2" in code page 936, as the host sends it.
+    const std::string fromHost =
+        "\xB0\xE6\xB1\xBE"
+        "2";
+    EXPECT_EQ(Printed(false, [&](const Output& o) { o.FirmwareVersion(fromHost); }), "版本2\n");
+    EXPECT_NE(Printed(true, [&](const Output& o) { o.FirmwareVersion(fromHost); })
+                  .find("\"version\": \"版本2\""),
+              std::string::npos);
+}
+
+TEST(Output, AReadBackPasswordIsShownAsTheHostHoldsIt) {
+    BasicReadBack b;
+    b.password = "ab1c";  // lower case stays lower case
+    EXPECT_EQ(BasicJson(b)["password"].toString().toStdString(), "ab1c");
+    b.password = "\xD6\xD0\xCE\xC4";  // two Chinese characters in code page 936
+    EXPECT_EQ(BasicJson(b)["password"].toString().toStdString(), "中文");
 }
 
 }  // namespace
