@@ -10,8 +10,11 @@
 namespace korvane::test {
 
 int RunWidgetTests(int argc, char** argv) {
-    // Listing the cases and running them both work without a display; a
-    // platform named by the caller (xcb under Xvfb, say) is kept.
+    ::testing::InitGoogleTest(&argc, argv);
+    // Listing the cases needs no window system at all.
+    if (GTEST_FLAG_GET(list_tests)) return RUN_ALL_TESTS();
+    // Running them needs no display either; a platform named by the caller
+    // (xcb under Xvfb, say) is kept.
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     const ScratchFolder scratch;
     const QDir home(QString::fromStdString(scratch.path));
@@ -21,7 +24,6 @@ int RunWidgetTests(int argc, char** argv) {
     qputenv("KORVANE_STAGING_DIR", home.filePath("staging").toLocal8Bit());
     QDir::setCurrent(home.path());
     QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
 
