@@ -37,7 +37,6 @@ CKorvaneView::CKorvaneView(QWidget* parent)
     pollTimer.setInterval(1000);
     connect(&pollTimer, &QTimer::timeout, this, &CKorvaneView::pollTick);
     setFont(TemplateFont(QStringLiteral("SimSun"), 9));
-    connect(progress, &CProgressDlg::cancelRequest, this, &CKorvaneView::OnCancelRequest);
     formSize = korvane::form::BuildFormLayout(*this);
     ConnectButtons();
     background = korvane::res::LoadBackground();
@@ -245,8 +244,6 @@ void CKorvaneView::OnModelChanged() {
 QString CKorvaneView::ChooseFolder(const QString& title) {
     return QString::fromStdString(dialogs->ChooseFolder(title.toStdString()));
 }
-
-void CKorvaneView::OnCancelRequest(int) { cancelRequested = 1; }
 
 void CKorvaneView::SetHandler(int buttonId, Handler handler) {
     handlers[buttonId] = std::move(handler);

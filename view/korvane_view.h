@@ -33,7 +33,6 @@ class CKorvaneView : public QWidget {
     // 1 once the connection poll has found the host; OnHostLinked and
     // OnHostUnlinked keep it.
     int linkUp = 0;
-    int cancelRequested = 0;
 
     CProgressDlg* progress;
 
@@ -86,7 +85,6 @@ class CKorvaneView : public QWidget {
     void operationFinished();
 
   public slots:
-    void OnCancelRequest(int lParam);
     void OnModelChanged();
 
     virtual void OnInitDevice();

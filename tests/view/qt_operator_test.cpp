@@ -7,6 +7,8 @@
 #include <QTest>
 
 #include "dialogs/progress_dlg.h"
+#include "protocol/transaction.h"
+#include "tests/support_qt/host_window.h"
 #include "tests/support_qt/scripted_dialogs.h"
 #include "view/korvane_view.h"
 
@@ -57,12 +59,13 @@ TEST(QtOperatorSeam, DrivesTheViewsProgressAndDialogs) {
     EXPECT_EQ(op.AskAuthorizationPassword(), std::nullopt);
 }
 
-TEST(QtOperatorSeam, CancelInTheDialogReachesTheView) {
-    CKorvaneView view;
-    view.show();
+TEST(QtOperatorSeam, CancelInTheDialogReachesTheTransfersFlag) {
+    korvane::test::HostWindow w;
+    CKorvaneView& view = w.View();
     view.progress->Open();
-    EXPECT_EQ(view.cancelRequested, 0);
+    korvane::LampProtocol& protocol = w.controller->Session().protocol();
+    EXPECT_EQ(protocol.cancelRequested, 0);
     QTest::mouseClick(view.progress->findChild<QWidget*>(QStringLiteral("2")), Qt::LeftButton);
-    EXPECT_EQ(view.cancelRequested, 1);
+    EXPECT_EQ(protocol.cancelRequested, 1);
     EXPECT_TRUE(view.progress->IsOpen());
 }
