@@ -22,16 +22,6 @@ namespace {
 QString U(const char* s) { return QString::fromUtf8(s); }
 QString Id(int id) { return QString::number(id); }
 
-// Typed letters become capitals, as an upper-case edit does.
-class UpperCaseValidator : public QValidator {
-  public:
-    using QValidator::QValidator;
-    State validate(QString& input, int&) const override {
-        input = input.toUpper();
-        return Acceptable;
-    }
-};
-
 const QColor kLabelBlue(0, 0, 255);
 const QColor kLineRed(255, 0, 0);
 
@@ -207,7 +197,17 @@ QSize BuildFormLayout(QWidget& form) {
     combo(ids::kComboChannel, false, channels, 262, 87, 54, channelLabel);
     auto* passwordLabel = label(ids::kLabelPassword, QStringLiteral("通信密码:"), 208, 109);
     auto* passwordEdit = edit(ids::kEditPassword, 262, 107, 54, 13, passwordLabel);
-    passwordEdit->setValidator(new UpperCaseValidator(passwordEdit));
+    // Typed letters become capitals, as an upper-case edit does; a password
+    // read back from the host is shown as the host holds it (a validator would
+    // change that one too, and the next set would send another password).
+    QObject::connect(passwordEdit, &QLineEdit::textEdited, passwordEdit,
+                     [passwordEdit](const QString& t) {
+                         const QString upper = t.toUpper();
+                         if (upper == t) return;
+                         const int cursor = passwordEdit->cursorPosition();
+                         passwordEdit->setText(upper);
+                         passwordEdit->setCursorPosition(cursor);
+                     });
     button(ids::kBtnSetBasic, "设置基本参数", 208, 133, 56, 18);
     button(ids::kBtnReadBasic, "回读基本参数", 274, 133, 56, 18);
 

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QSettings>
 #include <QStatusBar>
 #include <QTest>
@@ -15,6 +16,8 @@
 #include <QToolBar>
 
 #include "app/korvane_app.h"
+#include "controls/dialog_units.h"
+#include "dialogs/progress_dlg.h"
 #include "tests/support/form_defaults.h"
 #include "tests/support_qt/scripted_dialogs.h"
 #include "view/korvane_view.h"
@@ -52,6 +55,18 @@ struct Frame {
 };
 
 }  // namespace
+
+TEST(MainFrame, TheProgressDialogOpensFromTheClientAreaBelowTheMenu) {
+    Frame f;
+    CProgressDlg* progress = f.frame.View()->progress;
+    progress->Open();
+    const QMenuBar* menu = f.frame.menuBar();
+    ASSERT_GT(menu->height(), 0);
+    const DialogUnits du(progress->font());
+    const QPoint clientOrigin = f.frame.mapToGlobal(QPoint(0, menu->height()));
+    EXPECT_EQ(progress->pos(), clientOrigin + QPoint(du.X(40), du.Y(100)));
+    progress->Close();
+}
 
 TEST(MainFrame, StartsTitledAndDisconnected) {
     Frame f;

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QFileInfo>
+
+#include "dialogs/qt_translations.h"
 #include "tests/support_qt/scripted_dialogs.h"
 
 TEST(DialogProvider, FileFiltersBecomeQtFilters) {
@@ -30,4 +34,15 @@ TEST(DialogProvider, ScriptedAnswersInOrderThenCancels) {
     EXPECT_EQ(p.AskAuthorizationPassword(), std::nullopt);
     EXPECT_EQ(p.AskAuthorizationPassword(), std::nullopt);
     EXPECT_EQ(p.passwordPrompts, 3);
+}
+
+TEST(DialogProvider, QtsDialogsSpeakTheLocalesLanguage) {
+    const QString loaded = InstallQtTranslations(*QCoreApplication::instance(), QLocale("zh_CN"));
+    if (loaded.isEmpty()) GTEST_SKIP() << "Qt's Chinese translations are not installed";
+    EXPECT_EQ(QFileInfo(loaded).fileName(), "qtbase_zh_CN.qm");
+    // The folder chooser's own words.
+    EXPECT_EQ(QCoreApplication::translate("QFileDialog", "Look in:").toStdString(), "查找范围：");
+    EXPECT_EQ(QCoreApplication::translate("QFileDialog", "&Choose").toStdString(), "选择(&C)");
+    // A locale without a translation leaves the dialogs as Qt writes them.
+    EXPECT_TRUE(InstallQtTranslations(*QCoreApplication::instance(), QLocale("tlh")).isEmpty());
 }

@@ -166,5 +166,24 @@ TEST_F(HidLinkTest, QuitDuringAnExchangeDoesNotEndIt) {
     EXPECT_EQ(Send("01 D0 00 2E"), 1);
 }
 
+TEST_F(HidLinkTest, DiscoveryPassesOverOtherDevicesAndOpensTheFirstHostOnly) {
+    // Another vendor's device with a host's product, the host's vendor with
+    // another product, then the emulated host, then a second host.
+    backend.devicesBefore = {{"other-vendor", 0x1111, 0x1234}, {"other-product", 0x0483, 0x5678}};
+    backend.devicesAfter = {{"second-host", 0x0483, 0x7890}};
+    EXPECT_EQ(link.FindDevice(), 1);
+    EXPECT_EQ(backend.openedPaths, std::vector<std::string>{"emulated:0"});
+    EXPECT_TRUE(op.Boxes().empty());
+
+    // Without the emulated host, discovery goes on past the other two and
+    // takes the second host (which cannot be opened here): one box, no link.
+    host.Unplug();
+    backend.openedPaths.clear();
+    EXPECT_EQ(link.FindDevice(), 0);
+    EXPECT_EQ(backend.openedPaths, std::vector<std::string>{"second-host"});
+    ASSERT_EQ(op.Boxes().size(), 1u);
+    EXPECT_EQ(op.Boxes()[0].text, "无法打开通信端口");
+}
+
 }  // namespace
 }  // namespace korvane::test

@@ -189,5 +189,26 @@ TEST_F(BulkReadTest, FileThatCannotBeWrittenIsAFailure) {
     EXPECT_EQ(op.Boxes()[0].text, "无法写入暂存文件，操作已取消！");
 }
 
+TEST_F(BulkReadTest, LaterPacketsAreAwaitedFor100ms) {
+    // Packet 2 comes 1 ms after packet 1 plus the gap.
+    struct Row {
+        int gapMs;
+        int result;
+        const char* outcome;
+    } rows[] = {{98, 1, "回读地址码参数发送成功"}, {100, 0, "回读地址码参数  读取失败"}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.gapMs + 1);
+        op.Clear();
+        EmulatorFaults f;
+        f.gapBeforeReply = 2;
+        f.gapMs = row.gapMs;
+        host.SetFaults(f);
+        EXPECT_EQ(protocol.BulkReadToFile(0xE3, path, "回读地址码参数"), row.result);
+        EXPECT_EQ(op.Texts(1002), std::vector<std::string>{row.outcome});
+        host.ClearFaults();
+        link.Disconnect();
+    }
+}
+
 }  // namespace
 }  // namespace korvane::test

@@ -212,5 +212,43 @@ TEST_F(TransactionTest, CancelIsOnlyTakenWithLParamOne) {
     EXPECT_EQ(protocol.cancelRequested, 1);
 }
 
+TEST_F(TransactionTest, WriteClearsTheInputReport) {
+    protocol.InputReport.fill(0xEE);  // what an earlier exchange left
+    EXPECT_EQ(Send("01 D0 00 2E", 0), 1);
+    EXPECT_EQ(protocol.InputReport, Report{});
+}
+
+TEST_F(TransactionTest, WritesThatFailAreTriedFiveTimesInAll) {
+    struct Row {
+        int failures;
+        int result;
+        std::size_t written;
+        int searches;
+    } rows[] = {{1, 1, 1, 1}, {4, 1, 1, 4}, {5, 0, 0, 4}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.failures);
+        op.Clear();
+        host.received.clear();
+        EmulatorFaults f;
+        f.failedWrites = row.failures;
+        host.SetFaults(f);
+        ASSERT_EQ(link.FindDevice(), 1);
+        const int searchesBefore = backend.enumerations;
+        EXPECT_EQ(Send("01 D0 00 2E"), row.result);
+        EXPECT_EQ(host.received.size(), row.written);
+        // Each failed write takes the link down; the next attempt searches first.
+        EXPECT_EQ(backend.enumerations - searchesBefore, row.searches);
+        const auto boxes = op.Boxes();
+        if (row.result == 1) {
+            EXPECT_TRUE(boxes.empty());
+        } else {
+            ASSERT_EQ(boxes.size(), 1u);
+            EXPECT_EQ(boxes[0].text, "设备未连接，请连接设备！");
+            EXPECT_EQ(boxes[0].caption, "失败1");
+        }
+        host.ClearFaults();
+    }
+}
+
 }  // namespace
 }  // namespace korvane::test

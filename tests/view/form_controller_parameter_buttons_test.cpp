@@ -2,6 +2,7 @@
 #include <QFile>
 
 #include "common/staging.h"
+#include "tests/support/bytes.h"
 #include "tests/support/form_defaults.h"
 #include "tests/support_qt/host_window.h"
 
@@ -43,6 +44,31 @@ TEST_F(BasicParams, AlarmTimeTextBecomesTwoBytes) {
     ASSERT_EQ(w.Host().basicParams.size(), 20u);
     EXPECT_EQ(w.Host().basicParams[2], 0x01);
     EXPECT_EQ(w.Host().basicParams[3], 0x2C);
+}
+
+TEST_F(BasicParams, TheFormHandsItsTextsOverInUtf8) {
+    // The alarm-time text is compared with "一直响" in the encoding the form
+    // hands over: a match, not a number parse that happens to give 0.
+    AlarmTime("一直响");
+    EXPECT_EQ(w.View().BasicParams().alarmTimeText, "\xE4\xB8\x80\xE7\x9B\xB4\xE5\x93\x8D");
+    w.Type(1057, "报警");
+    w.Click(1047);
+    ASSERT_EQ(w.Host().basicParams.size(), 20u);
+    EXPECT_EQ(ToHex(Bytes(w.Host().basicParams.begin() + 2, w.Host().basicParams.begin() + 4)),
+              "00 00");
+    // Two Chinese characters are the four bytes the host takes.
+    EXPECT_EQ(ToHex(Bytes(w.Host().basicParams.begin() + 15, w.Host().basicParams.begin() + 19)),
+              "B1 A8 BE AF");
+}
+
+TEST_F(BasicParams, AReadBackPasswordIsShownAsTheHostHoldsIt) {
+    // Typed letters become capitals; what the host sends back is shown as it is.
+    w.Host().basicParams = Hex("34 2C 61 62 31 63 3B");
+    w.Click(1053);
+    EXPECT_EQ(w.Text(1057), "ab1c");
+    w.Host().basicParams = Hex("34 2C B1 A8 BE AF 3B");
+    w.Click(1053);
+    EXPECT_EQ(w.Text(1057), "报警");
 }
 
 // Which values are refused, and in what order, is the records' and the

@@ -97,6 +97,19 @@ TEST(SystemButtons, ReadFrequencyShowsTheHostsValueInTheEdit) {
     EXPECT_EQ(w.Text(1012), "315");
 }
 
+TEST(SystemButtons, AFailedReadShowsBackTheValuesReadBeforeIt) {
+    HostWindow w;
+    w.Connect();
+    // Taken as 433.5 when the button is pressed; shown in the form's own way
+    // once the read has failed, as the members were read before it.
+    w.Type(1012, " 4.335e2 ");
+    w.Host().SetFaults(Fault(&EmulatorFaults::noReply));
+    w.Click(1058);
+    EXPECT_EQ(w.Boxes(), (Strings{"读取数据失败，请重新发送！", "回读接收频率失败！"}));
+    EXPECT_EQ(w.Text(1012), "433.5");
+    EXPECT_FLOAT_EQ(w.View().frequency, 433.5f);
+}
+
 TEST(SystemButtons, VersionTextIsShownAsItComesAndKeptOnFailure) {
     HostWindow w;
     w.Connect();

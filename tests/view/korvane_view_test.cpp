@@ -336,6 +336,24 @@ TEST(FormView, LabelsAreBlueOverTheBackground) {
     EXPECT_GT(blue, 5);
 }
 
+TEST(FormView, TheLinesOfTheSecondGroupAndTheRightEdgeAreRed) {
+    Form f;
+    f.view.ApplyModel(false);
+    auto redPixels = [&](int id) {
+        const QImage shot = f.W(id)->grab().toImage();
+        int red = 0;
+        for (int y = 0; y < shot.height(); ++y)
+            for (int x = 0; x < shot.width(); ++x)
+                if (QColor(shot.pixel(x, y)) == QColor(255, 0, 0)) ++red;
+        return red;
+    };
+    EXPECT_GT(redPixels(1010), 10);
+    EXPECT_GT(redPixels(1032), 10);
+    // The other lines stay etched.
+    EXPECT_EQ(redPixels(1008), 0);
+    EXPECT_EQ(redPixels(1023), 0);
+}
+
 TEST(FormView, BackgroundIsOwnBitmapUnlessSkyBmpIsHere) {
     {
         Form f;
