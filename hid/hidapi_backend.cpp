@@ -1,6 +1,9 @@
 #include "hid/hidapi_backend.h"
 
+#include <fcntl.h>
 #include <hidapi.h>
+#include <linux/hidraw.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -15,7 +18,19 @@ namespace korvane {
 
 namespace {
 constexpr int kWaitSliceMs = 20;
+
+// hidapi 0.13.1 frees the device when the report-descriptor size cannot be
+// had and then writes its error text into the freed memory; a node that does
+// not answer the question is refused here, before hidapi opens it.
+bool AnswersDescriptorSize(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return false;
+    int size = 0;
+    const bool ok = ::ioctl(fd, HIDIOCGRDESCSIZE, &size) >= 0;
+    ::close(fd);
+    return ok;
 }
+}  // namespace
 
 // Shared by the caller and the I/O thread. The thread owns the handle's
 // closing, so that Close never waits for a write the kernel still holds.
@@ -98,6 +113,7 @@ bool HidapiBackend::Open(const std::string& path) {
     // A node this user may not use is refused here: hidapi's failed opens
     // each keep an error text for good, and the poll retries every second.
     if (::access(path.c_str(), R_OK | W_OK) != 0) return false;
+    if (!AnswersDescriptorSize(path)) return false;
     hid_device* device = hid_open_path(path.c_str());
     if (device == nullptr) return false;
     auto channel = std::make_shared<Channel>();

@@ -164,9 +164,9 @@ TEST(HidapiBackendMock, RefusedDeviceDoesNotOpen) {
 // The poll asks again every second for a host that cannot be opened. A node
 // that opens but refuses the descriptor-size query reaches hid_open_path,
 // and hidapi 0.13.1 frees the device on that path and then writes its error
-// text into it: a fresh process goes down on the first refusal. Disabled
-// until the backend refuses such a node itself, before hidapi sees it.
-TEST(HidapiBackendMock, DISABLED_RepeatedRefusedOpensLeaveTheProcessAlive) {
+// text into it: a fresh process went down on the first refusal. The backend
+// refuses such a node itself, before hidapi sees it.
+TEST(HidapiBackendMock, RepeatedRefusedOpensLeaveTheProcessAlive) {
     MockHidDevice mock;
     mock.SetOpenable(false, MockHidDevice::Refusal::kDescriptorQuery);
     HidapiBackend backend;
