@@ -35,6 +35,19 @@ class Cli : public ::testing::Test {
     CliScratch scratch;
 };
 
+// What the running program writes to standard error, until `text` is in it
+// (or 20 s have passed).
+QByteArray StandardErrorUntil(QProcess& process, const char* text) {
+    QByteArray err;
+    QElapsedTimer waited;
+    waited.start();
+    while (!err.contains(text) && waited.elapsed() < 20000) {
+        process.waitForReadyRead(100);
+        err += process.readAllStandardError();
+    }
+    return err;
+}
+
 QJsonObject JsonOf(const std::string& text) {
     return QJsonDocument::fromJson(QByteArray::fromStdString(text)).object();
 }
@@ -447,13 +460,7 @@ TEST_F(Cli, InterruptCancelsATransferBetweenPackets) {
                             scratch.Path("host.json"), "upgrade", scratch.Path("fw.bin")});
     ASSERT_TRUE(process.waitForStarted(5000));
     // The bar names the packet once the first one is out.
-    QByteArray err;
-    QElapsedTimer waited;
-    waited.start();
-    while (!err.contains("当前第1包数据") && waited.elapsed() < 20000) {
-        process.waitForReadyRead(100);
-        err += process.readAllStandardError();
-    }
+    const QByteArray err = StandardErrorUntil(process, "当前第1包数据");
     ASSERT_TRUE(err.contains("当前第1包数据")) << err.toStdString();
     ASSERT_EQ(::kill(static_cast<pid_t>(process.processId()), SIGINT), 0);
     ASSERT_TRUE(process.waitForFinished(10000));
@@ -495,13 +502,7 @@ TEST_F(Cli, InterruptEndsTheFormatWaitAtOnce) {
     scratch.Start(process, {"--bar", "--emulate", "rt220", "--emulator-state",
                             scratch.Path("host.json"), "voice", "format", "custom"});
     ASSERT_TRUE(process.waitForStarted(5000));
-    QByteArray err;
-    QElapsedTimer waited;
-    waited.start();
-    while (!err.contains("正在格式化WAV音频区域") && waited.elapsed() < 20000) {
-        process.waitForReadyRead(100);
-        err += process.readAllStandardError();
-    }
+    QByteArray err = StandardErrorUntil(process, "正在格式化WAV音频区域");
     ASSERT_TRUE(err.contains("正在格式化WAV音频区域")) << err.toStdString();
     // The emulated host takes five seconds to format; the wait must not.
     QElapsedTimer afterInterrupt;
