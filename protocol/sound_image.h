@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "common/codepage.h"  // Utf8ToGbk, GbkToUtf8 for the names
 #include "protocol/lamp_frame.h"
 
 namespace korvane {
@@ -15,11 +16,6 @@ namespace korvane {
 inline constexpr std::size_t kSoundHeader = 32;
 inline constexpr std::size_t kSoundAudioLimit = 3145728;  // 3 x 1024 x 1024
 inline constexpr std::size_t kSoundWorkBuffer = 5242880;  // 0x500000
-
-// UTF-8 to code page 936 (GBK) bytes; nullopt when a character has no GBK form.
-std::optional<std::string> Utf8ToGbk(const std::string& utf8);
-// GBK bytes to UTF-8 (for display); invalid sequences become U+FFFD.
-std::string GbkToUtf8(const std::string& gbk);
 
 // The sound name of a file name given in GBK bytes: ASCII A-Z lower-cased,
 // then every ".wav" removed scanning left to right. Names of more than 32

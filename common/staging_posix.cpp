@@ -1,5 +1,3 @@
-#include "common/staging.h"
-
 #include <fcntl.h>
 #include <pwd.h>
 #include <sys/stat.h>
@@ -8,6 +6,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+
+#include "common/staging.h"
 
 namespace korvane {
 

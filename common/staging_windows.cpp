@@ -1,0 +1,203 @@
+#include <windows.h>
+// windows.h first: aclapi.h needs its types.
+#include <aclapi.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "common/staging.h"
+#include "common/utf16_windows.h"
+
+namespace korvane {
+
+namespace {
+
+class Handle {
+  public:
+    explicit Handle(HANDLE h) : h_(h) {}
+    ~Handle() {
+        if (ok()) CloseHandle(h_);
+    }
+    Handle(const Handle&) = delete;
+    Handle& operator=(const Handle&) = delete;
+    bool ok() const { return h_ != INVALID_HANDLE_VALUE && h_ != nullptr; }
+    HANDLE get() const { return h_; }
+
+  private:
+    HANDLE h_;
+};
+
+std::vector<BYTE> TokenInformation(TOKEN_INFORMATION_CLASS what) {
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return {};
+    Handle hold(token);
+    DWORD need = 0;
+    GetTokenInformation(token, what, nullptr, 0, &need);
+    if (need == 0 || need > 65536) return {};
+    std::vector<BYTE> buf(need);
+    if (!GetTokenInformation(token, what, buf.data(), need, &need)) return {};
+    return buf;
+}
+
+// Who this process runs as, and whom the system makes owner of what it
+// creates (the Administrators group for an elevated administrator).
+struct Identity {
+    std::vector<BYTE> user;
+    std::vector<BYTE> owner;
+    PSID userSid() const { return reinterpret_cast<const TOKEN_USER*>(user.data())->User.Sid; }
+    PSID ownerSid() const { return reinterpret_cast<const TOKEN_OWNER*>(owner.data())->Owner; }
+    bool ok() const { return !user.empty() && !owner.empty(); }
+};
+
+Identity CurrentIdentity() { return {TokenInformation(TokenUser), TokenInformation(TokenOwner)}; }
+
+// One entry: full control for the current user, passed on to every file and
+// folder inside. Nothing is inherited from the parent, so the folder stays
+// private wherever it lies, not only inside the user's own profile.
+std::vector<BYTE> OwnerOnlyAcl(PSID user) {
+    const DWORD size = static_cast<DWORD>(sizeof(ACL) + sizeof(ACCESS_ALLOWED_ACE) - sizeof(DWORD) +
+                                          GetLengthSid(user));
+    std::vector<BYTE> buf(size);
+    auto* acl = reinterpret_cast<PACL>(buf.data());
+    if (!InitializeAcl(acl, size, ACL_REVISION) ||
+        !AddAccessAllowedAceEx(acl, ACL_REVISION, OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE,
+                               FILE_ALL_ACCESS, user))
+        return {};
+    return buf;
+}
+
+bool RegularFolder(DWORD attributes) {
+    return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
+           (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0;
+}
+
+// A folder of ours, not a junction or a link to one, with the owner-only
+// list put (back) on it: a list someone widened is narrowed again.
+bool MakePrivate(const std::wstring& dir, const Identity& me, std::vector<BYTE>& acl) {
+    Handle h(CreateFileW(dir.c_str(), READ_CONTROL | WRITE_DAC,
+                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                         OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
+                         nullptr));
+    if (!h.ok()) return false;
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!GetFileInformationByHandle(h.get(), &info) || !RegularFolder(info.dwFileAttributes))
+        return false;
+    PSID owner = nullptr;
+    PSECURITY_DESCRIPTOR sd = nullptr;
+    if (GetSecurityInfo(h.get(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr,
+                        nullptr, nullptr, &sd) != ERROR_SUCCESS)
+        return false;
+    const bool mine = owner != nullptr && IsValidSid(owner) &&
+                      (EqualSid(owner, me.userSid()) || EqualSid(owner, me.ownerSid()));
+    LocalFree(sd);
+    if (!mine) return false;
+    return SetSecurityInfo(h.get(), SE_FILE_OBJECT,
+                           DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION, nullptr,
+                           nullptr, reinterpret_cast<PACL>(acl.data()), nullptr) == ERROR_SUCCESS;
+}
+
+bool MakePrivateFolder(const std::wstring& dir) {
+    const Identity me = CurrentIdentity();
+    if (!me.ok()) return false;
+    std::vector<BYTE> acl = OwnerOnlyAcl(me.userSid());
+    if (acl.empty()) return false;
+    SECURITY_DESCRIPTOR sd;
+    if (!InitializeSecurityDescriptor(&sd, SECURITY_DESCRIPTOR_REVISION) ||
+        !SetSecurityDescriptorDacl(&sd, TRUE, reinterpret_cast<PACL>(acl.data()), FALSE) ||
+        !SetSecurityDescriptorControl(&sd, SE_DACL_PROTECTED, SE_DACL_PROTECTED))
+        return false;
+    // Created private from the start, so no file lands in it before the list is on.
+    SECURITY_ATTRIBUTES sa{sizeof sa, &sd, FALSE};
+    if (!CreateDirectoryW(dir.c_str(), &sa) && GetLastError() != ERROR_ALREADY_EXISTS) return false;
+    return MakePrivate(dir, me, acl);
+}
+
+std::wstring Environment(const wchar_t* name) {
+    const DWORD need = GetEnvironmentVariableW(name, nullptr, 0);
+    if (need <= 1) return {};
+    std::wstring value(need, L'\0');
+    const DWORD got = GetEnvironmentVariableW(name, value.data(), need);
+    if (got == 0 || got >= need) return {};
+    value.resize(got);
+    return value;
+}
+
+bool Gone(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
+
+}  // namespace
+
+std::optional<std::string> StagingDirectory() {
+    std::wstring dir = Environment(L"KORVANE_STAGING_DIR");
+    if (dir.empty()) {
+        const std::wstring local = Environment(L"LOCALAPPDATA");
+        if (local.empty()) return std::nullopt;
+        dir = local + L"\\Korvane";
+    }
+    if (!MakePrivateFolder(dir)) return std::nullopt;
+    return win::Narrow(dir);
+}
+
+std::optional<std::string> StagingPath(const char* fileName) {
+    auto dir = StagingDirectory();
+    if (!dir || fileName == nullptr) return std::nullopt;
+    return *dir + "\\" + fileName;
+}
+
+std::optional<Bytes> ReadWholeFile(const std::string& path, std::size_t maxLength) {
+    const auto wide = win::Widen(path);
+    if (!wide) return std::nullopt;
+    // A link planted at the path is opened as itself and refused below; a
+    // pipe or device is refused by its type without a read that could wait.
+    Handle h(CreateFileW(wide->c_str(), GENERIC_READ,
+                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                         OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!h.ok()) return std::nullopt;
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (GetFileType(h.get()) != FILE_TYPE_DISK || !GetFileInformationByHandle(h.get(), &info) ||
+        (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0)
+        return std::nullopt;
+    Bytes out;
+    uint8_t chunk[4096];
+    while (out.size() < maxLength) {
+        const auto want = static_cast<DWORD>(std::min(sizeof chunk, maxLength - out.size()));
+        DWORD got = 0;
+        if (!ReadFile(h.get(), chunk, want, &got, nullptr)) return std::nullopt;
+        if (got == 0) break;
+        out.insert(out.end(), chunk, chunk + got);
+    }
+    return out;
+}
+
+bool RemoveFile(const std::string& path) {
+    const auto wide = win::Widen(path);
+    if (!wide) return false;
+    return DeleteFileW(wide->c_str()) || Gone(GetLastError());
+}
+
+bool WriteWholeFile(const uint8_t* data, std::size_t n, const std::string& path) {
+    if (n > 0 && data == nullptr) return false;
+    const auto wide = win::Widen(path);
+    if (!wide || !RemoveFile(path)) return false;
+    // CREATE_NEW after the delete: whatever appears at the path in between
+    // (a link planted by someone else) makes the creation fail. The file
+    // takes the staging folder's owner-only list.
+    HANDLE h = CreateFileW(wide->c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                           FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    std::size_t done = 0;
+    bool ok = true;
+    while (done < n) {
+        const auto want = static_cast<DWORD>(std::min<std::size_t>(n - done, 1u << 20));
+        DWORD put = 0;
+        if (!WriteFile(h, data + done, want, &put, nullptr) || put == 0) {
+            ok = false;
+            break;
+        }
+        done += put;
+    }
+    if (!CloseHandle(h)) ok = false;
+    if (!ok) DeleteFileW(wide->c_str());
+    return ok;
+}
+
+}  // namespace korvane

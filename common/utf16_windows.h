@@ -1,0 +1,15 @@
+#pragma once
+// Windows only: the program's strings are UTF-8; the wide system calls take
+// UTF-16. Going through the ANSI code page instead would lose every character
+// it lacks (a Chinese file name on an English system).
+#include <optional>
+#include <string>
+
+namespace korvane::win {
+
+// nullopt when `utf8` is not UTF-8 (such a name can name no file).
+std::optional<std::wstring> Widen(const std::string& utf8);
+// Unpaired surrogates become U+FFFD.
+std::string Narrow(const std::wstring& utf16);
+
+}  // namespace korvane::win
