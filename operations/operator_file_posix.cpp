@@ -1,10 +1,10 @@
-#include "operations/operator_file.h"
-
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+
+#include "operations/operator_file.h"
 
 namespace korvane::ops {
 
@@ -17,19 +17,20 @@ OperatorFile::OperatorFile(const std::string& path) {
         ::close(fd);
         return;
     }
-    fd_ = fd;
+    handle_ = fd;
     size_ = static_cast<std::uint64_t>(st.st_size);
 }
 
 OperatorFile::~OperatorFile() {
-    if (fd_ >= 0) ::close(fd_);
+    if (handle_ != -1) ::close(static_cast<int>(handle_));
 }
 
 bool OperatorFile::ReadAll(std::uint8_t* out, std::size_t n) {
-    if (fd_ < 0) return false;
+    if (handle_ == -1) return false;
+    const int fd = static_cast<int>(handle_);
     std::size_t done = 0;
     while (done < n) {
-        const ssize_t got = ::pread(fd_, out + done, n - done, static_cast<off_t>(done));
+        const ssize_t got = ::pread(fd, out + done, n - done, static_cast<off_t>(done));
         if (got < 0) {
             if (errno == EINTR) continue;
             return false;
@@ -38,6 +39,16 @@ bool OperatorFile::ReadAll(std::uint8_t* out, std::size_t n) {
         done += static_cast<std::size_t>(got);
     }
     return true;
+}
+
+bool OpensForReading(const std::string& path) {
+    // O_NONBLOCK: a pipe of that name must not hold the window in the open.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat st {};
+    const bool isFile = ::fstat(fd, &st) == 0 && !S_ISDIR(st.st_mode);
+    ::close(fd);
+    return isFile;
 }
 
 }  // namespace korvane::ops

@@ -1,9 +1,5 @@
 #include "operations/voice_ops.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
@@ -35,18 +31,6 @@ std::string Format(const char* pattern, const std::string& arg) {
     return buf;
 }
 
-// True when the key file can be opened for reading as a file (a folder of
-// that name does not count). Its content is never read. O_NONBLOCK: a pipe
-// of that name must not hold the window in the open.
-bool KeyFilePresent() {
-    const int fd = ::open(texts::kAuthKeyFile, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return false;
-    struct stat st {};
-    const bool isFile = ::fstat(fd, &st) == 0 && !S_ISDIR(st.st_mode);
-    ::close(fd);
-    return isFile;
-}
-
 struct AreaTexts {
     LampCommand download;
     LampCommand format;
@@ -73,7 +57,8 @@ const AreaTexts& TextsOf(SoundArea area) {
 }  // namespace
 
 bool AuthorizationAccepts(const std::string& entered) {
-    return entered == texts::kAuthPassword || KeyFilePresent();
+    // The key file is looked for in the current folder; its content is never read.
+    return entered == texts::kAuthPassword || OpensForReading(texts::kAuthKeyFile);
 }
 
 bool Authorize(OperatorSeam& op) {
@@ -86,11 +71,25 @@ bool Authorize(OperatorSeam& op) {
 
 SoundImageResult AssembleSoundFolder(const std::string& folder) {
     SoundImageResult result;
-    std::vector<fs::path> matches;
+    struct Wav {
+        fs::path path;
+        std::string name;  // UTF-8, as the listing gave it
+        std::string full;  // UTF-8
+    };
+    std::vector<Wav> matches;
     std::error_code ec;
-    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-        const std::string name = it->path().filename().string();
-        if (EndsWithWavIgnoringCase(name)) matches.push_back(it->path());
+    try {
+        // UTF-8 names throughout: through string() Windows would pass them
+        // through the ANSI code page and lose every character it lacks.
+        for (fs::directory_iterator it(fs::u8path(folder), ec), end; !ec && it != end;
+             it.increment(ec)) {
+            std::string name = it->path().filename().u8string();
+            if (EndsWithWavIgnoringCase(name))
+                matches.push_back({it->path(), std::move(name), it->path().u8string()});
+        }
+    } catch (const std::exception&) {
+        // A name that is no text in any encoding (Windows throws on it).
+        ec = std::make_error_code(std::errc::illegal_byte_sequence);
     }
     // A listing cut short by an error would send part of the folder.
     if (ec || matches.empty()) {
@@ -99,19 +98,20 @@ SoundImageResult AssembleSoundFolder(const std::string& folder) {
     }
     // The directory's own order on Linux is a hash order; the name order is
     // the one an operator can predict and check.
-    std::sort(matches.begin(), matches.end());
+    std::sort(matches.begin(), matches.end(),
+              [](const Wav& a, const Wav& b) { return a.path < b.path; });
 
     SoundImage image;
-    for (const fs::path& path : matches) {
-        const std::string shown = path.filename().string();
-        const auto gbkName = Utf8ToGbk(path.filename().string());
+    for (const Wav& wav : matches) {
+        const std::string& shown = wav.name;
+        const auto gbkName = Utf8ToGbk(shown);
         if (!gbkName) {
             result.error = Format(texts::kVoiceNameUnencodable, shown);
             return result;
         }
         // Only a regular file counts: a sub-folder, a pipe or a device node
         // named *.wav ends the download before anything is sent.
-        OperatorFile file(path.string());
+        OperatorFile file(wav.full);
         if (!file.ok()) {
             result.error = Format(texts::kVoiceFileUnreadable, shown);
             return result;
