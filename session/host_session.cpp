@@ -3,7 +3,7 @@
 #include "common/staging.h"
 #include "emulator/emulated_backend.h"
 #include "emulator/host_emulator.h"
-#include "hid/hidapi_backend.h"
+#include "hid/system_backend.h"
 
 namespace korvane {
 
@@ -12,7 +12,7 @@ HostSession::HostSession(Clock& clock, OperatorSeam& op, const SessionOptions& o
         emulator_ = std::make_unique<HostEmulator>(clock, ProductOf(*options.emulate));
         backend_ = std::make_unique<EmulatedBackend>(*emulator_, clock);
     } else {
-        backend_ = std::make_unique<HidapiBackend>();
+        backend_ = MakeSystemBackend();
     }
     link_ = std::make_unique<HidLink>(*backend_, clock, op);
     link_->wantedPath = options.devicePath;

@@ -1,0 +1,301 @@
+#include <windows.h>
+// windows.h first: the SetupAPI and HID headers need its types.
+#include <hidsdi.h>
+#include <setupapi.h>
+
+#include <algorithm>
+#include <cctype>
+#include <chrono>
+#include <cstdlib>
+#include <system_error>
+#include <thread>
+#include <vector>
+
+#include "common/utf16_windows.h"
+#include "hid/report_lengths.h"
+#include "hid/windows_hid_backend.h"
+
+namespace korvane {
+
+namespace {
+
+constexpr int kWaitSliceMs = 20;
+constexpr DWORD kShare = FILE_SHARE_READ | FILE_SHARE_WRITE;
+
+struct Owned {
+    HANDLE h;
+    explicit Owned(HANDLE handle) : h(handle) {}
+    ~Owned() {
+        if (ok()) CloseHandle(h);
+    }
+    Owned(const Owned&) = delete;
+    Owned& operator=(const Owned&) = delete;
+    bool ok() const { return h != INVALID_HANDLE_VALUE && h != nullptr; }
+};
+
+// Attributes with the least access that gives them: a query-only handle
+// does not disturb a device, and keyboards and mice refuse read and write.
+bool DeviceIds(const std::wstring& path, uint16_t& vendor, uint16_t& product) {
+    for (const DWORD access : {DWORD{0}, DWORD{GENERIC_READ | GENERIC_WRITE}}) {
+        Owned h(CreateFileW(path.c_str(), access, kShare, nullptr, OPEN_EXISTING, 0, nullptr));
+        if (!h.ok()) continue;
+        HIDD_ATTRIBUTES a{};
+        a.Size = sizeof a;
+        if (!HidD_GetAttributes(h.h, &a)) return false;
+        vendor = a.VendorID;
+        product = a.ProductID;
+        return true;
+    }
+    return false;
+}
+
+std::optional<std::wstring> InterfacePath(HDEVINFO set, SP_DEVICE_INTERFACE_DATA& iface) {
+    DWORD need = 0;
+    SetupDiGetDeviceInterfaceDetailW(set, &iface, nullptr, 0, &need, nullptr);
+    if (need < sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_W) || need > 65536) return std::nullopt;
+    // DWORD-aligned, as the detail record wants.
+    std::vector<DWORD> buf((need + sizeof(DWORD) - 1) / sizeof(DWORD) + 1);
+    auto* detail = reinterpret_cast<SP_DEVICE_INTERFACE_DETAIL_DATA_W*>(buf.data());
+    detail->cbSize = sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_W);
+    if (!SetupDiGetDeviceInterfaceDetailW(set, &iface, detail, need, nullptr, nullptr))
+        return std::nullopt;
+    // The path runs to the end of what the call filled, terminated within it.
+    const std::size_t room =
+        (need - offsetof(SP_DEVICE_INTERFACE_DETAIL_DATA_W, DevicePath)) / sizeof(wchar_t);
+    const std::wstring path(detail->DevicePath, wcsnlen(detail->DevicePath, room));
+    if (path.empty()) return std::nullopt;
+    return path;
+}
+
+OVERLAPPED Fresh(HANDLE event) {
+    OVERLAPPED o{};
+    o.hEvent = event;
+    return o;
+}
+
+}  // namespace
+
+struct WindowsHidBackend::Channel {
+    HANDLE device = INVALID_HANDLE_VALUE;
+    HANDLE readEvent = nullptr;
+    HANDLE writeEvent = nullptr;
+    OVERLAPPED readIo{};
+    OVERLAPPED writeIo{};
+    // Owned here, not by the caller: the kernel may still fill or read them
+    // after the link has given the device up.
+    std::vector<uint8_t> readBuffer;
+    std::vector<uint8_t> writeBuffer;
+    bool reading = false;
+    bool writing = false;
+
+    Channel() = default;
+    Channel(const Channel&) = delete;
+    Channel& operator=(const Channel&) = delete;
+    ~Channel() {
+        if (device != INVALID_HANDLE_VALUE) CloseHandle(device);
+        if (readEvent != nullptr) CloseHandle(readEvent);
+        if (writeEvent != nullptr) CloseHandle(writeEvent);
+    }
+};
+
+WindowsHidBackend::~WindowsHidBackend() { Close(); }
+
+std::vector<HidDeviceInfo> WindowsHidBackend::Enumerate() {
+    std::vector<HidDeviceInfo> out;
+    GUID hid{};
+    HidD_GetHidGuid(&hid);
+    HDEVINFO set =
+        SetupDiGetClassDevsW(&hid, nullptr, nullptr, DIGCF_PRESENT | DIGCF_DEVICEINTERFACE);
+    if (set == INVALID_HANDLE_VALUE) return out;
+    for (DWORD index = 0;; ++index) {
+        SP_DEVICE_INTERFACE_DATA iface{};
+        iface.cbSize = sizeof iface;
+        if (!SetupDiEnumDeviceInterfaces(set, nullptr, &hid, index, &iface)) break;
+        const std::optional<std::wstring> path = InterfacePath(set, iface);
+        // Without its path an interface can be neither examined nor opened.
+        if (!path) continue;
+        HidDeviceInfo info;
+        info.path = win::Narrow(*path);
+        if (!DeviceIds(*path, info.vendor, info.product))
+            IdsFromInterfacePath(info.path, info.vendor, info.product);
+        out.push_back(std::move(info));
+    }
+    SetupDiDestroyDeviceInfoList(set);
+    return out;
+}
+
+bool WindowsHidBackend::Open(const std::string& path) {
+    Close();
+    const auto wide = win::Widen(path);
+    if (!wide || wide->empty()) return false;
+    HANDLE h = CreateFileW(wide->c_str(), GENERIC_READ | GENERIC_WRITE, kShare, nullptr,
+                           OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    PHIDP_PREPARSED_DATA parsed = nullptr;
+    HIDP_CAPS caps{};
+    bool known = false;
+    if (HidD_GetPreparsedData(h, &parsed)) {
+        known = HidP_GetCaps(parsed, &caps) == HIDP_STATUS_SUCCESS;
+        HidD_FreePreparsedData(parsed);
+    }
+    // Without its lengths a device cannot be read or written safely.
+    if (!known || caps.InputReportByteLength == 0 || caps.OutputReportByteLength == 0) {
+        CloseHandle(h);
+        return false;
+    }
+    return Adopt(h, caps.InputReportByteLength, caps.OutputReportByteLength);
+}
+
+bool WindowsHidBackend::OpenWithLengths(const std::string& path, std::size_t inputLength,
+                                        std::size_t outputLength) {
+    Close();
+    const auto wide = win::Widen(path);
+    if (!wide || wide->empty() || inputLength == 0 || outputLength == 0) return false;
+    HANDLE h = CreateFileW(wide->c_str(), GENERIC_READ | GENERIC_WRITE, kShare, nullptr,
+                           OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    return Adopt(h, inputLength, outputLength);
+}
+
+bool WindowsHidBackend::Adopt(void* handle, std::size_t inputLength, std::size_t outputLength) {
+    auto c = std::make_shared<Channel>();
+    c->device = static_cast<HANDLE>(handle);
+    // Manual reset: each wait looks at the state the last I/O left.
+    c->readEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    c->writeEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    if (c->readEvent == nullptr || c->writeEvent == nullptr) return false;
+    c->readBuffer.assign(inputLength, 0);
+    c->writeBuffer.assign(outputLength, 0);
+    channel_ = std::move(c);
+    return true;
+}
+
+void WindowsHidBackend::Close() {
+    if (!channel_) return;
+    std::shared_ptr<Channel> c = std::move(channel_);
+    channel_.reset();
+    std::vector<HANDLE> pending;
+    if (c->reading && !HasOverlappedIoCompleted(&c->readIo)) pending.push_back(c->readEvent);
+    if (c->writing && !HasOverlappedIoCompleted(&c->writeIo)) pending.push_back(c->writeEvent);
+    if (pending.empty()) return;  // the channel closes its handles as it goes
+    CancelIoEx(c->device, nullptr);
+    // The kernel owns the records and buffers until each cancelled I/O has
+    // completed; a thread of its own keeps them until then, so the window
+    // never waits for a device that does not answer.
+    try {
+        std::thread([c, pending] {
+            WaitForMultipleObjects(static_cast<DWORD>(pending.size()), pending.data(), TRUE,
+                                   INFINITE);
+        }).detach();
+    } catch (const std::system_error&) {
+        new std::shared_ptr<Channel>(c);  // kept for the kernel until the process ends
+    }
+}
+
+bool WindowsHidBackend::ReadAttributes(uint16_t& vendor, uint16_t& product) {
+    if (!channel_) return false;
+    HIDD_ATTRIBUTES a{};
+    a.Size = sizeof a;
+    if (!HidD_GetAttributes(channel_->device, &a)) return false;
+    vendor = a.VendorID;
+    product = a.ProductID;
+    return true;
+}
+
+bool WindowsHidBackend::Write(const Report& report, int timeoutMs) {
+    if (!channel_) return false;
+    // Keeps the channel alive even if onIdle closes the device meanwhile.
+    const std::shared_ptr<Channel> keep = channel_;
+    Channel& c = *keep;
+    if (c.writing) return false;  // an earlier write still stalls
+    OutputReportForDevice(report, c.writeBuffer.data(), c.writeBuffer.size());
+    const auto length = static_cast<DWORD>(c.writeBuffer.size());
+    ResetEvent(c.writeEvent);
+    c.writeIo = Fresh(c.writeEvent);
+    DWORD done = 0;
+    if (WriteFile(c.device, c.writeBuffer.data(), length, &done, &c.writeIo)) return done == length;
+    // Anything but "in progress" is a device that is gone or refuses.
+    if (GetLastError() != ERROR_IO_PENDING) return false;
+    c.writing = true;
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(std::max(timeoutMs, 0));
+    for (;;) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                              deadline - std::chrono::steady_clock::now())
+                              .count();
+        const auto slice = static_cast<DWORD>(std::clamp<long long>(left, 0, kWaitSliceMs));
+        const DWORD waited = WaitForSingleObject(c.writeEvent, slice);
+        if (waited == WAIT_OBJECT_0) {
+            c.writing = false;
+            return GetOverlappedResult(c.device, &c.writeIo, &done, FALSE) && done == length;
+        }
+        if (waited != WAIT_TIMEOUT) return false;
+        if (std::chrono::steady_clock::now() >= deadline) {
+            // Stalled: the link gives the device up; Close leaves the
+            // cancelled write to finish on its own.
+            CancelIoEx(c.device, &c.writeIo);
+            return false;
+        }
+        if (onIdle) {
+            onIdle();
+            if (channel_ != keep) return false;
+        }
+    }
+}
+
+HidBackend::ReadResult WindowsHidBackend::Read(Report& report, int timeoutMs) {
+    if (!channel_) return ReadResult::Error;
+    Channel& c = *channel_;
+    const auto length = static_cast<DWORD>(c.readBuffer.size());
+    DWORD got = 0;
+    // A read that did not complete in the last slice stays pending, so a
+    // report arriving between two slices is not lost.
+    if (!c.reading) {
+        ResetEvent(c.readEvent);
+        c.readIo = Fresh(c.readEvent);
+        if (ReadFile(c.device, c.readBuffer.data(), length, &got, &c.readIo)) {
+            if (got == 0) return ReadResult::Timeout;
+            report = InputReportFromDevice(c.readBuffer.data(), got);
+            return ReadResult::Ok;
+        }
+        if (GetLastError() != ERROR_IO_PENDING) return ReadResult::Error;
+        c.reading = true;
+    }
+    const DWORD waited =
+        WaitForSingleObject(c.readEvent, static_cast<DWORD>(std::max(timeoutMs, 0)));
+    if (waited == WAIT_TIMEOUT) return ReadResult::Timeout;
+    if (waited != WAIT_OBJECT_0) return ReadResult::Error;
+    c.reading = false;
+    // Device removed, handle invalidated, I/O aborted: the host is gone.
+    if (!GetOverlappedResult(c.device, &c.readIo, &got, FALSE)) return ReadResult::Error;
+    if (got == 0) return ReadResult::Timeout;
+    report = InputReportFromDevice(c.readBuffer.data(), std::min<DWORD>(got, length));
+    return ReadResult::Ok;
+}
+
+bool IdsFromInterfacePath(const std::string& path, uint16_t& vendor, uint16_t& product) {
+    std::string lower(path);
+    std::transform(lower.begin(), lower.end(), lower.begin(), [](char ch) {
+        return static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+    });
+    auto field = [&](const char* key, uint16_t& value) {
+        const std::size_t at = lower.find(key);
+        if (at == std::string::npos || lower.size() - at < 8) return false;
+        unsigned v = 0;
+        for (std::size_t i = at + 4; i < at + 8; ++i) {
+            const char ch = lower[i];
+            if (!std::isxdigit(static_cast<unsigned char>(ch))) return false;
+            v = v * 16 + static_cast<unsigned>(ch <= '9' ? ch - '0' : ch - 'a' + 10);
+        }
+        value = static_cast<uint16_t>(v);
+        return true;
+    };
+    uint16_t v = 0;
+    uint16_t p = 0;
+    if (!field("vid_", v) || !field("pid_", p)) return false;
+    vendor = v;
+    product = p;
+    return true;
+}
+
+}  // namespace korvane
