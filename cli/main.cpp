@@ -3,7 +3,9 @@
 #include <QCoreApplication>
 #include <optional>
 #include <string>
+#include <vector>
 
+#include "cli/command_line.h"
 #include "cli/commands.h"
 #include "cli/interrupt.h"
 #include "cli/output.h"
@@ -36,12 +38,15 @@ int main(int argc, char** argv) {
         out.UsageError(why);
         return kExitUsage;
     };
+    UseUtf8Terminal();
+    const std::vector<std::string> args = Utf8Arguments(argc, argv);
+    const std::size_t count = args.size();
     Options o;
-    for (int i = 1; i < argc; ++i) {
-        const std::string a = argv[i];
+    for (std::size_t i = 1; i < count; ++i) {
+        const std::string& a = args[i];
         auto next = [&]() -> std::optional<std::string> {
-            if (i + 1 >= argc) return std::nullopt;
-            return std::string(argv[++i]);
+            if (i + 1 >= count) return std::nullopt;
+            return args[++i];
         };
         // The command word and everything after it (its own options) go to the command.
         if (!o.args.empty() || a.rfind('-', 0) != 0) {

@@ -1,4 +1,5 @@
 // dump [FILE], apply FILE: a host's parameters as a JSON profile and back.
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -14,7 +15,8 @@ namespace korvane::cli {
 namespace {
 
 bool ReadFile(const std::string& path, std::string& out) {
-    std::ifstream in(path, std::ios::binary);
+    // UTF-8 paths: a narrow name would go through the ANSI code page on Windows.
+    std::ifstream in(std::filesystem::u8path(path), std::ios::binary);
     if (!in) return false;
     std::ostringstream s;
     s << in.rdbuf();
@@ -48,7 +50,7 @@ int Dump(Runner& r) {
     const std::string json = ProfileToJson(p);
     if (r.ArgCount() >= 2) {
         const std::string file = r.Arg(1);
-        std::ofstream out(file, std::ios::binary | std::ios::trunc);
+        std::ofstream out(std::filesystem::u8path(file), std::ios::binary | std::ios::trunc);
         if (!out || !(out << json)) {
             r.out().Error("cannot write " + file);
             return kExitFailed;

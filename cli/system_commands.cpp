@@ -1,20 +1,12 @@
 // list, init, version, frequency get|set, upgrade.
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include "cli/commands.h"
+#include "operations/operator_file.h"
 #include "operations/system_ops.h"
 #include "protocol/frequency.h"
 
 namespace korvane::cli {
 
 namespace {
-
-bool IsReadableFile(const std::string& path) {
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
-           ::access(path.c_str(), R_OK) == 0;
-}
 
 int List(Runner& r) {
     std::vector<HostEntry> hosts;
@@ -57,12 +49,11 @@ int Upgrade(Runner& r) {
     if (r.ArgCount() != 2) return r.Usage("upgrade needs the image file");
     const std::string file = r.Arg(1);
     // The window's file chooser only offers files that exist; a typed path may not.
-    if (!IsReadableFile(file)) return r.Usage("cannot read the image file " + file);
+    if (!ops::OperatorFile(file).ok()) return r.Usage("cannot read the image file " + file);
     r.op().file = file;
     if (ops::UpgradeFirmware(r.context())) return kExitOk;
-    struct stat st {};
-    const bool tooLarge = ::stat(file.c_str(), &st) == 0 &&
-                          static_cast<std::size_t>(st.st_size) > ops::kMaxFirmwareImage;
+    const ops::OperatorFile image(file);
+    const bool tooLarge = image.ok() && image.size() > ops::kMaxFirmwareImage;
     return tooLarge ? kExitUsage : kExitFailed;
 }
 

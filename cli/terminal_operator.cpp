@@ -1,7 +1,6 @@
 #include "cli/terminal_operator.h"
 
-#include <unistd.h>
-
+#include "cli/command_line.h"
 #include "common/resource_ids.h"
 #include "common/texts.h"
 
@@ -60,7 +59,7 @@ void TerminalOperator::ProgressClose() {
     open_ = false;
 }
 
-bool TerminalOperator::IsTerminal(std::FILE* stream) { return ::isatty(::fileno(stream)) == 1; }
+bool TerminalOperator::IsTerminal(std::FILE* stream) { return StreamIsTerminal(stream); }
 
 void TerminalOperator::DrawBar() {
     if (!showProgress || !drawBar || !open_) return;

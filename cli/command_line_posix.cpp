@@ -1,0 +1,17 @@
+#include <unistd.h>
+
+#include "cli/command_line.h"
+
+namespace korvane::cli {
+
+// The bytes as given: file names need not be UTF-8 here and must reach the
+// system unchanged.
+std::vector<std::string> Utf8Arguments(int argc, char** argv) {
+    return std::vector<std::string>(argv, argv + argc);
+}
+
+void UseUtf8Terminal() {}
+
+bool StreamIsTerminal(std::FILE* stream) { return ::isatty(::fileno(stream)) == 1; }
+
+}  // namespace korvane::cli
