@@ -2,28 +2,16 @@
 // command against the emulated host, whose answer comes after the given
 // seconds, waited for in the link's 20 ms slices. Prints the CPU share of
 // one core over the wait.
-#include <sys/resource.h>
-
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 
+#include "bench/cpu_time.h"
 #include "bench/null_operator.h"
 #include "emulator/emulated_backend.h"
 #include "emulator/host_emulator.h"
 #include "hid/hid_link.h"
 #include "protocol/transaction.h"
-
-namespace {
-
-double CpuSeconds() {
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
-           static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
     using namespace korvane;
@@ -42,12 +30,12 @@ int main(int argc, char** argv) {
     LampProtocol protocol(link, op, clock);
     const uint8_t request[4] = {0x01, 0xD6, 0x00, 0x28};
 
-    const double cpu0 = CpuSeconds();
+    const double cpu0 = bench::ProcessCpuSeconds();
     const auto wall0 = std::chrono::steady_clock::now();
     const int r = protocol.SendCommand(1, 4, request);
     const double wall =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - wall0).count();
-    const double cpu = CpuSeconds() - cpu0;
+    const double cpu = bench::ProcessCpuSeconds() - cpu0;
 
     std::printf(
         "format reply after %.1f s: result %d, wall %.3f s, cpu %.4f s, %.3f%% of a core, "
