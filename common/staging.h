@@ -16,10 +16,10 @@ inline constexpr const char* kReadFileName = "RHost.txt";   // a read-back until
 
 // $KORVANE_STAGING_DIR, else $XDG_RUNTIME_DIR/korvane, else ~/.cache/korvane
 // (on Windows %LOCALAPPDATA%\Korvane). Created with mode 0700 when missing
-// (on Windows with an access list for the current user alone, put back on
-// each call, so a list someone widened is narrowed again). nullopt when it
-// cannot be created, or when what is there is a symbolic link (a reparse
-// point), not a folder, someone else's, or (on Linux) writable by others.
+// (on Windows with an access list that names the current user alone).
+// nullopt when it cannot be created, or when what is there is a symbolic
+// link (a reparse point), not a folder, someone else's, or writable by others
+// (on Windows: by anyone but the user, the system and the administrators).
 std::optional<std::string> StagingDirectory();
 // A file name inside the staging folder.
 std::optional<std::string> StagingPath(const char* fileName);

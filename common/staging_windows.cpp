@@ -52,8 +52,9 @@ struct Identity {
 Identity CurrentIdentity() { return {TokenInformation(TokenUser), TokenInformation(TokenOwner)}; }
 
 // One entry: full control for the current user, passed on to every file and
-// folder inside. Nothing is inherited from the parent, so the folder stays
-// private wherever it lies, not only inside the user's own profile.
+// folder inside. Nothing is inherited from the parent, so the folder is
+// private wherever it lies, not only inside the user's own profile (whose
+// list would do, but KORVANE_STAGING_DIR may point anywhere).
 std::vector<BYTE> OwnerOnlyAcl(PSID user) {
     const DWORD size = static_cast<DWORD>(sizeof(ACL) + sizeof(ACCESS_ALLOWED_ACE) - sizeof(DWORD) +
                                           GetLengthSid(user));
@@ -71,29 +72,61 @@ bool RegularFolder(DWORD attributes) {
            (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0;
 }
 
-// A folder of ours, not a junction or a link to one, with the owner-only
-// list put (back) on it: a list someone widened is narrowed again.
-bool MakePrivate(const std::wstring& dir, const Identity& me, std::vector<BYTE>& acl) {
-    Handle h(CreateFileW(dir.c_str(), READ_CONTROL | WRITE_DAC,
-                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                         OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
-                         nullptr));
+// Rights that let someone put, replace or remove files in the folder, or
+// take the folder over.
+bool GrantsWriting(ACCESS_MASK mask) {
+    return (mask & (FILE_WRITE_DATA | FILE_APPEND_DATA | FILE_DELETE_CHILD | DELETE | WRITE_DAC |
+                    WRITE_OWNER | GENERIC_WRITE | GENERIC_ALL)) != 0;
+}
+
+// The user, the owner of what the user creates, and those who hold the
+// machine anyway (the system account, the administrators), as root does on Linux.
+bool Trusted(PSID sid, const Identity& me) {
+    return EqualSid(sid, me.userSid()) || EqualSid(sid, me.ownerSid()) ||
+           IsWellKnownSid(sid, WinLocalSystemSid) ||
+           IsWellKnownSid(sid, WinBuiltinAdministratorsSid);
+}
+
+// Nobody else may write: others may read, as group and others may on Linux.
+bool OnlyTrustedMayWrite(const ACL* dacl, const Identity& me) {
+    if (dacl == nullptr) return false;  // no list at all lets everyone do anything
+    for (DWORD i = 0; i < dacl->AceCount; ++i) {
+        void* ace = nullptr;
+        if (!GetAce(const_cast<ACL*>(dacl), i, &ace)) return false;
+        const auto* header = static_cast<const ACE_HEADER*>(ace);
+        if ((header->AceFlags & INHERIT_ONLY_ACE) != 0) continue;  // for what is inside only
+        if (header->AceType == ACCESS_DENIED_ACE_TYPE) continue;
+        if (header->AceType != ACCESS_ALLOWED_ACE_TYPE) return false;  // a kind not judged here
+        auto* allowed = static_cast<ACCESS_ALLOWED_ACE*>(ace);
+        auto* sid = reinterpret_cast<PSID>(&allowed->SidStart);
+        if (!Trusted(sid, me) && GrantsWriting(allowed->Mask)) return false;
+    }
+    return true;
+}
+
+// A folder of ours, not a junction or a link to one, that nobody else may
+// write to. One that others may write to is refused, not repaired: it was
+// not made here, and whoever made it may change it again.
+bool PrivateFolder(const std::wstring& dir, const Identity& me) {
+    Handle h(CreateFileW(
+        dir.c_str(), READ_CONTROL, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     if (!h.ok()) return false;
     BY_HANDLE_FILE_INFORMATION info{};
     if (!GetFileInformationByHandle(h.get(), &info) || !RegularFolder(info.dwFileAttributes))
         return false;
     PSID owner = nullptr;
+    PACL dacl = nullptr;
     PSECURITY_DESCRIPTOR sd = nullptr;
-    if (GetSecurityInfo(h.get(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr,
-                        nullptr, nullptr, &sd) != ERROR_SUCCESS)
+    if (GetSecurityInfo(h.get(), SE_FILE_OBJECT,
+                        OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, &owner, nullptr,
+                        &dacl, nullptr, &sd) != ERROR_SUCCESS)
         return false;
     const bool mine = owner != nullptr && IsValidSid(owner) &&
                       (EqualSid(owner, me.userSid()) || EqualSid(owner, me.ownerSid()));
+    const bool ok = mine && OnlyTrustedMayWrite(dacl, me);
     LocalFree(sd);
-    if (!mine) return false;
-    return SetSecurityInfo(h.get(), SE_FILE_OBJECT,
-                           DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION, nullptr,
-                           nullptr, reinterpret_cast<PACL>(acl.data()), nullptr) == ERROR_SUCCESS;
+    return ok;
 }
 
 bool MakePrivateFolder(const std::wstring& dir) {
@@ -109,7 +142,7 @@ bool MakePrivateFolder(const std::wstring& dir) {
     // Created private from the start, so no file lands in it before the list is on.
     SECURITY_ATTRIBUTES sa{sizeof sa, &sd, FALSE};
     if (!CreateDirectoryW(dir.c_str(), &sa) && GetLastError() != ERROR_ALREADY_EXISTS) return false;
-    return MakePrivate(dir, me, acl);
+    return PrivateFolder(dir, me);
 }
 
 std::wstring Environment(const wchar_t* name) {
