@@ -1,6 +1,9 @@
 #include <windows.h>
-// windows.h first: the SetupAPI and HID headers need its types.
+// windows.h first: the SetupAPI and HID headers need its types. mingw's HID
+// headers declare C functions without saying so.
+extern "C" {
 #include <hidsdi.h>
+}
 #include <setupapi.h>
 
 #include <algorithm>
