@@ -1,0 +1,91 @@
+#!/usr/bin/env bash
+# Builds the core, the emulator, the operations, the session and korvane-cli.exe
+# for 64-bit Windows with mingw-w64 into build-windows/, and runs their tests
+# under wine. Installs what is missing from Debian's packages first (as root,
+# or with sudo at hand). Qt for mingw comes from ../shared/win-sdk beside the
+# repository, or from an unpacked Qt named by QT_MINGW_PREFIX.
+#   scripts/windows.sh            build and test
+#   scripts/windows.sh --no-test  build only
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+build="${BUILD_DIR:-$root/build-windows}"
+run_tests=1
+[ "${1:-}" = "--no-test" ] && run_tests=0
+
+packages=(
+  g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix wine64 qt6-base-dev-tools googletest
+  cmake ninja-build xz-utils
+)
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "windows: installing ${missing[*]}"
+  SUDO=""
+  if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+  $SUDO apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+mkdir -p "$build"
+
+# Qt 6 for mingw: unpacked once from the shared SDK (its stamp notes which tarball).
+sdk="$root/../shared/win-sdk"
+tarball="$sdk/qt6-mingw-x86_64-6.4.2.tar.xz"
+if [ -n "${QT_MINGW_PREFIX:-}" ]; then
+  qt="$QT_MINGW_PREFIX"
+elif [ -f "$tarball" ]; then
+  qt="$build/qt6-mingw"
+  stamp="$(stat -c '%s %Y' "$tarball")"
+  if [ "$(cat "$qt/.unpacked" 2>/dev/null)" != "$stamp" ]; then
+    echo "windows: unpacking Qt for mingw"
+    rm -rf "$qt"
+    tar -C "$build" -xJf "$tarball"
+    echo "$stamp" > "$qt/.unpacked"
+  fi
+else
+  cat >&2 <<MSG
+windows: Qt 6 for mingw not found: there is no $tarball
+and QT_MINGW_PREFIX is not set.
+Put the shared SDK folder (shared/win-sdk, with qt6-mingw-x86_64-6.4.2.tar.xz) beside
+this repository, or build Qt yourself with the recipe that made the tarball,
+shared/win-sdk/build-qt-mingw.sh (Debian 12, deb-src for bookworm enabled, as root;
+about 40 minutes on 2 cores):
+  PREFIX=/opt/qt6-mingw OUT=/tmp build-qt-mingw.sh
+and then run
+  QT_MINGW_PREFIX=/opt/qt6-mingw scripts/windows.sh
+MSG
+  exit 1
+fi
+export QT_MINGW_PREFIX="$qt"
+toolchain="$root/cmake/mingw-w64-x86_64.cmake"
+
+# GoogleTest from Debian's sources, built once with the cross compiler.
+gtest="$build/googletest"
+if [ ! -f "$gtest/lib/cmake/GTest/GTestConfig.cmake" ]; then
+  echo "windows: building GoogleTest for mingw"
+  cmake -S /usr/src/googletest -B "$build/googletest-build" -G Ninja \
+    -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
+    -DBUILD_GMOCK=OFF -DINSTALL_GTEST=ON -DCMAKE_INSTALL_PREFIX="$gtest" > "$build/googletest.log"
+  cmake --build "$build/googletest-build" -j2 >> "$build/googletest.log"
+  cmake --install "$build/googletest-build" >> "$build/googletest.log"
+fi
+
+cmake -S . -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+  -DCMAKE_BUILD_TYPE=Release \
+  -DQT_MINGW_PREFIX="$qt" -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
+  -DKORVANE_BUILD_GUI=OFF -DGTest_DIR="$gtest/lib/cmake/GTest" \
+  "-DCMAKE_CROSSCOMPILING_EMULATOR=$root/scripts/wine-run.sh;$build" ${CMAKE_EXTRA_ARGS:-}
+cmake --build "$build" -j2
+[ "$run_tests" = 1 ] || exit 0
+
+# One wine prefix and one wine server for the whole run: the first start
+# makes the prefix (some seconds); every test after it only starts a process.
+export WINEPREFIX="$build/wineprefix"
+scripts/wine-run.sh "$build" wineboot.exe -i > /dev/null 2>&1 || true
+/usr/lib/wine/wineserver -p
+trap '/usr/lib/wine/wineserver -k || true' EXIT
+ctest --test-dir "$build" --output-on-failure --timeout 300 -j2
