@@ -24,10 +24,6 @@ void UseUtf8Terminal() {
     SetConsoleOutputCP(CP_UTF8);
 }
 
-}  // namespace korvane::cli
-
-namespace korvane::cli {
-
 bool StreamIsTerminal(std::FILE* stream) {
     // _isatty also says yes for NUL and other character devices; only a
     // console has a mode.
