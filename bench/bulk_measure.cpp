@@ -23,6 +23,7 @@
 #include "hid/hid_link.h"
 #include "protocol/bulk_packets.h"
 #include "protocol/bulk_transfer.h"
+#include "protocol/sound_image.h"
 
 namespace korvane::bench {
 namespace {
@@ -115,7 +116,9 @@ int Download(std::size_t packets) {
     HidLink link(backend, clock, op);
     link.pump = [] { return true; };
     LampProtocol protocol(link, op, clock);
-    const Bytes image(packets * kPacketPayload, 0x52);
+    // One sound that fills the packets exactly, so the host takes the image.
+    const Bytes sound(packets * kPacketPayload - kSoundHeader, 0x52);
+    const Bytes image = EncodeSoundEntry("fire", sound.data(), sound.size());
     const double cpu0 = ProcessCpuSeconds();
     const auto start = std::chrono::steady_clock::now();
     const int r = protocol.BulkSendBuffer(0xD5, image.data(), image.size(), "");
