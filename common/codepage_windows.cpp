@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "common/codepage.h"
+#include "common/utf16_windows.h"
 
 namespace korvane {
 
@@ -8,21 +9,19 @@ namespace {
 
 constexpr UINT kGbk = 936;
 
-std::optional<std::wstring> Widen(UINT codePage, const char* data, int n) {
-    if (n == 0) return std::wstring();
-    const int wide = MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, data, n, nullptr, 0);
+// One GBK character (one or two bytes); nullopt when the bytes are none.
+std::optional<std::wstring> GbkCharacter(const char* data, int n) {
+    wchar_t out[2];
+    const int wide = MultiByteToWideChar(kGbk, MB_ERR_INVALID_CHARS, data, n, out, 2);
     if (wide <= 0) return std::nullopt;
-    std::wstring out(static_cast<std::size_t>(wide), L'\0');
-    if (MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, data, n, out.data(), wide) != wide)
-        return std::nullopt;
-    return out;
+    return std::wstring(out, static_cast<std::size_t>(wide));
 }
 
 }  // namespace
 
 std::optional<std::string> Utf8ToGbk(const std::string& utf8) {
     if (utf8.empty()) return std::string();
-    const auto wide = Widen(CP_UTF8, utf8.data(), static_cast<int>(utf8.size()));
+    const auto wide = win::Widen(utf8);
     if (!wide) return std::nullopt;
     const int wn = static_cast<int>(wide->size());
     // No best fit: a character GBK lacks must be refused, not swapped for a
@@ -52,8 +51,7 @@ std::string GbkToUtf8(const std::string& gbk) {
             continue;
         }
         const std::size_t len = (b >= 0x81 && b <= 0xFE && i + 1 < gbk.size()) ? 2 : 1;
-        const auto one = Widen(kGbk, gbk.data() + i, static_cast<int>(len));
-        if (one && !one->empty()) {
+        if (const auto one = GbkCharacter(gbk.data() + i, static_cast<int>(len))) {
             wide += *one;
             i += len;
         } else {
@@ -61,13 +59,7 @@ std::string GbkToUtf8(const std::string& gbk) {
             ++i;
         }
     }
-    if (wide.empty()) return std::string();
-    const int wn = static_cast<int>(wide.size());
-    const int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), wn, nullptr, 0, nullptr, nullptr);
-    if (n <= 0) return std::string();
-    std::string out(static_cast<std::size_t>(n), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, wide.data(), wn, out.data(), n, nullptr, nullptr);
-    return out;
+    return win::Narrow(wide);
 }
 
 }  // namespace korvane
