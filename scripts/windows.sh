@@ -77,7 +77,7 @@ fi
 cmake -S . -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
   -DCMAKE_BUILD_TYPE=Release \
   -DQT_MINGW_PREFIX="$qt" -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
-  -DKORVANE_BUILD_GUI=OFF -DGTest_DIR="$gtest/lib/cmake/GTest" \
+  -DKORVANE_BUILD_GUI=OFF -DKORVANE_BUILD_TESTS=ON -DGTest_DIR="$gtest/lib/cmake/GTest" \
   "-DCMAKE_CROSSCOMPILING_EMULATOR=$root/scripts/wine-run.sh;$build" ${CMAKE_EXTRA_ARGS:-}
 cmake --build "$build" -j2
 [ "$run_tests" = 1 ] || exit 0
@@ -86,6 +86,7 @@ cmake --build "$build" -j2
 # makes the prefix (some seconds); every test after it only starts a process.
 export WINEPREFIX="$build/wineprefix"
 scripts/wine-run.sh "$build" wineboot.exe -i > /dev/null 2>&1 || true
-/usr/lib/wine/wineserver -p
-trap '/usr/lib/wine/wineserver -k || true' EXIT
+# Kept alive between the tests (one already serving this prefix stays).
+/usr/lib/wine/wineserver -p 2>/dev/null || true
+trap '/usr/lib/wine/wineserver -k 2>/dev/null || true' EXIT
 ctest --test-dir "$build" --output-on-failure --timeout 300 -j2
