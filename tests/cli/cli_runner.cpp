@@ -35,8 +35,9 @@ CliResult CliScratch::Run(const QStringList& args, int timeoutMs) const {
         process.waitForFinished(5000);
         return r;
     }
-    r.out = process.readAllStandardOutput().toStdString();
-    r.err = process.readAllStandardError().toStdString();
+    // Windows writes its text-mode line ends; the lines are what is compared.
+    r.out = process.readAllStandardOutput().replace("\r\n", "\n").toStdString();
+    r.err = process.readAllStandardError().replace("\r\n", "\n").toStdString();
     if (process.exitStatus() == QProcess::NormalExit) r.code = process.exitCode();
     return r;
 }

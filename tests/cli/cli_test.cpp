@@ -2,10 +2,8 @@
 // lines and exit statuses, against the emulated host whose state is kept in
 // a file between two runs.
 #include <gtest/gtest.h>
-#include <signal.h>
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -34,19 +32,6 @@ class Cli : public ::testing::Test {
 
     CliScratch scratch;
 };
-
-// What the running program writes to standard error, until `text` is in it
-// (or 20 s have passed).
-QByteArray StandardErrorUntil(QProcess& process, const char* text) {
-    QByteArray err;
-    QElapsedTimer waited;
-    waited.start();
-    while (!err.contains(text) && waited.elapsed() < 20000) {
-        process.waitForReadyRead(100);
-        err += process.readAllStandardError();
-    }
-    return err;
-}
 
 QJsonObject JsonOf(const std::string& text) {
     return QJsonDocument::fromJson(QByteArray::fromStdString(text)).object();
@@ -434,7 +419,10 @@ TEST_F(Cli, VoiceAreasDownloadCountAndFormatWithAuthorization) {
     EXPECT_EQ(format.code, 0);
     EXPECT_EQ(format.out, "格式化固化WAV音频区域成功！\n");
     EXPECT_EQ(State()["fixedSounds"].toArray().size(), 0);
-    EXPECT_EQ(State()["customSounds"].toArray().size(), 3);
+    const QJsonArray sounds = State()["customSounds"].toArray();
+    ASSERT_EQ(sounds.size(), 3);
+    // The Chinese name reached the host in code page 936: 警报 is BE AF B1 A8.
+    EXPECT_EQ(sounds[2].toObject()["name"].toString(), "vq+xqA==");
 }
 
 TEST_F(Cli, UpgradeSendsTheImageAndRefusesOneOverThreeMillionBytes) {
@@ -451,24 +439,6 @@ TEST_F(Cli, UpgradeSendsTheImageAndRefusesOneOverThreeMillionBytes) {
     EXPECT_EQ(ok.code, 0);
     EXPECT_EQ(ok.out, "升级成功！\n");
     EXPECT_EQ(QByteArray::fromBase64(State()["firmware"].toString().toLatin1()), image);
-}
-
-TEST_F(Cli, InterruptCancelsATransferBetweenPackets) {
-    scratch.WriteFile("fw.bin", QByteArray(200000, '\x11'));
-    QProcess process;
-    scratch.Start(process, {"--bar", "--emulate", "rt221", "--emulator-state",
-                            scratch.Path("host.json"), "upgrade", scratch.Path("fw.bin")});
-    ASSERT_TRUE(process.waitForStarted(5000));
-    // The bar names the packet once the first one is out.
-    const QByteArray err = StandardErrorUntil(process, "当前第1包数据");
-    ASSERT_TRUE(err.contains("当前第1包数据")) << err.toStdString();
-    ASSERT_EQ(::kill(static_cast<pid_t>(process.processId()), SIGINT), 0);
-    ASSERT_TRUE(process.waitForFinished(10000));
-    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(process.exitCode(), 1);
-    EXPECT_EQ(process.readAllStandardOutput().toStdString(), "升级失败！\n");
-    // The host never saw the last packet: it keeps the firmware it had.
-    EXPECT_EQ(State()["firmware"].toString(), "");
 }
 
 TEST_F(Cli, IntoAPipeOnlyTheOutcomeLinesOfTheProgressGo) {
@@ -495,27 +465,6 @@ TEST_F(Cli, HelpTellsWhatEachHostModelAnswers) {
     EXPECT_NE(help.find("the RT-221 the\naddress-code parameters"), std::string::npos);
     EXPECT_NE(help.find("An emulated host (--emulate rt220 or rt221) answers every command"),
               std::string::npos);
-}
-
-TEST_F(Cli, InterruptEndsTheFormatWaitAtOnce) {
-    QProcess process;
-    scratch.Start(process, {"--bar", "--emulate", "rt220", "--emulator-state",
-                            scratch.Path("host.json"), "voice", "format", "custom"});
-    ASSERT_TRUE(process.waitForStarted(5000));
-    QByteArray err = StandardErrorUntil(process, "正在格式化WAV音频区域");
-    ASSERT_TRUE(err.contains("正在格式化WAV音频区域")) << err.toStdString();
-    // The emulated host takes five seconds to format; the wait must not.
-    QElapsedTimer afterInterrupt;
-    afterInterrupt.start();
-    ASSERT_EQ(::kill(static_cast<pid_t>(process.processId()), SIGINT), 0);
-    ASSERT_TRUE(process.waitForFinished(10000));
-    EXPECT_LT(afterInterrupt.elapsed(), 4000);
-    EXPECT_EQ(process.exitCode(), 1);
-    EXPECT_EQ(process.readAllStandardOutput().toStdString(),
-              "[失败2] 读取数据失败，请重新发送！\n格式化WAV音频区域失败！\n");
-    err += process.readAllStandardError();
-    EXPECT_TRUE(err.contains("korvane-cli: interrupted: the host may still be formatting"))
-        << err.toStdString();
 }
 
 }  // namespace

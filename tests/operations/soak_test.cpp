@@ -2,28 +2,19 @@
 // (seeded, so a failure can be replayed): each one returns, none leaves a
 // staging file or a pending state behind, and a healthy host is served at once.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <iostream>
 #include <random>
 
 #include "tests/operations/fault_rig.h"
+#include "tests/support/process_memory.h"
 
 namespace korvane::test {
 namespace {
 
 constexpr uint32_t kSeed = 20261207;
 constexpr int kOperations = 5000;
-
-long ResidentKiB() {
-    long pages = 0, resident = 0;
-    if (FILE* f = std::fopen("/proc/self/statm", "r")) {
-        if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2) resident = 0;
-        std::fclose(f);
-    }
-    return resident * (sysconf(_SC_PAGESIZE) / 1024);
-}
 
 // "...,共有N包数据,当前第i包数据..." -> (N, i).
 std::pair<int, int> PacketOf(const std::string& line) {

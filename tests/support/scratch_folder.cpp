@@ -23,7 +23,7 @@ std::string MakePrivateFolder() {
         const fs::path dir = base / ("korvane-test-" + std::to_string(rng() % 100000000));
         if (!fs::create_directory(dir, ec)) continue;
         fs::permissions(dir, fs::perms::owner_all, fs::perm_options::replace, ec);
-        return dir.string();
+        return dir.u8string();
     }
     throw std::runtime_error("no scratch folder could be made in " + base.string());
 }
@@ -46,12 +46,12 @@ ScratchFolder::~ScratchFolder() {
             UnsetEnv("KORVANE_STAGING_DIR");
     }
     std::error_code ec;
-    fs::remove_all(path, ec);
+    fs::remove_all(fs::u8path(path), ec);
 }
 
 std::string ScratchFolder::Folder(const std::string& name) const {
     const std::string dir = File(name);
-    fs::create_directories(dir);
+    fs::create_directories(fs::u8path(dir));
     return dir;
 }
 
@@ -78,13 +78,14 @@ std::optional<std::string> GetEnv(const std::string& name) {
 }
 
 void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
-    std::ofstream f(path, std::ios::binary);
+    // UTF-8 names: a narrow one would go through the ANSI code page on Windows.
+    std::ofstream f(fs::u8path(path), std::ios::binary);
     f.write(reinterpret_cast<const char*>(bytes.data()),
             static_cast<std::streamsize>(bytes.size()));
 }
 
 std::vector<uint8_t> ReadFile(const std::string& path) {
-    std::ifstream f(path, std::ios::binary);
+    std::ifstream f(fs::u8path(path), std::ios::binary);
     return std::vector<uint8_t>(std::istreambuf_iterator<char>(f),
                                 std::istreambuf_iterator<char>());
 }

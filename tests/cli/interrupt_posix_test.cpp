@@ -1,0 +1,77 @@
+// Ctrl-C on a POSIX terminal: SIGINT reaches korvane-cli between two
+// packets, and ends a long reply wait at once.
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <QElapsedTimer>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include "cli_runner.h"
+
+namespace korvane::clitest {
+namespace {
+
+class CliInterrupt : public ::testing::Test {
+  protected:
+    void SetUp() override { ASSERT_TRUE(scratch.valid()); }
+    QJsonObject State() const {
+        return QJsonDocument::fromJson(scratch.ReadFile("host.json")).object();
+    }
+    CliScratch scratch;
+};
+
+// What the running program writes to standard error, until `text` is in it
+// (or 20 s have passed).
+QByteArray StandardErrorUntil(QProcess& process, const char* text) {
+    QByteArray err;
+    QElapsedTimer waited;
+    waited.start();
+    while (!err.contains(text) && waited.elapsed() < 20000) {
+        process.waitForReadyRead(100);
+        err += process.readAllStandardError();
+    }
+    return err;
+}
+
+TEST_F(CliInterrupt, InterruptCancelsATransferBetweenPackets) {
+    scratch.WriteFile("fw.bin", QByteArray(200000, '\x11'));
+    QProcess process;
+    scratch.Start(process, {"--bar", "--emulate", "rt221", "--emulator-state",
+                            scratch.Path("host.json"), "upgrade", scratch.Path("fw.bin")});
+    ASSERT_TRUE(process.waitForStarted(5000));
+    // The bar names the packet once the first one is out.
+    const QByteArray err = StandardErrorUntil(process, "当前第1包数据");
+    ASSERT_TRUE(err.contains("当前第1包数据")) << err.toStdString();
+    ASSERT_EQ(::kill(static_cast<pid_t>(process.processId()), SIGINT), 0);
+    ASSERT_TRUE(process.waitForFinished(10000));
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(process.exitCode(), 1);
+    EXPECT_EQ(process.readAllStandardOutput().toStdString(), "升级失败！\n");
+    // The host never saw the last packet: it keeps the firmware it had.
+    EXPECT_EQ(State()["firmware"].toString(), "");
+}
+
+TEST_F(CliInterrupt, InterruptEndsTheFormatWaitAtOnce) {
+    QProcess process;
+    scratch.Start(process, {"--bar", "--emulate", "rt220", "--emulator-state",
+                            scratch.Path("host.json"), "voice", "format", "custom"});
+    ASSERT_TRUE(process.waitForStarted(5000));
+    QByteArray err = StandardErrorUntil(process, "正在格式化WAV音频区域");
+    ASSERT_TRUE(err.contains("正在格式化WAV音频区域")) << err.toStdString();
+    // The emulated host takes five seconds to format; the wait must not.
+    QElapsedTimer afterInterrupt;
+    afterInterrupt.start();
+    ASSERT_EQ(::kill(static_cast<pid_t>(process.processId()), SIGINT), 0);
+    ASSERT_TRUE(process.waitForFinished(10000));
+    EXPECT_LT(afterInterrupt.elapsed(), 4000);
+    EXPECT_EQ(process.exitCode(), 1);
+    EXPECT_EQ(process.readAllStandardOutput().toStdString(),
+              "[失败2] 读取数据失败，请重新发送！\n格式化WAV音频区域失败！\n");
+    err += process.readAllStandardError();
+    EXPECT_TRUE(err.contains("korvane-cli: interrupted: the host may still be formatting"))
+        << err.toStdString();
+}
+
+}  // namespace
+}  // namespace korvane::clitest
