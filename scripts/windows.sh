@@ -82,11 +82,16 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
 cmake --build "$build" -j2
 [ "$run_tests" = 1 ] || exit 0
 
-# One wine prefix and one wine server for the whole run: the first start
-# makes the prefix (some seconds); every test after it only starts a process.
+# One wine prefix for the whole run: the first start makes it (some seconds).
+# wine ends its services, and with them its HID devices, whenever no program
+# of the prefix runs; a console kept waiting on a pipe holds them up between
+# the tests, so each test only starts its own process.
 export WINEPREFIX="$build/wineprefix"
 scripts/wine-run.sh "$build" wineboot.exe -i > /dev/null 2>&1 || true
-# Kept alive between the tests (one already serving this prefix stays).
-/usr/lib/wine/wineserver -p 2>/dev/null || true
-trap '/usr/lib/wine/wineserver -k 2>/dev/null || true' EXIT
+keeper="$build/keeper.fifo"
+rm -f "$keeper"
+mkfifo "$keeper"
+scripts/wine-run.sh "$build" cmd.exe < "$keeper" > /dev/null 2>&1 &
+exec 3> "$keeper"
+trap 'exec 3>&-; rm -f "$keeper"; /usr/lib/wine/wineserver -w 2>/dev/null || true' EXIT
 ctest --test-dir "$build" --output-on-failure --timeout 300 -j2
