@@ -226,7 +226,9 @@ TEST(WindowsHidDiscovery, DevicesThatAreNoHostAreListedButNeverOpened) {
         EXPECT_FALSE(d.path.empty());
         std::printf("  %04x:%04x %s\n", d.vendor, d.product, d.path.c_str());
     }
-    if (UnderWine()) EXPECT_TRUE(mouse && keyboard) << "wine's two virtual HID devices";
+    if (UnderWine()) {
+        EXPECT_TRUE(mouse && keyboard) << "wine's two virtual HID devices";
+    }
     for (const HidDeviceInfo& d : devices) {
         if (ModelOfDevice(d.vendor, d.product))
             GTEST_SKIP() << "a host is attached to this machine";
