@@ -33,7 +33,7 @@ fi
 mkdir -p "$build"
 
 # Qt 6 for mingw: unpacked once from the shared SDK (its stamp notes which tarball).
-sdk="$root/../shared/win-sdk"
+sdk="$(cd "$root/.." && pwd)/shared/win-sdk"
 tarball="$sdk/qt6-mingw-x86_64-6.4.2.tar.xz"
 if [ -n "${QT_MINGW_PREFIX:-}" ]; then
   qt="$QT_MINGW_PREFIX"
