@@ -13,6 +13,8 @@ namespace {
 std::optional<std::string> Convert(const char* to, const char* from, const std::string& in,
                                    bool replaceInvalid) {
     iconv_t cd = iconv_open(to, from);
+    // iconv_open's failure value is (iconv_t)-1, a pointer made from an integer.
+    // NOLINTNEXTLINE(performance-no-int-to-ptr)
     if (cd == reinterpret_cast<iconv_t>(-1)) return std::nullopt;
     std::string out;
     std::string src = in;
