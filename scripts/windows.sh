@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Builds the core, the emulator, the operations, the session and korvane-cli.exe
-# for 64-bit Windows with mingw-w64 into build-windows/, and runs their tests
+# Builds korvane.exe, korvane-cli.exe and everything below them for 64-bit
+# Windows with mingw-w64 into build-windows/, and runs their tests
 # under wine. Installs what is missing from Debian's packages first (as root,
 # or with sudo at hand). Qt for mingw comes from ../shared/win-sdk beside the
 # repository, or from an unpacked Qt named by QT_MINGW_PREFIX.
@@ -15,7 +15,7 @@ run_tests=1
 
 packages=(
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix wine64 qt6-base-dev-tools googletest
-  cmake ninja-build xz-utils
+  cmake ninja-build xz-utils xvfb
 )
 missing=()
 for p in "${packages[@]}"; do
@@ -77,7 +77,7 @@ fi
 cmake -S . -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
   -DCMAKE_BUILD_TYPE=Release \
   -DQT_MINGW_PREFIX="$qt" -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
-  -DKORVANE_BUILD_GUI=OFF -DKORVANE_BUILD_TESTS=ON -DGTest_DIR="$gtest/lib/cmake/GTest" \
+  -DKORVANE_BUILD_GUI=ON -DKORVANE_BUILD_TESTS=ON -DGTest_DIR="$gtest/lib/cmake/GTest" \
   "-DCMAKE_CROSSCOMPILING_EMULATOR=$root/scripts/wine-run.sh;$build" ${CMAKE_EXTRA_ARGS:-}
 cmake --build "$build" -j2
 [ "$run_tests" = 1 ] || exit 0
@@ -86,6 +86,12 @@ cmake --build "$build" -j2
 # wine ends its services, and with them its HID devices, whenever no program
 # of the prefix runs; a console kept waiting on a pipe holds them up between
 # the tests, so each test only starts its own process.
+# The device-notification cases need real windows, which wine draws on an X
+# display: a virtual one of the run's own, so nothing shows on the desktop.
+Xvfb -displayfd 4 -screen 0 1280x1024x24 -nolisten tcp 4> "$build/xvfb.display" 2> /dev/null &
+xvfb=$!
+for _ in $(seq 100); do [ -s "$build/xvfb.display" ] && break; sleep 0.1; done
+export DISPLAY=":$(cat "$build/xvfb.display")"
 export WINEPREFIX="$build/wineprefix"
 scripts/wine-run.sh "$build" wineboot.exe -i > /dev/null 2>&1 || true
 keeper="$build/keeper.fifo"
@@ -102,6 +108,7 @@ finish() {
   sleep 1
   kill "$keeper_pid" 2>/dev/null || true
   /usr/lib/wine/wineserver -k 2>/dev/null || true
+  kill "$xvfb" 2>/dev/null || true
 }
 trap finish EXIT
 # Discovery over wine's own HID devices first, while nothing else loads the

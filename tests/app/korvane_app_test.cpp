@@ -2,14 +2,17 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QSettings>
 
 TEST(RecentFiles, KeepsFourNewestFirstWithoutRepeats) {
     QSettings().clear();
     CKorvaneApp::SetSettingsNames();
+    // Absolute on both systems: "/" on Linux, the current drive ("Z:/") on Windows.
+    const QString root = QDir::rootPath();
     RecentFileList list;
-    for (const char* p : {"/a", "/b", "/c", "/d", "/e", "/c"}) list.Add(QString::fromLatin1(p));
-    EXPECT_EQ(list.Entries(), QStringList({"/c", "/e", "/d", "/b"}));
+    for (const char* p : {"a", "b", "c", "d", "e", "c"}) list.Add(root + QLatin1String(p));
+    EXPECT_EQ(list.Entries(), QStringList({root + "c", root + "e", root + "d", root + "b"}));
     list.Save();
     RecentFileList loaded;
     loaded.Load();
