@@ -10,9 +10,12 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QStatusBar>
+#include <QTimer>
 #include <QToolBar>
+#include <iterator>
 
 #include "app/korvane_app.h"
+#include "app/lock_keys.h"
 #include "common/resource_ids.h"
 #include "common/texts.h"
 #include "controls/dialog_units.h"
@@ -211,18 +214,39 @@ void CMainFrame::BuildStatusBar() {
     lampText->setText(U(texts::kDisconnected));
     pane->setAccessibleName(lampText->text());
 
-    // The lock-key panes: their state cannot be read portably, so they
-    // keep their place and stay blank.
+    // The lock-key panes keep their place; they name the key while it is on,
+    // where the system tells that, and stay blank elsewhere.
     const std::pair<int, const char*> locks[] = {
         {ids::kCapsPane, "CAP"}, {ids::kNumPane, "NUM"}, {ids::kScrollPane, "SCRL"}};
-    for (const auto& [id, text] : locks) {
+    for (size_t i = 0; i < std::size(locks); ++i) {
+        const auto& [id, text] = locks[i];
         auto* l = new QLabel(bar);
         l->setObjectName(QString::number(id));
         l->setFrameShape(QFrame::Panel);
         l->setFrameShadow(QFrame::Sunken);
+        l->setAlignment(Qt::AlignCenter);
         l->setFixedWidth(l->fontMetrics().horizontalAdvance(QLatin1String(text)) + 8);
         l->setAccessibleName(QLatin1String(text));
         bar->addPermanentWidget(l);
+        lockPanes[i] = l;
+    }
+    if (korvane::LockKeysReadable()) {
+        // A key pressed while another program has the focus changes the
+        // state too: polled, not taken from this window's key events.
+        auto* timer = new QTimer(this);
+        connect(timer, &QTimer::timeout, this, &CMainFrame::UpdateLockKeys);
+        timer->start(kLockKeysPollMs);
+        UpdateLockKeys();
+    }
+}
+
+void CMainFrame::UpdateLockKeys() {
+    const korvane::LockKeys keys = korvane::ReadLockKeys();
+    const bool on[] = {keys.caps, keys.num, keys.scroll};
+    const char* names[] = {"CAP", "NUM", "SCRL"};
+    for (size_t i = 0; i < std::size(on); ++i) {
+        const QString text = on[i] ? QLatin1String(names[i]) : QString();
+        if (lockPanes[i]->text() != text) lockPanes[i]->setText(text);
     }
 }
 

@@ -59,6 +59,9 @@ class CMainFrame : public QMainWindow {
   private:
     void BuildMenu();
     void BuildStatusBar();
+    void UpdateLockKeys();
+
+    static constexpr int kLockKeysPollMs = 200;
 
     CKorvaneDoc& doc;
     RecentFileList& recent;
@@ -68,6 +71,7 @@ class CMainFrame : public QMainWindow {
     QScrollArea* scroll;
     QLabel* lampIcon;
     QLabel* lampText;
+    QLabel* lockPanes[3] = {};
     bool lampLit = false;
     bool closePending = false;
 };
