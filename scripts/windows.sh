@@ -15,7 +15,7 @@ run_tests=1
 
 packages=(
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix wine64 qt6-base-dev-tools googletest
-  cmake ninja-build xz-utils xvfb
+  cmake ninja-build xz-utils xvfb nsis zip
 )
 missing=()
 for p in "${packages[@]}"; do
@@ -80,6 +80,8 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
   -DKORVANE_BUILD_GUI=ON -DKORVANE_BUILD_TESTS=ON -DGTest_DIR="$gtest/lib/cmake/GTest" \
   "-DCMAKE_CROSSCOMPILING_EMULATOR=$root/scripts/wine-run.sh;$build" ${CMAKE_EXTRA_ARGS:-}
 cmake --build "$build" -j2
+# The installer and the portable .zip, in build-windows/package/.
+cmake --build "$build" --target windows_package
 [ "$run_tests" = 1 ] || exit 0
 
 # One wine prefix for the whole run: the first start makes it (some seconds).
