@@ -4,8 +4,9 @@
 # Windows build under wine (windows platform).
 #   scripts/window-figures.sh linux|windows [SECONDS]
 # The start-up is the time from launch until the main window, by its title,
-# is on the display (xwininfo; created, whether or not painted yet); the CPU is the process's user+system time from /proc over
-# SECONDS (30) once the window is up, with wineserver's beside it under wine.
+# is on the display (xwininfo; created, whether or not painted yet); the CPU
+# is the process's user+system time from /proc over SECONDS (30) once the
+# window is up, with wineserver's beside it under wine.
 # No host and no emulator: the poll keeps searching, once a second.
 set -euo pipefail
 cd "$(dirname "$0")/.."
