@@ -17,6 +17,7 @@
 
 #include "bench/cpu_time.h"
 #include "bench/null_operator.h"
+#include "common/resource_ids.h"
 #include "common/staging.h"
 #include "emulator/emulated_backend.h"
 #include "emulator/host_emulator.h"
@@ -85,34 +86,17 @@ int Cpu(std::size_t packets) {
     return 0;
 }
 
-// Notes when the transfer's result line goes up: the packets are all out
-// and acknowledged, and only the result's one-second showing is left.
-class TimingOperator final : public OperatorSeam {
-  public:
-    std::chrono::steady_clock::time_point resultAt{};
-    void ShowBox(const std::string&, const std::string&, BoxIcon) override {}
-    void ProgressOpen() override { open_ = true; }
-    bool ProgressIsOpen() const override { return open_; }
-    void ProgressSetRange(int) override {}
-    int ProgressPosition() const override { return 0; }
-    void ProgressSetPosition(int) override {}
-    void ProgressSetText(int id, const std::string&) override {
-        if (id == 1002) resultAt = std::chrono::steady_clock::now();
-    }
-    void ProgressClose() override { open_ = false; }
-    std::optional<std::string> ChooseFile(const std::string&) override { return std::nullopt; }
-    std::string ChooseFolder(const std::string&) override { return {}; }
-    std::optional<std::string> AskAuthorizationPassword() override { return std::nullopt; }
-
-  private:
-    bool open_ = false;
-};
-
 int Download(std::size_t packets) {
     SystemClock clock;
     HostEmulator host(clock, 0x7890);
     EmulatedBackend backend(host, clock);
-    TimingOperator op;
+    // The result line goes up once the packets are all out and acknowledged;
+    // only its one-second showing is left.
+    NullOperator op;
+    std::chrono::steady_clock::time_point resultAt{};
+    op.onText = [&resultAt](int id) {
+        if (id == ids::kProgressOutcome) resultAt = std::chrono::steady_clock::now();
+    };
     HidLink link(backend, clock, op);
     link.pump = [] { return true; };
     LampProtocol protocol(link, op, clock);
@@ -123,7 +107,7 @@ int Download(std::size_t packets) {
     const auto start = std::chrono::steady_clock::now();
     const int r = protocol.BulkSendBuffer(0xD5, image.data(), image.size(), "");
     const double cpu = ProcessCpuSeconds() - cpu0;
-    const double wall = std::chrono::duration<double, std::milli>(op.resultAt - start).count();
+    const double wall = std::chrono::duration<double, std::milli>(resultAt - start).count();
     const double minimum = 5000.0 + 10.0 * static_cast<double>(packets - 1);
     std::printf(
         "download of %zu packets: result %d, wall %.0f ms to the result line, mandated pauses "
