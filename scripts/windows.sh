@@ -16,6 +16,9 @@ run_tests=1
 packages=(
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix wine64 qt6-base-dev-tools googletest
   cmake ninja-build xz-utils xvfb nsis zip
+  # The harness of the wine HID cases, a Linux program of the same tree.
+  build-essential pkg-config qt6-base-dev libgl-dev libhidapi-dev libudev-dev libgtest-dev
+  umockdev libumockdev-dev libx11-dev
 )
 scripts/install-packages.sh windows "${packages[@]}"
 mkdir -p "$build"
@@ -62,8 +65,15 @@ if [ ! -f "$gtest/lib/cmake/GTest/GTestConfig.cmake" ]; then
   cmake --install "$build/googletest-build" >> "$build/googletest.log"
 fi
 
+# The harness that puts the Windows programs in front of wine's HID stack is
+# a Linux program: built with the host compiler, beside the Windows build.
+cmake -S . -B "$build/host" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKORVANE_BUILD_GUI=OFF \
+  -DKORVANE_BUILD_BENCH=OFF > "$build/host.log"
+cmake --build "$build/host" --target korvane-wine-harness >> "$build/host.log"
+harness="$build/host/tests/umockdev/wine/korvane-wine-harness"
+
 cmake -S . -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
-  -DCMAKE_BUILD_TYPE=Release \
+  -DCMAKE_BUILD_TYPE=Release -DKORVANE_WINE_HARNESS="$harness" \
   -DQT_MINGW_PREFIX="$qt" -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
   -DKORVANE_BUILD_GUI=ON -DKORVANE_BUILD_TESTS=ON -DGTest_DIR="$gtest/lib/cmake/GTest" \
   "-DCMAKE_CROSSCOMPILING_EMULATOR=$root/scripts/wine-run.sh;$build" ${CMAKE_EXTRA_ARGS:-}
@@ -108,4 +118,8 @@ trap finish EXIT
 # all, and the first failure stays in the log.
 ctest_args=(--test-dir "$build" --output-on-failure --timeout 300 --repeat until-pass:3)
 ctest "${ctest_args[@]}" -R '^hid\.WindowsHidDiscovery\.'
-ctest "${ctest_args[@]}" -j2 -E '^hid\.WindowsHidDiscovery\.'
+ctest "${ctest_args[@]}" -j2 -E '^hid\.WindowsHidDiscovery\.|^winehid\.'
+# The programs through wine's HID stack over mocked hidraw nodes: each group
+# boots a prefix of its own (build-windows/winehid), and its window case
+# draws on the run's display.
+ctest "${ctest_args[@]}" -j2 -L winehid

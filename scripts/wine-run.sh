@@ -2,14 +2,15 @@
 # Runs a program of a Windows build under wine: CTest's emulator for every
 # Windows test, and a way to try the programs by hand:
 #   scripts/wine-run.sh build-windows build-windows/cli/korvane-cli.exe --emulate rt221 frequency get
-# The first argument is the build folder; wine's prefix lives inside it, and the
-# DLLs come from the Qt unpacked there and from the cross compiler's runtime.
+# The first argument is the build folder; wine's prefix lives inside it (or
+# where KORVANE_WINEPREFIX says), and the DLLs come from the Qt unpacked there
+# and from the cross compiler's runtime.
 set -euo pipefail
 build=$(cd "$1" && pwd)
 shift
-export WINEPREFIX="$build/wineprefix"
+export WINEPREFIX="${KORVANE_WINEPREFIX:-$build/wineprefix}"
 export WINEARCH=win64
-export WINEDEBUG=-all
+export WINEDEBUG="${KORVANE_WINEDEBUG:--all}"
 # No Mono or Gecko installer prompt when the prefix is made.
 export WINEDLLOVERRIDES="mscoree,mshtml="
 qt="${QT_MINGW_PREFIX:-$build/qt6-mingw}"

@@ -12,6 +12,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -55,19 +56,48 @@ gboolean RunInvocation(gpointer data) {
     return G_SOURCE_REMOVE;
 }
 
-// Identity of the FIFO that currently stands in for the node.
-std::atomic<dev_t> g_nodeDev{0};
-std::atomic<ino_t> g_nodeIno{0};
+std::atomic<int64_t> g_lastRemovalMs{-1};
+
+int64_t SteadyMs() {
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+// The FIFOs that stand in for the nodes, by identity, with the minor number
+// of the node each stands for.
+struct StandIn {
+    dev_t dev;
+    ino_t ino;
+    unsigned minor;
+};
+std::mutex g_standInsMutex;
+std::vector<StandIn> g_standIns;
+
+void RegisterStandIn(const struct stat& st, unsigned minor) {
+    std::lock_guard<std::mutex> lock(g_standInsMutex);
+    for (StandIn& s : g_standIns) {
+        if (s.minor == minor) {
+            s.dev = st.st_dev;
+            s.ino = st.st_ino;
+            return;
+        }
+    }
+    g_standIns.push_back({st.st_dev, st.st_ino, minor});
+}
 
 // hidapi's hid_get_device_info (and the string getters built on it) fstat the
 // open handle and look the device up by its character-device number. The
 // preload does not wrap fstat, so the FIFO would show as a FIFO with no
-// number; this dresses it as the hidraw node umockdev announced (241:0).
+// number; this dresses it as the hidraw node umockdev announced (241:N).
 void DressAsHidrawNode(struct stat& st) {
-    if (S_ISFIFO(st.st_mode) && st.st_ino == g_nodeIno.load() && st.st_dev == g_nodeDev.load() &&
-        st.st_ino != 0) {
-        st.st_mode = S_IFCHR | (st.st_mode & 07777);
-        st.st_rdev = makedev(241, 0);
+    if (!S_ISFIFO(st.st_mode) || st.st_ino == 0) return;
+    std::lock_guard<std::mutex> lock(g_standInsMutex);
+    for (const StandIn& s : g_standIns) {
+        if (s.ino == st.st_ino && s.dev == st.st_dev) {
+            st.st_mode = S_IFCHR | (st.st_mode & 07777);
+            st.st_rdev = makedev(241, s.minor);
+            return;
+        }
     }
 }
 
@@ -109,14 +139,26 @@ std::vector<uint8_t> MockHidDevice::ReportDescriptor() {
     };
 }
 
-MockHidDevice::MockHidDevice(MockHidIdentity identity) : identity_(std::move(identity)) {
+std::shared_ptr<MockHidBus> MockHidBus::Shared() {
+    static std::mutex mutex;
+    static std::weak_ptr<MockHidBus> current;
+    std::lock_guard<std::mutex> lock(mutex);
+    std::shared_ptr<MockHidBus> bus = current.lock();
+    if (!bus) {
+        bus.reset(new MockHidBus());
+        current = bus;
+    }
+    return bus;
+}
+
+MockHidBus::MockHidBus() {
     if (!PreloadActive())
-        throw std::runtime_error("MockHidDevice needs umockdev's preload (RunUnderUmockdev)");
+        throw std::runtime_error("the HID mock needs umockdev's preload (RunUnderUmockdev)");
 
     // The testbed lives on a thread of its own with its own default context:
     // every testbed call is made there, one at a time, and nothing umockdev
     // dispatches through a default context can land on the test thread, which
-    // must be free to block inside hidapi. (The node's read, write and ioctl
+    // must be free to block inside hidapi. (The nodes' read, write and ioctl
     // handlers run on umockdev's own worker thread.)
     context_ = g_main_context_new();
     loop_ = g_main_loop_new(context_, FALSE);
@@ -129,11 +171,40 @@ MockHidDevice::MockHidDevice(MockHidIdentity identity) : identity_(std::move(ide
         g_main_context_pop_thread_default(context_);
     });
     started.wait();
+    RunOnLoop([this] {
+        testbed_ = umockdev_testbed_new();
+        root_ = TakeString(umockdev_testbed_get_root_dir(testbed_));
+        ::mkdir((root_ + "/dev").c_str(), 0755);
+    });
+}
 
+MockHidBus::~MockHidBus() {
+    RunOnLoop([this] {
+        g_object_unref(testbed_);  // removes the testbed's directory tree
+    });
+    g_main_loop_quit(loop_);
+    loopThread_.join();
+    g_main_loop_unref(loop_);
+    g_main_context_unref(context_);
+}
+
+void MockHidBus::RunOnLoop(const std::function<void()>& fn) {
+    Invocation inv{&fn, {}};
+    auto done = inv.done.get_future();
+    g_main_context_invoke_full(context_, G_PRIORITY_DEFAULT, RunInvocation, &inv, nullptr);
+    done.get();
+}
+
+MockHidDevice::MockHidDevice(MockHidIdentity identity)
+    : identity_(std::move(identity)),
+      devNode_("/dev/hidraw" + std::to_string(identity_.node)),
+      descriptor_(identity_.reportDescriptor.empty() ? ReportDescriptor()
+                                                     : identity_.reportDescriptor),
+      bus_(MockHidBus::Shared()),
+      testbed_(bus_->testbed()),
+      root_(bus_->RootDir()) {
     try {
         RunOnLoop([this] {
-            testbed_ = umockdev_testbed_new();
-            root_ = TakeString(umockdev_testbed_get_root_dir(testbed_));
             handler_ = umockdev_ioctl_base_new();
             g_signal_connect(handler_, "handle-ioctl", G_CALLBACK(HandleIoctl), this);
             g_signal_connect(handler_, "handle-read", G_CALLBACK(HandleRead), this);
@@ -143,66 +214,65 @@ MockHidDevice::MockHidDevice(MockHidIdentity identity) : identity_(std::move(ide
             BuildTree();
         });
     } catch (...) {
-        g_main_loop_quit(loop_);
-        loopThread_.join();
-        g_main_loop_unref(loop_);
-        g_main_context_unref(context_);
+        RunOnLoop([this] {
+            if (handler_) g_object_unref(handler_);
+        });
         if (wakeFd_ >= 0) ::close(wakeFd_);
         throw;
     }
 }
 
 MockHidDevice::~MockHidDevice() {
+    Remove();  // a device that leaves a shared testbed goes as an unplugged one
     {
         std::lock_guard<std::mutex> lock(mutex_);
-        present_ = false;
         ++generation_;
     }
     FailPendingReads();
     RunOnLoop([this] {
-        if (attached_) umockdev_testbed_detach_ioctl(testbed_, kDevNode, nullptr);
+        if (attached_) umockdev_testbed_detach_ioctl(testbed_, devNode_.c_str(), nullptr);
         g_signal_handlers_disconnect_by_data(handler_, this);
         g_object_unref(handler_);
-        g_object_unref(testbed_);  // removes the testbed's directory tree
     });
-    g_main_loop_quit(loop_);
-    loopThread_.join();
-    g_main_loop_unref(loop_);
-    g_main_context_unref(context_);
     if (wakeFd_ >= 0) ::close(wakeFd_);
     for (int fd : staleWakeFds_) ::close(fd);
-}
-
-void MockHidDevice::RunOnLoop(const std::function<void()>& fn) {
-    Invocation inv{&fn, {}};
-    auto done = inv.done.get_future();
-    g_main_context_invoke_full(context_, G_PRIORITY_DEFAULT, RunInvocation, &inv, nullptr);
-    done.get();
 }
 
 void MockHidDevice::BuildTree() {
     const std::string vid = Hex4(identity_.vendorId);
     const std::string pid = Hex4(identity_.productId);
+    // Every device on a port of its own: usbN, N-1:1.0, hid 0003:VVVV:PPPP.000N, hidrawN-1.
+    const unsigned port = identity_.node + 1;
+    const std::string usbName = "usb" + std::to_string(port);
+    const std::string interfaceName = std::to_string(port) + "-1:1.0";
+    const std::string devnum = std::to_string(port + 1);
+    char devnumPadded[8];
+    std::snprintf(devnumPadded, sizeof devnumPadded, "%03u", (port + 1) % 1000);
+    char hidSuffix[8];
+    std::snprintf(hidSuffix, sizeof hidSuffix, ".%04X", port & 0xFFFFu);
+    const std::string rawName = "hidraw" + std::to_string(identity_.node);
+    const std::string rawDev = "241:" + std::to_string(identity_.node);
+    const std::string minor = std::to_string(identity_.node);
 
     gchar* usb = umockdev_testbed_add_device(
-        testbed_, "usb", "usb1", nullptr,
+        testbed_, "usb", usbName.c_str(), nullptr,
         // attributes
         "idVendor", vid.c_str(), "idProduct", pid.c_str(), "bcdDevice", "0100", "manufacturer",
         identity_.manufacturer.c_str(), "product", identity_.product.c_str(), "serial",
-        identity_.serial.c_str(), "busnum", "1", "devnum", "2", nullptr,
+        identity_.serial.c_str(), "busnum", "1", "devnum", devnum.c_str(), nullptr,
         // properties
-        "DEVTYPE", "usb_device", "BUSNUM", "001", "DEVNUM", "002", nullptr);
+        "DEVTYPE", "usb_device", "BUSNUM", "001", "DEVNUM", devnumPadded, nullptr);
     usbPath_ = TakeString(usb);
 
-    gchar* intf = umockdev_testbed_add_device(testbed_, "usb", "1-1:1.0", usbPath_.c_str(),
-                                              "bInterfaceNumber", "00", "bInterfaceClass", "03",
-                                              nullptr, "DEVTYPE", "usb_interface", nullptr);
+    gchar* intf = umockdev_testbed_add_device(
+        testbed_, "usb", interfaceName.c_str(), usbPath_.c_str(), "bInterfaceNumber", "00",
+        "bInterfaceClass", "03", nullptr, "DEVTYPE", "usb_interface", nullptr);
     interfacePath_ = TakeString(intf);
 
     const std::string hidId =
         "0003:" + Hex8Upper(identity_.vendorId) + ":" + Hex8Upper(identity_.productId);
     const std::string hidName =
-        "0003:" + Hex4(identity_.vendorId) + ":" + Hex4(identity_.productId) + ".0001";
+        "0003:" + Hex4(identity_.vendorId) + ":" + Hex4(identity_.productId) + hidSuffix;
     const std::string fullName = identity_.manufacturer + " " + identity_.product;
     gchar* hid = umockdev_testbed_add_device(
         testbed_, "hid", hidName.c_str(), interfacePath_.c_str(), nullptr,
@@ -210,13 +280,12 @@ void MockHidDevice::BuildTree() {
         "HID_ID", hidId.c_str(), "HID_NAME", fullName.c_str(), "HID_UNIQ", identity_.serial.c_str(),
         nullptr);
     hidPath_ = TakeString(hid);
-    const std::vector<uint8_t> rd = ReportDescriptor();
     umockdev_testbed_set_attribute_binary(testbed_, hidPath_.c_str(), "report_descriptor",
-                                          const_cast<guint8*>(rd.data()),
-                                          static_cast<gint>(rd.size()));
+                                          const_cast<guint8*>(descriptor_.data()),
+                                          static_cast<gint>(descriptor_.size()));
 
     // umockdev announces each device as it is added; whoever reacts to
-    // "add hidraw0" must find the node in place and served.
+    // "add hidrawN" must find the node in place and served.
     ReplaceNodeWithFifo();
     AttachNode();
     {
@@ -224,10 +293,10 @@ void MockHidDevice::BuildTree() {
         present_ = true;
     }
     // The "dev" attribute makes umockdev report the node as character
-    // device 241:0; the node file itself is ours.
-    gchar* raw = umockdev_testbed_add_device(testbed_, "hidraw", "hidraw0", hidPath_.c_str(), "dev",
-                                             "241:0", nullptr, "DEVNAME", kDevNode, "MAJOR", "241",
-                                             "MINOR", "0", nullptr);
+    // device 241:N; the node file itself is ours.
+    gchar* raw = umockdev_testbed_add_device(
+        testbed_, "hidraw", rawName.c_str(), hidPath_.c_str(), "dev", rawDev.c_str(), nullptr,
+        "DEVNAME", devNode_.c_str(), "MAJOR", "241", "MINOR", minor.c_str(), nullptr);
     hidrawPath_ = TakeString(raw);
     // hidapi reads the descriptor through <hidraw>/device/report_descriptor.
     umockdev_testbed_set_attribute_link(testbed_, hidrawPath_.c_str(), "device", "..");
@@ -239,8 +308,7 @@ void MockHidDevice::BuildTree() {
 // while a report (or a disconnect) waits: read and write still go to our
 // handler through the preload, and the caller's poll times out as on hidraw.
 void MockHidDevice::ReplaceNodeWithFifo() {
-    const std::string node = root_ + kDevNode;
-    ::mkdir((root_ + "/dev").c_str(), 0755);
+    const std::string node = root_ + devNode_;
     ::unlink(node.c_str());
     if (::mkfifo(node.c_str(), 0666) != 0)
         throw std::runtime_error("mkfifo " + node + ": " + std::strerror(errno));
@@ -249,19 +317,16 @@ void MockHidDevice::ReplaceNodeWithFifo() {
     wakeFd_ = ::open(node.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
     if (wakeFd_ < 0) throw std::runtime_error("open " + node + ": " + std::strerror(errno));
     struct stat st {};
-    if (::stat(node.c_str(), &st) == 0) {
-        g_nodeDev = st.st_dev;
-        g_nodeIno = st.st_ino;
-    }
+    if (::stat(node.c_str(), &st) == 0) RegisterStandIn(st, identity_.node);
 }
 
 void MockHidDevice::AttachNode() {
     if (attached_) return;
     GError* error = nullptr;
-    if (!umockdev_testbed_attach_ioctl(testbed_, kDevNode, handler_, &error)) {
+    if (!umockdev_testbed_attach_ioctl(testbed_, devNode_.c_str(), handler_, &error)) {
         std::string msg = error ? error->message : "unknown";
         g_clear_error(&error);
-        throw std::runtime_error("attach_ioctl " + std::string(kDevNode) + ": " + msg);
+        throw std::runtime_error("attach_ioctl " + devNode_ + ": " + msg);
     }
     attached_ = true;
 }
@@ -303,6 +368,18 @@ std::size_t MockHidDevice::QueuedInputs() const {
     return inputs_.size();
 }
 
+std::size_t MockHidDevice::OpenHandles() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    std::size_t n = 0;
+    for (const auto& c : clientGeneration_) n += c.second == generation_ ? 1 : 0;
+    return n;
+}
+
+int MockHidDevice::DescriptorReads() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return descriptorReads_;
+}
+
 std::vector<std::vector<uint8_t>> MockHidDevice::Writes() const {
     std::lock_guard<std::mutex> lock(mutex_);
     return writes_;
@@ -328,12 +405,18 @@ void MockHidDevice::FailPendingReads() {
     }
 }
 
+int64_t MockHidDevice::MsSinceAnyRemoval() {
+    const int64_t last = g_lastRemovalMs.load();
+    return last < 0 ? INT64_MAX : SteadyMs() - last;
+}
+
 void MockHidDevice::Remove() {
     {
         std::lock_guard<std::mutex> lock(mutex_);
         if (!present_) return;
         present_ = false;
         ++generation_;
+        descriptorReads_ = 0;
         inputs_.clear();
         char sink[64];
         while (wakeFd_ >= 0 && ::read(wakeFd_, sink, sizeof sink) > 0) {
@@ -349,7 +432,7 @@ void MockHidDevice::Remove() {
             umockdev_testbed_uevent(testbed_, p->c_str(), "remove");
         for (const std::string* p : {&hidrawPath_, &hidPath_, &interfacePath_, &usbPath_})
             umockdev_testbed_remove_device(testbed_, p->c_str());
-        const std::string node = root_ + kDevNode;
+        const std::string node = root_ + devNode_;
         std::lock_guard<std::mutex> lock(mutex_);
         if (nodeIsDirectory_) {
             ::rmdir(node.c_str());
@@ -360,6 +443,7 @@ void MockHidDevice::Remove() {
         }
         refuseDescriptor_ = false;
     });
+    g_lastRemovalMs = SteadyMs();
 }
 
 void MockHidDevice::Add() {
@@ -370,7 +454,7 @@ void MockHidDevice::Add() {
 }
 
 void MockHidDevice::SetOpenable(bool openable, Refusal how) {
-    const std::string node = root_ + kDevNode;
+    const std::string node = root_ + devNode_;
     const std::string away = node + ".away";
     RunOnLoop([&] {
         std::lock_guard<std::mutex> lock(mutex_);
@@ -398,7 +482,7 @@ int MockHidDevice::HandleIoctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, 
     auto* self = static_cast<MockHidDevice*>(selfp);
     const gulong request = umockdev_ioctl_client_get_request(client);
     UMockdevIoctlData* arg = umockdev_ioctl_client_get_arg(client);
-    const std::vector<uint8_t> rd = ReportDescriptor();
+    const std::vector<uint8_t>& rd = self->descriptor_;
 
     if (request == HIDIOCGRDESCSIZE) {
         bool refuse;
@@ -428,6 +512,10 @@ int MockHidDevice::HandleIoctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, 
             return TRUE;
         }
         auto* out = reinterpret_cast<hidraw_report_descriptor*>(desc->data);
+        {
+            std::lock_guard<std::mutex> lock(self->mutex_);
+            ++self->descriptorReads_;
+        }
         if (out->size > HID_MAX_DESCRIPTOR_SIZE) {
             umockdev_ioctl_client_complete(client, -1, EINVAL);
             return TRUE;

@@ -1,8 +1,9 @@
 #pragma once
 
-// A mocked USB HID host for tests of the real hidraw path: a umockdev testbed
-// holding the usb device -> usb interface -> hid device -> hidraw0 chain that
-// hidapi's hidraw backend walks, with /dev/hidraw0 served call by call.
+// A mocked USB HID device for tests of the real hidraw path: in a umockdev
+// testbed, the usb device -> usb interface -> hid device -> hidrawN chain that
+// hidapi's hidraw backend (and wine's udev bus) walks, with /dev/hidrawN
+// served call by call. Several devices share the process's one testbed.
 //
 // The process must run under umockdev's preload (see RunUnderUmockdev).
 
@@ -31,12 +32,40 @@ struct MockHidIdentity {
     std::string manufacturer = "Mock Maker";
     std::string product = "Mock Transceiver";
     std::string serial = "MOCK0001";
+    // The node is /dev/hidraw<node>; each device of a process needs its own.
+    unsigned node = 0;
+    // Empty: the host's own (see MockHidDevice::ReportDescriptor).
+    std::vector<uint8_t> reportDescriptor;
+};
+
+// The testbed every mocked device of the process lives in, with the thread
+// that makes every testbed call. Made by the first device (or by whoever
+// needs the mock environment before any device exists, such as a program
+// started under it) and kept while anyone holds it.
+class MockHidBus {
+  public:
+    static std::shared_ptr<MockHidBus> Shared();
+    ~MockHidBus();
+    MockHidBus(const MockHidBus&) = delete;
+    MockHidBus& operator=(const MockHidBus&) = delete;
+
+    // Runs fn on the testbed's thread and waits for it; rethrows what it throws.
+    void RunOnLoop(const std::function<void()>& fn);
+    UMockdevTestbed* testbed() const { return testbed_; }
+    const std::string& RootDir() const { return root_; }
+
+  private:
+    MockHidBus();
+
+    std::thread loopThread_;
+    GMainContext* context_ = nullptr;
+    GMainLoop* loop_ = nullptr;
+    UMockdevTestbed* testbed_ = nullptr;
+    std::string root_;
 };
 
 class MockHidDevice {
   public:
-    static constexpr const char* kDevNode = "/dev/hidraw0";
-
     explicit MockHidDevice(MockHidIdentity identity = {});
     ~MockHidDevice();
     MockHidDevice(const MockHidDevice&) = delete;
@@ -51,6 +80,12 @@ class MockHidDevice {
     void QueueInput(std::vector<uint8_t> report64);
     std::size_t QueuedInputs() const;
 
+    // How many handles are open on the node since it was last plugged in.
+    std::size_t OpenHandles() const;
+    // How often the report descriptor was asked for since then: a HID
+    // stack asks when it takes the device in.
+    int DescriptorReads() const;
+
     // Every write seen so far, in order.
     std::vector<std::vector<uint8_t>> Writes() const;
 
@@ -60,6 +95,9 @@ class MockHidDevice {
     void Remove();
     void Add();
     bool Present() const;
+    // Milliseconds since any device of the process was last removed (a
+    // large number when none was).
+    static int64_t MsSinceAnyRemoval();
 
     // How an unopenable node refuses.
     enum class Refusal {
@@ -77,15 +115,17 @@ class MockHidDevice {
     // Remove() ends the refusal along with the node.
     void SetOpenable(bool openable, Refusal how = Refusal::kOpenCall);
 
+    // "/dev/hidraw<node>".
+    const std::string& DevNode() const { return devNode_; }
     std::string SysfsPathOfHidraw() const;
     std::string RootDir() const;
 
-    // The report descriptor served by the node: vendor page, 64-byte input
-    // and output reports, no report ID.
+    // The host's report descriptor: vendor page, 64-byte input and output
+    // reports, no report ID.
     static std::vector<uint8_t> ReportDescriptor();
 
   private:
-    void RunOnLoop(const std::function<void()>& fn);
+    void RunOnLoop(const std::function<void()>& fn) { bus_->RunOnLoop(fn); }
     void BuildTree();   // on the loop thread
     void AttachNode();  // on the loop thread
     void ReplaceNodeWithFifo();
@@ -100,12 +140,11 @@ class MockHidDevice {
     static void ClientVanished(UMockdevIoctlBase*, UMockdevIoctlClient*, void* self);
 
     MockHidIdentity identity_;
+    std::string devNode_;
+    std::vector<uint8_t> descriptor_;
 
-    std::thread loopThread_;
-    GMainContext* context_ = nullptr;
-    GMainLoop* loop_ = nullptr;
-
-    UMockdevTestbed* testbed_ = nullptr;
+    std::shared_ptr<MockHidBus> bus_;
+    UMockdevTestbed* testbed_ = nullptr;  // the bus's
     UMockdevIoctlBase* handler_ = nullptr;
     std::string usbPath_, interfacePath_, hidPath_, hidrawPath_;
     std::string root_;
@@ -121,6 +160,7 @@ class MockHidDevice {
     std::vector<int> staleWakeFds_;  // FIFOs of earlier plug-ins, kept ready for old handles
     bool attached_ = false;
     bool refuseDescriptor_ = false;
+    int descriptorReads_ = 0;
     bool nodeIsDirectory_ = false;
 };
 

@@ -1,0 +1,84 @@
+// The figures of a sound download through wine's HID stack, beside the same
+// download on the emulated link (under wine and on Linux) and the pauses the
+// procedure must keep.
+#include "figures.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+
+#include "harness.h"
+
+namespace korvane::testing {
+
+namespace {
+
+constexpr std::size_t kPayload = 54;  // bytes of image per packet
+constexpr std::size_t kHeader = 32;   // of a sound entry
+
+std::string FirstLine(const std::string& text) { return text.substr(0, text.find('\n')); }
+
+// The Linux program's line, or why there is none.
+std::string RunLinux(const std::string& program, int packets) {
+    if (program.empty()) return "(no Linux build given: --linux-bench PATH)";
+    const std::string command = program + " download " + std::to_string(packets) + " 2>&1";
+    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
+    if (!pipe) return "(cannot run " + program + ")";
+    std::string out;
+    char buf[512];
+    while (std::fgets(buf, sizeof buf, pipe.get())) out += buf;
+    return FirstLine(out);
+}
+
+}  // namespace
+
+int RunFigures(int packets, const std::string& linuxBench) {
+    if (packets < 2) packets = 820;
+    Prefix("figures");
+    EmulatedNode host(Device(0x0483, 0x7890));
+    if (!AwaitListed(host)) return 1;
+
+    // One sound that fills the packets exactly.
+    const std::string folder = Folder("figures");
+    WriteWave(folder + "/fire.wav", static_cast<std::size_t>(packets) * kPayload - kHeader, 0x52);
+
+    // What a run that sends one command costs, to tell the download's own CPU.
+    const Cli base = RunCli({"frequency", "get"});
+    const ServiceCpu before = Prefix().ServicesCpu();
+    const Cli run = RunCli({"voice", "download", "custom", WinePrefix::WindowsPath(folder)});
+    const ServiceCpu after = Prefix().ServicesCpu();
+    if (run.status != 0) {
+        std::fprintf(stderr, "figures: the download failed:\n%s%s", run.out.c_str(),
+                     run.err.c_str());
+        return 1;
+    }
+    const double minimum = 5000.0 + 10.0 * (packets - 1);
+    const double n = packets;
+    // At the host: the first packet in to the last one, and the pause the
+    // sender keeps after it before it asks for the acknowledgement.
+    const double span = static_cast<double>(host.LastPacketMs() - host.FirstPacketMs()) + 10.0;
+
+    const RunResult underWine =
+        Prefix().Run({Program("bench/bulk_measure.exe"), "download", std::to_string(packets)});
+
+    std::printf("Sound download of %d packets; the pauses the sender must keep: %.0f ms\n", packets,
+                minimum);
+    std::printf(
+        "  wine HID stack, korvane-cli.exe: %.0f ms from the first packet to the last "
+        "and its pause (%+.2f%%, %.3f ms a packet); the whole run %lld ms\n",
+        span, 100.0 * (span - minimum) / minimum, (span - minimum) / n,
+        static_cast<long long>(run.wallMs));
+    std::printf("  emulated link under wine, bulk_measure.exe: %s\n",
+                FirstLine(Unix(underWine.out)).c_str());
+    std::printf("  emulated link on Linux, bulk_measure: %s\n",
+                RunLinux(linuxBench, packets).c_str());
+    std::printf("CPU per packet through the stack (process CPU time):\n");
+    std::printf("  korvane-cli.exe: %.1f us (%.3f s in all, %.3f s for a one-command run)\n",
+                1e6 * (run.cpuSeconds - base.cpuSeconds) / n, run.cpuSeconds, base.cpuSeconds);
+    std::printf("  wineserver: %.1f us\n", 1e6 * (after.wineserver - before.wineserver) / n);
+    std::printf("  driver host (winedevice.exe with winebus): %.1f us\n",
+                1e6 * (after.driverHost - before.driverHost) / n);
+    return 0;
+}
+
+}  // namespace korvane::testing
