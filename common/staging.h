@@ -21,6 +21,12 @@ inline constexpr const char* kReadFileName = "RHost.txt";   // a read-back until
 // link (a reparse point), not a folder, someone else's, or writable by others
 // (on Windows: by anyone but the user, the system and the administrators).
 std::optional<std::string> StagingDirectory();
+// The folder StagingDirectory looks at, whether it can be used or not (empty
+// when there is no place for one at all).
+std::string StagingFolderName();
+// What the operator is told when the staging files cannot be written: the
+// fixed text, and the folder, so that it can be looked at.
+std::string StagingFailedText();
 // A file name inside the staging folder.
 std::optional<std::string> StagingPath(const char* fileName);
 

@@ -35,21 +35,34 @@ std::string HomeFolder() {
 
 }  // namespace
 
-std::optional<std::string> StagingDirectory() {
+namespace {
+
+struct Candidate {
     std::string dir;
-    if (const char* over = std::getenv("KORVANE_STAGING_DIR"); over != nullptr && *over != '\0') {
-        dir = over;
-    } else if (const char* run = std::getenv("XDG_RUNTIME_DIR"); run != nullptr && *run != '\0') {
-        dir = std::string(run) + "/korvane";
-    } else {
-        const std::string home = HomeFolder();
-        if (home.empty()) return std::nullopt;
-        const std::string cache = home + "/.cache";
-        if (mkdir(cache.c_str(), 0700) != 0 && errno != EEXIST) return std::nullopt;
-        dir = cache + "/korvane";
-    }
-    if (!MakePrivateFolder(dir)) return std::nullopt;
-    return dir;
+    std::string cache;  // ~/.cache, to be made first, when the folder goes there
+};
+
+Candidate StagingCandidate() {
+    if (const char* over = std::getenv("KORVANE_STAGING_DIR"); over != nullptr && *over != '\0')
+        return {over, {}};
+    if (const char* run = std::getenv("XDG_RUNTIME_DIR"); run != nullptr && *run != '\0')
+        return {std::string(run) + "/korvane", {}};
+    const std::string home = HomeFolder();
+    if (home.empty()) return {};
+    return {home + "/.cache/korvane", home + "/.cache"};
+}
+
+}  // namespace
+
+std::string StagingFolderName() { return StagingCandidate().dir; }
+
+std::optional<std::string> StagingDirectory() {
+    const Candidate c = StagingCandidate();
+    if (c.dir.empty()) return std::nullopt;
+    if (!c.cache.empty() && mkdir(c.cache.c_str(), 0700) != 0 && errno != EEXIST)
+        return std::nullopt;
+    if (!MakePrivateFolder(c.dir)) return std::nullopt;
+    return c.dir;
 }
 
 std::optional<std::string> StagingPath(const char* fileName) {

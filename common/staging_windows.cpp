@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "common/staging.h"
+#include "common/staging_windows.h"
 #include "common/utf16_windows.h"
 
 namespace korvane {
@@ -81,11 +82,13 @@ bool GrantsWriting(ACCESS_MASK mask) {
 
 // The user, the owner of what the user creates, and those who hold the
 // machine anyway (the system account, the administrators), as root does on Linux.
-bool Trusted(PSID sid, const Identity& me) {
-    return EqualSid(sid, me.userSid()) || EqualSid(sid, me.ownerSid()) ||
+bool Trusted(PSID sid, PSID user, PSID tokenOwner) {
+    return EqualSid(sid, user) || EqualSid(sid, tokenOwner) ||
            IsWellKnownSid(sid, WinLocalSystemSid) ||
            IsWellKnownSid(sid, WinBuiltinAdministratorsSid);
 }
+
+bool Trusted(PSID sid, const Identity& me) { return Trusted(sid, me.userSid(), me.ownerSid()); }
 
 // Nobody else may write: others may read, as group and others may on Linux.
 bool OnlyTrustedMayWrite(const ACL* dacl, const Identity& me) {
@@ -122,9 +125,8 @@ bool PrivateFolder(const std::wstring& dir, const Identity& me) {
                         OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, &owner, nullptr,
                         &dacl, nullptr, &sd) != ERROR_SUCCESS)
         return false;
-    const bool mine = owner != nullptr && IsValidSid(owner) &&
-                      (EqualSid(owner, me.userSid()) || EqualSid(owner, me.ownerSid()));
-    const bool ok = mine && OnlyTrustedMayWrite(dacl, me);
+    const bool ok = win::FolderOwnerAccepted(owner, me.userSid(), me.ownerSid()) &&
+                    OnlyTrustedMayWrite(dacl, me);
     LocalFree(sd);
     return ok;
 }
@@ -157,16 +159,28 @@ std::wstring Environment(const wchar_t* name) {
 
 bool Gone(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
 
+std::wstring StagingCandidate() {
+    std::wstring dir = Environment(L"KORVANE_STAGING_DIR");
+    if (!dir.empty()) return dir;
+    const std::wstring local = Environment(L"LOCALAPPDATA");
+    return local.empty() ? std::wstring() : local + L"\\Korvane";
+}
+
 }  // namespace
 
+namespace win {
+
+bool FolderOwnerAccepted(PSID owner, PSID user, PSID tokenOwner) {
+    return owner != nullptr && IsValidSid(owner) && Trusted(owner, user, tokenOwner);
+}
+
+}  // namespace win
+
+std::string StagingFolderName() { return win::Narrow(StagingCandidate()); }
+
 std::optional<std::string> StagingDirectory() {
-    std::wstring dir = Environment(L"KORVANE_STAGING_DIR");
-    if (dir.empty()) {
-        const std::wstring local = Environment(L"LOCALAPPDATA");
-        if (local.empty()) return std::nullopt;
-        dir = local + L"\\Korvane";
-    }
-    if (!MakePrivateFolder(dir)) return std::nullopt;
+    const std::wstring dir = StagingCandidate();
+    if (dir.empty() || !MakePrivateFolder(dir)) return std::nullopt;
     return win::Narrow(dir);
 }
 

@@ -111,6 +111,7 @@ inline constexpr const char* kAuthWrong = "授权密码错误，请认真操作�
 
 // Messages for failures the fixed texts above do not cover. Plain operator language.
 inline constexpr const char* kStagingFailed = "无法写入暂存文件，操作已取消！";
+inline constexpr const char* kStagingFolder = "暂存文件夹：";
 inline constexpr const char* kImageTooLarge = "数据过大，无法发送！";
 inline constexpr const char* kFirmwareTooLarge = "升级程序文件不能超过3000000字节！";
 inline constexpr const char* kVoiceFileUnreadable = "无法读取语音文件：%s，没有发送任何数据！";

@@ -12,7 +12,7 @@ namespace {
 bool SendParameterList(OperationContext& ctx, LampCommand command, const Bytes& records,
                        const char* title) {
     if (!WriteWholeFile(records.data(), records.size(), ctx.writePath)) {
-        ShowAppBox(ctx.op, texts::kStagingFailed);
+        ShowAppBox(ctx.op, StagingFailedText());
         return false;
     }
     const int r = ctx.protocol.BulkSendFile(Code(command), ctx.writePath, title);

@@ -1,9 +1,11 @@
 #include "protocol/bulk_transfer.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "common/resource_ids.h"
 #include "common/staging.h"
+#include "common/system_wait.h"
 #include "common/texts.h"
 #include "protocol/bulk_packets.h"
 
@@ -29,9 +31,20 @@ std::string LampProtocol::PacketLine(const std::string& title, std::size_t total
     return title + line + texts::kSending;
 }
 
+void LampProtocol::Pause(int64_t ms) {
+    for (int64_t left = ms; left > 0;) {
+        if (endPauses && endPauses()) return;
+        const int64_t slice = std::min<int64_t>(left, kPauseSliceMs);
+        clock_.SleepMs(slice);
+        left -= slice;
+        if (TheSystemWait().touchQueue) TheSystemWait().touchQueue();
+    }
+}
+
 int LampProtocol::BulkSendFile(uint8_t cmd, const std::string& path, const std::string& title) {
     if (link_.busy()) return 0;
     HidLink::ExchangeGuard guard(link_);
+    const StayAwake awake;
     return BulkSendFileLocked(cmd, path, title);
 }
 
@@ -39,6 +52,7 @@ int LampProtocol::BulkSendBuffer(uint8_t cmd, const uint8_t* data, std::size_t l
                                  const std::string& title) {
     if (link_.busy()) return 0;
     HidLink::ExchangeGuard guard(link_);
+    const StayAwake awake;
     // The packet count is 16 bits: a longer image cannot be numbered.
     if (length > kMaxBulkImage) {
         ShowAppBox(op_, texts::kImageTooLarge);
@@ -47,7 +61,7 @@ int LampProtocol::BulkSendBuffer(uint8_t cmd, const uint8_t* data, std::size_t l
     const auto path = StagingPath(kTempFileName);
     if (!path || !WriteWholeFile(data, length, *path)) {
         if (path) RemoveFile(*path);
-        ShowAppBox(op_, texts::kStagingFailed);
+        ShowAppBox(op_, StagingFailedText());
         return 0;
     }
     const int r = BulkSendFileLocked(cmd, *path, title);
@@ -82,7 +96,7 @@ int LampProtocol::BulkSendFileLocked(uint8_t cmd, const std::string& path,
             op_.ProgressClose();
             return 0;
         }
-        clock_.SleepMs(i == 1 ? FirstPacketWaitMs(cmd) : kNextPacketWaitMs);
+        Pause(i == 1 ? FirstPacketWaitMs(cmd) : kNextPacketWaitMs);
         op_.ProgressSetPosition(base + static_cast<int>(i));
         op_.ProgressSetText(ids::kProgressDoing, PacketLine(title, total, i));
     }
@@ -90,14 +104,14 @@ int LampProtocol::BulkSendFileLocked(uint8_t cmd, const std::string& path,
     const bool ok = link_.ReadReport(InputReport, kBulkFirstReadMs) == 1 &&
                     LampFrame::IsBulkAck(InputReport, cmd);
     op_.ProgressSetText(ids::kProgressOutcome, title + (ok ? texts::kSentOk : texts::kSendFailed));
-    clock_.SleepMs(kResultShowMs);
+    Pause(kResultShowMs);
     op_.ProgressClose();
     return ok ? 1 : 0;
 }
 
 int LampProtocol::EndRead(const std::string& text) {
     op_.ProgressSetText(ids::kProgressOutcome, text);
-    clock_.SleepMs(kResultShowMs);
+    Pause(kResultShowMs);
     op_.ProgressClose();
     return 0;
 }
@@ -105,6 +119,7 @@ int LampProtocol::EndRead(const std::string& text) {
 int LampProtocol::BulkReadToFile(uint8_t cmd, const std::string& path, const std::string& title) {
     if (link_.busy()) return 0;
     HidLink::ExchangeGuard guard(link_);
+    const StayAwake awake;
 
     OutputReport = LampFrame::BulkReadRequest(cmd);
     InputReport.fill(0);
@@ -147,11 +162,11 @@ int LampProtocol::BulkReadToFile(uint8_t cmd, const std::string& path, const std
     }
 
     op_.ProgressSetText(ids::kProgressOutcome, title + texts::kSentOk);
-    clock_.SleepMs(kResultShowMs);
+    Pause(kResultShowMs);
     op_.ProgressClose();
     const Bytes& payload = sequence.payload();
     if (!WriteWholeFile(payload.data(), payload.size(), path)) {
-        ShowAppBox(op_, texts::kStagingFailed);
+        ShowAppBox(op_, StagingFailedText());
         return 0;
     }
     return 1;

@@ -1,7 +1,9 @@
 #include "protocol/transaction.h"
 
 #include <algorithm>
+#include <optional>
 
+#include "common/system_wait.h"
 #include "common/texts.h"
 
 namespace korvane {
@@ -44,6 +46,9 @@ int LampProtocol::SendCommandLocked(int waitForReply, int requestLength, const u
                               : kReplyTimeoutMs;
     if (waitForReply == 0) return 1;
 
+    // A format keeps the host busy for up to 28 s; the system stays awake for it.
+    std::optional<StayAwake> awake;
+    if (timeoutMs == kFormatReplyTimeoutMs) awake.emplace();
     for (;;) {
         if (link_.ReadReport(InputReport, timeoutMs) != 1) {
             op_.ShowBox(texts::kReadFailedResend, texts::kCaptionFail2, BoxIcon::Exclamation);

@@ -21,6 +21,8 @@ inline constexpr int kFormatReplyTimeoutMs = 28000;
 inline constexpr int kBulkFirstReadMs = 5000;
 inline constexpr int kBulkNextReadMs = 100;
 inline constexpr int kResultShowMs = 1000;
+// The longest stretch of a fixed pause without a look at the message queue.
+inline constexpr int kPauseSliceMs = 250;
 
 class LampProtocol {
   public:
@@ -48,6 +50,11 @@ class LampProtocol {
     // The cancel notification of the progress dialog (lParam 1 asks to cancel).
     int OnCancelRequest(int lParam);
 
+    // Ends the fixed pauses early when it says so: the command line's
+    // interrupt, asked for by Ctrl-C or by closing the console. The window
+    // leaves it empty (its cancel button is seen between packets).
+    std::function<bool()> endPauses;
+
     // The firmware version of the last successful version read, up to its
     // first zero byte; also handed to onVersionText as it arrives.
     const std::string& VersionText() const { return versionText_; }
@@ -59,6 +66,9 @@ class LampProtocol {
     int SendCommandLocked(int waitForReply, int requestLength, const uint8_t* request);
     int BulkSendFileLocked(uint8_t cmd, const std::string& path, const std::string& title);
     int EndRead(const std::string& text);
+    // A fixed pause: the thread waits without dispatching anything, but looks
+    // at its message queue every kPauseSliceMs.
+    void Pause(int64_t ms);
     std::string PacketLine(const std::string& title, std::size_t total, std::size_t i) const;
 
     HidLink& link_;

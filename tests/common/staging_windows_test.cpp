@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "common/staging.h"
+#include "common/staging_windows.h"
 #include "tests/support/bytes.h"
 
 namespace korvane::test {
@@ -177,6 +178,38 @@ TEST(StagingWindows, AFolderOthersMayWriteToIsRefused) {
         EXPECT_EQ(StagingDirectory().has_value(), c.accepted);
     }
     LocalFree(me);
+}
+
+// wine keeps no owners, so the rule is held at its seam. After one "Run as
+// administrator" the folder belongs to the Administrators group; the normal
+// runs after it must go on using it.
+TEST(StagingWindows, TheFolderMayBeOwnedByTheUserOrThoseWhoHoldTheMachine) {
+    struct Case {
+        const wchar_t* owner;
+        bool accepted;
+    } cases[] = {
+        {L"S-1-5-21-1-2-3-1001", true},   // the user
+        {L"S-1-5-21-1-2-3-513", true},    // what the user's token makes owner
+        {L"S-1-5-32-544", true},          // Administrators
+        {L"S-1-5-18", true},              // the system account
+        {L"S-1-5-21-1-2-3-1002", false},  // another user
+        {L"S-1-1-0", false},              // everyone
+        {L"S-1-5-32-545", false},         // Users
+    };
+    PSID user = nullptr;
+    PSID tokenOwner = nullptr;
+    ASSERT_TRUE(ConvertStringSidToSidW(L"S-1-5-21-1-2-3-1001", &user));
+    ASSERT_TRUE(ConvertStringSidToSidW(L"S-1-5-21-1-2-3-513", &tokenOwner));
+    for (const Case& c : cases) {
+        PSID owner = nullptr;
+        ASSERT_TRUE(ConvertStringSidToSidW(c.owner, &owner));
+        EXPECT_EQ(win::FolderOwnerAccepted(owner, user, tokenOwner), c.accepted)
+            << fs::path(c.owner).u8string();
+        LocalFree(owner);
+    }
+    EXPECT_FALSE(win::FolderOwnerAccepted(nullptr, user, tokenOwner));
+    LocalFree(user);
+    LocalFree(tokenOwner);
 }
 
 TEST(StagingWindows, APlainFileIsNoStagingFolder) {

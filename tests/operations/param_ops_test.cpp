@@ -135,7 +135,9 @@ TEST_F(ParamOpsTest, StagingFolderThatCannotBeUsedSendsNothing) {
     OperationContext broken{protocol, op, "/nonexistent-korvane/Write.txt",
                             "/nonexistent-korvane/RHost.txt"};
     EXPECT_FALSE(ops::SetBasicParams(broken, FormBasicParams()));
-    EXPECT_EQ(op.BoxTexts(), (Strings{"无法写入暂存文件，操作已取消！", "设置参数失败！"}));
+    ASSERT_EQ(op.BoxTexts().size(), 2u);
+    EXPECT_EQ(op.BoxTexts()[0].rfind("无法写入暂存文件，操作已取消！", 0), 0u);
+    EXPECT_EQ(op.BoxTexts()[1], "设置参数失败！");
     EXPECT_TRUE(host.received.empty());
 }
 

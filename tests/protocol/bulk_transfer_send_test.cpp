@@ -242,7 +242,9 @@ TEST_F(BulkSendTest, StagingThatCannotBeWrittenSendsNothing) {
     const Bytes image = Counting(10);
     EXPECT_EQ(protocol.BulkSendBuffer(0xD3, image.data(), image.size(), "升级程序"), 0);
     EXPECT_TRUE(host.received.empty());
-    const std::vector<std::string> want = {"box Korvane: 无法写入暂存文件，操作已取消！@0"};
+    // The operator is told which folder to look at.
+    const std::vector<std::string> want = {
+        "box Korvane: 无法写入暂存文件，操作已取消！\n暂存文件夹：" + taken + "@0"};
     EXPECT_EQ(Trace(op), want);
 }
 

@@ -1,0 +1,34 @@
+#include "common/system_wait.h"
+
+#include <utility>
+
+namespace korvane {
+
+namespace {
+
+int g_held = 0;
+std::function<void(bool)> g_watcher;
+
+}  // namespace
+
+// One thread only (the one that runs the transfers), as everything that
+// holds one.
+StayAwake::StayAwake() {
+    if (g_held++ > 0) return;
+    if (TheSystemWait().keepAwake) TheSystemWait().keepAwake(true);
+    if (g_watcher) g_watcher(true);
+}
+
+StayAwake::~StayAwake() {
+    if (--g_held > 0) return;
+    if (TheSystemWait().keepAwake) TheSystemWait().keepAwake(false);
+    if (g_watcher) g_watcher(false);
+}
+
+bool StayAwake::Held() { return g_held > 0; }
+
+void StayAwake::SetWatcher(std::function<void(bool held)> watcher) {
+    g_watcher = std::move(watcher);
+}
+
+}  // namespace korvane
