@@ -15,7 +15,7 @@ run_tests=1
 
 packages=(
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix wine64 qt6-base-dev-tools googletest
-  cmake ninja-build xz-utils xvfb nsis zip
+  cmake ninja-build xz-utils xvfb nsis zip osslsigncode openssl
 )
 scripts/install-packages.sh windows "${packages[@]}"
 mkdir -p "$build"
