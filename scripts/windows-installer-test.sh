@@ -18,7 +18,6 @@
 # (scripts/windows-package.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-root=$PWD
 build=$(cd "${1:-build-windows}" && pwd)
 version=$(sed -n 's/^project(Korvane VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 setup="$build/package/korvane-$version-setup.exe"
