@@ -48,6 +48,10 @@ finish() {
 trap finish EXIT
 fail() {
   echo "installer test: $*" >&2
+  if [ -s "$scratch/run.log" ]; then
+    echo "installer test: the last installer or uninstaller run said:" >&2
+    cat "$scratch/run.log" >&2
+  fi
   exit 1
 }
 started=$SECONDS
@@ -96,6 +100,19 @@ await_no_entry() {
   done
   fail "the $1 uninstall entry is still there after 30 s"
 }
+# Runs a silent installer or uninstaller and sets status; its output is kept
+# for a failure. A silent NSIS run never ends with 1 (a cancel): a 1 means
+# that wine lost its server as the program started, which happens now and
+# then under load, so such a run goes once more.
+run_nsis() {
+  status=0
+  "$@" > "$scratch/run.log" 2>&1 || status=$?
+  if [ $status = 1 ]; then
+    say "status 1, no NSIS status when silent: $* once more"
+    status=0
+    "$@" > "$scratch/run.log" 2>&1 || status=$?
+  fi
+}
 run_quiet_uninstall() {
   local quiet=$1 exe args
   exe=$(sed 's/^"\([^"]*\)".*/\1/' <<< "$quiet")
@@ -106,8 +123,7 @@ run_quiet_uninstall() {
 
 # --- For the current user, the default.
 find "$drive" | sort > "$scratch/before.txt"
-status=0
-$wine "$setup" /S > /dev/null 2>&1 || status=$?
+run_nsis $wine "$setup" /S
 [ $status = 0 ] || fail "the per-user install ended with status $status"
 dir="$drive/users/$user/AppData/Local/Programs/Korvane"
 dir_win="$home_win\\AppData\\Local\\Programs\\Korvane"
@@ -152,8 +168,7 @@ say "ran the installed programs; $(ls "$drive/shots" | wc -l) screenshots"
 
 # --- Upgrade: the newer package over the older, in place.
 echo keep > "$dir/notes.txt"
-status=0
-$wine "$newer_setup" /S > /dev/null 2>&1 || status=$?
+run_nsis $wine "$newer_setup" /S
 [ $status = 0 ] || fail "the upgrade ended with status $status"
 [ "$(entry HKCU | value DisplayVersion)" = "$newer" ] || fail "the upgrade did not register $newer"
 [ ! -e "$dir/platforms/qoffscreen.dll" ] || fail "the file the newer version lacks is left"
@@ -169,8 +184,7 @@ fi
 say "upgraded to $newer; signatures verified"
 
 # --- Downgrade: refused, nothing changed.
-status=0
-$wine "$setup" /S > /dev/null 2>&1 || status=$?
+run_nsis $wine "$setup" /S
 [ $status = 4 ] || fail "the older version over the newer ended with status $status, not 4"
 [ "$(entry HKCU | value DisplayVersion)" = "$newer" ] || fail "the refused downgrade changed the entry"
 [ ! -e "$dir/platforms/qoffscreen.dll" ] || fail "the refused downgrade installed files"
@@ -190,15 +204,13 @@ for _ in $(seq 300); do
   sleep 0.1
 done
 [ -e "$staging" ] || fail "the download did not begin within 30 s"
-status=0
-$wine "$newer_setup" /S > /dev/null 2>&1 || status=$?
+run_nsis $wine "$newer_setup" /S
 [ $status = 5 ] || fail "the installer ended with status $status while korvane-cli ran, not 5"
 # Run from a copy in place (_?=), as an installer does, the uninstaller's own
 # status comes back.
 mkdir "$drive/uninstaller-copy"
 cp "$dir/uninstall.exe" "$drive/uninstaller-copy/"
-status=0
-$wine 'C:\uninstaller-copy\uninstall.exe' /S "_?=$dir_win" > /dev/null 2>&1 || status=$?
+run_nsis $wine 'C:\uninstaller-copy\uninstall.exe' /S "_?=$dir_win"
 [ $status = 5 ] || fail "the uninstaller ended with status $status while korvane-cli ran, not 5"
 kill -0 $cli_pid 2> /dev/null || fail "the download ended before the checks: make it longer"
 status=0
@@ -215,8 +227,7 @@ say "installer and uninstaller refused while korvane-cli ran"
 # file immutable).
 locked="$dir/Qt6Core.dll"
 if chattr +i "$locked" 2> /dev/null; then
-  status=0
-  $wine 'C:\uninstaller-copy\uninstall.exe' /S "_?=$dir_win" > /dev/null 2>&1 || status=$?
+  run_nsis $wine 'C:\uninstaller-copy\uninstall.exe' /S "_?=$dir_win"
   chattr -i "$locked"
   [ $status = 6 ] || fail "the uninstaller ended with status $status with Qt6Core.dll locked, not 6"
   [ "$(entry HKCU | value DisplayVersion)" = "$newer" ] || fail "the entry went while Qt6Core.dll stayed"
@@ -240,21 +251,18 @@ pf_win='C:\Program Files\Korvane Test'
 all_menu="$drive/ProgramData/Microsoft/Windows/Start Menu/Programs/Korvane"
 # /D= must come last and unquoted: cmd hands the line over as written.
 setup_win=$(windows_path "$setup")
-status=0
-$wine cmd.exe /c "$setup_win /AllUsers /S /D=C:\\Korvane Test" > /dev/null 2>&1 || status=$?
+run_nsis $wine cmd.exe /c "$setup_win /AllUsers /S /D=C:\\Korvane Test"
 [ $status = 3 ] || fail "/AllUsers into C:\\Korvane Test ended with status $status, not 3"
 [ ! -e "$drive/Korvane Test" ] || fail "the refused folder was made"
 absent "HKLM\\$key" "the refused all-users install wrote an uninstall entry"
-status=0
-$wine cmd.exe /c "$setup_win /AllUsers /S /D=$pf_win" > /dev/null 2>&1 || status=$?
+run_nsis $wine cmd.exe /c "$setup_win /AllUsers /S /D=$pf_win"
 [ $status = 0 ] || fail "the all-users install ended with status $status"
 [ -f "$pf/korvane.exe" ] || fail "korvane.exe is not in $pf_win"
 [ -f "$all_menu/Korvane.lnk" ] || fail "no Start-menu entry for all users"
 [ "$(entry HKLM | value InstallLocation)" = "$pf_win" ] || fail "no HKLM entry for $pf_win"
 absent "HKCU\\$key" "the all-users install wrote an HKCU uninstall entry"
 # Registered under HKLM, it is upgraded for all users without being told.
-status=0
-$wine "$newer_setup" /S > /dev/null 2>&1 || status=$?
+run_nsis $wine "$newer_setup" /S
 [ $status = 0 ] || fail "the all-users upgrade ended with status $status"
 [ "$(entry HKLM | value DisplayVersion)" = "$newer" ] || fail "the HKLM entry was not upgraded"
 [ ! -e "$pf/platforms/qoffscreen.dll" ] || fail "the all-users upgrade left the file the newer version lacks"
