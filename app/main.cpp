@@ -5,6 +5,7 @@
 
 #include "app/korvane_app.h"
 #include "app/screenshots.h"
+#include "common/running_mark.h"
 
 int main(int argc, char** argv) {
     // Help and version need no display.
@@ -28,6 +29,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     CKorvaneApp app;
+    korvane::MarkProgramRunning();
     if (!app.InitInstance(options)) return 1;
     if (!options.screenshotsDir.empty()) {
         QTimer::singleShot(0, [&] {

@@ -12,6 +12,7 @@
 #include "cli/terminal_operator.h"
 #include "common/clock.h"
 #include "common/lamp_model.h"
+#include "common/running_mark.h"
 
 namespace {
 
@@ -91,6 +92,7 @@ int main(int argc, char** argv) {
     InstallInterruptHandler();
 
     SystemClock clock;
+    MarkProgramRunning();
     // With --json, and for a profile dumped to standard output, standard output
     // carries the JSON alone; the messages go to standard error.
     const bool dataOnStdout = o.json || (o.args[0] == "dump" && o.args.size() < 2);

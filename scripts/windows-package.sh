@@ -1,16 +1,40 @@
 #!/usr/bin/env bash
 # Stages korvane.exe, korvane-cli.exe and everything they load into
-# <build>/package/Korvane, and makes of it the installer (NSIS,
+# <out>/Korvane, and makes of it the installer (NSIS,
 # packaging/windows/korvane.nsi) and a portable .zip of the same files:
-#   scripts/windows-package.sh [build-windows]
+#   scripts/windows-package.sh [build-windows] [--out DIR] [--version X.Y.Z] [--fast] [--without FILE]
 # The build is a Windows one (scripts/windows.sh); makensis is Debian's nsis.
+# <out> is <build>/package unless --out names another folder; the version is
+# the project's unless --version names another. --fast makes an uncompressed
+# installer and no .zip, and --without leaves one staged file out: both for
+# the installer test's second package.
+# With KORVANE_SIGN_PKCS12 and KORVANE_SIGN_PASSWORD set, the two programs,
+# the installer and its uninstaller are signed (scripts/windows-sign.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
-build=$(cd "${1:-$root/build-windows}" && pwd)
+build=$root/build-windows
+if [ $# -gt 0 ] && [ "${1#--}" = "$1" ]; then
+  build=$1
+  shift
+fi
+build=$(cd "$build" && pwd)
 qt="${QT_MINGW_PREFIX:-$build/qt6-mingw}"
 version=$(sed -n 's/^project(Korvane VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 out="$build/package"
+fast=0
+without=""
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --out) out=$2; shift 2 ;;
+    --version) version=$2; shift 2 ;;
+    --fast) fast=1; shift ;;
+    --without) without=$2; shift 2 ;;
+    *) echo "windows-package: unknown option $1" >&2; exit 2 ;;
+  esac
+done
+mkdir -p "$out"
+out=$(cd "$out" && pwd)
 stage="$out/Korvane"
 cross=x86_64-w64-mingw32
 
@@ -37,20 +61,40 @@ else
   rmdir "$stage/translations"
 fi
 cp packaging/windows/korvane.ico "$stage/"
+if [ -n "$without" ]; then rm "$stage/$without"; fi
 
-# What the uninstaller removes: each file, then each folder, deepest first.
+sign=()
+if [ -n "${KORVANE_SIGN_PKCS12:-}" ]; then
+  scripts/windows-sign.sh "$stage/korvane.exe"
+  scripts/windows-sign.sh "$stage/korvane-cli.exe"
+  sign=(-DSIGN="$root/scripts/windows-sign.sh")
+else
+  echo "windows-package: no certificate (KORVANE_SIGN_PKCS12, KORVANE_SIGN_PASSWORD):" \
+    "the programs, the installer and the uninstaller are unsigned"
+fi
+
+# What the uninstaller removes: each file, then each folder, deepest first,
+# each as the argument of the macro the script names.
 files="$out/files.nsh"
 (
   cd "$stage"
-  find . -type f | sort | sed 's|^\./||; s|/|\\|g; s|.*|  Delete "$INSTDIR\\&"|'
-  find . -mindepth 1 -type d | sort -r | sed 's|^\./||; s|/|\\|g; s|.*|  RMDir "$INSTDIR\\&"|'
+  echo '!macro KORVANE_FILES DO'
+  find . -type f | sort | sed 's|^\./||; s|/|\\|g; s|.*|  !insertmacro ${DO} "&"|'
+  echo '!macroend'
+  echo '!macro KORVANE_FOLDERS DO'
+  find . -mindepth 1 -type d | sort -r | sed 's|^\./||; s|/|\\|g; s|.*|  !insertmacro ${DO} "&"|'
+  echo '!macroend'
 ) > "$files"
+size_kb=$(du -sk "$stage" | cut -f1)
 
 setup="$out/korvane-$version-setup.exe"
-makensis -V2 -DVERSION="$version" -DSTAGE="$stage" -DFILES="$files" -DOUTFILE="$setup" \
-  packaging/windows/korvane.nsi
+compression=()
+[ "$fast" = 0 ] || compression=(-DFAST)
+makensis -V2 -DVERSION="$version" -DSTAGE="$stage" -DFILES="$files" -DSIZE_KB="$size_kb" \
+  -DOUTFILE="$setup" "${sign[@]}" "${compression[@]}" packaging/windows/korvane.nsi
+echo "windows-package: $setup"
+[ "$fast" = 0 ] || exit 0
 zip="$out/korvane-$version-windows.zip"
 rm -f "$zip"
 (cd "$out" && zip -qr -X "$zip" Korvane)
-echo "windows-package: $setup"
 echo "windows-package: $zip"
