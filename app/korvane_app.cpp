@@ -5,6 +5,7 @@
 #include <QSettings>
 
 #include "app/main_frame.h"
+#include "app/session_end.h"
 #include "common/texts.h"
 #include "dialogs/dialog_provider.h"
 #include "dialogs/qt_translations.h"
@@ -53,6 +54,7 @@ void RecentFileList::Add(const QString& path) {
 CKorvaneApp::CKorvaneApp() = default;
 CKorvaneApp::~CKorvaneApp() {
     if (frame) recent.Save();
+    sessionEnd.reset();
     controller.reset();
 }
 
@@ -72,6 +74,7 @@ bool CKorvaneApp::InitInstance(const StartOptions& startOptions) {
                      &CMainFrame::OnConnectionState, Qt::DirectConnection);
     QObject::connect(controller.get(), &FormController::deviceChange, frame.get(),
                      &CMainFrame::OnDeviceChange, Qt::DirectConnection);
+    sessionEnd = std::make_unique<SessionEndGuard>(*frame);
     const bool watching = controller->WatchSystemDevices();
     if (korvane::HostEmulator* host = controller->Emulator()) {
         frame->AddEmulatorMenu([host](bool plugged) {

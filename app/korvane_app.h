@@ -10,6 +10,7 @@
 
 class CMainFrame;
 class FormController;
+class SessionEndGuard;
 
 // The document holds no data: opening remembers a path, nothing is read or written.
 class CKorvaneDoc : public QObject {
@@ -58,6 +59,7 @@ class CKorvaneApp {
     RecentFileList recent;
     korvane::SystemClock clock;
     std::unique_ptr<CMainFrame> frame;
+    std::unique_ptr<SessionEndGuard> sessionEnd;
     // Declared after the frame: it lets go of the form before the form goes.
     std::unique_ptr<FormController> controller;
 };

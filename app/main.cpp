@@ -5,17 +5,18 @@
 
 #include "app/korvane_app.h"
 #include "app/screenshots.h"
+#include "app/start_text.h"
 #include "common/running_mark.h"
 
 int main(int argc, char** argv) {
     // Help and version need no display.
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
-            std::fputs(UsageText().c_str(), stdout);
+            ShowStartText(UsageText(), false, SystemTextOutlets());
             return 0;
         }
         if (std::strcmp(argv[i], "--version") == 0) {
-            std::printf("%s\n", VersionText().c_str());
+            ShowStartText(VersionText() + "\n", false, SystemTextOutlets());
             return 0;
         }
     }
@@ -25,7 +26,8 @@ int main(int argc, char** argv) {
     for (qsizetype i = 1; i < qargs.size(); ++i) args.push_back(qargs[i].toStdString());
     const StartOptions options = ParseStartOptions(args);
     if (!options.error.empty()) {
-        std::fprintf(stderr, "korvane: %s\n\n%s", options.error.c_str(), UsageText().c_str());
+        ShowStartText("korvane: " + options.error + "\n\n" + UsageText(), true,
+                      SystemTextOutlets());
         return 2;
     }
     CKorvaneApp app;

@@ -131,5 +131,7 @@ inline constexpr const char* kVersionFieldName = "程序版本号";
 inline constexpr const char* kProgressBarName = "进度";
 inline constexpr const char* kAboutLine2 = "无线报警灯配置工具";
 inline constexpr const char* kEmulatedHostPrefix = "模拟主机 ";
+// Why Windows may not end the session while a transfer runs.
+inline constexpr const char* kTransferRunning = "正在传输数据，请勿关机";
 
 }  // namespace korvane::texts

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The resources Explorer and Windows read from korvane.exe and korvane-cli.exe:
 # the icon group, the version resource (the project's version) and the
-# manifest (asInvoker, Windows 10 and 11, long paths):
+# manifest (asInvoker, Windows 10 and 11, long paths), and the subsystem in the
+# header: korvane.exe a windowed program, the others console programs:
 #   scripts/windows-resources-test.sh VERSION PROGRAM.exe...
 set -euo pipefail
 version=$1
@@ -22,6 +23,11 @@ for exe in "$@"; do
     'VALUE "FileDescription", "Korvane lamp host configuration'; do
     grep -qF -- "$want" <<< "$listing" || { echo "resources: $name lacks $want" >&2; failed=1; }
   done
+  subsystem='Windows CUI'
+  [ "$name" = korvane.exe ] && subsystem='Windows GUI'
+  header=$(x86_64-w64-mingw32-objdump -p "$exe")
+  grep -q "^Subsystem.*($subsystem)" <<< "$header" ||
+    { echo "resources: $name is not linked for the $subsystem subsystem" >&2; failed=1; }
   for want in 'level="asInvoker"' 'supportedOS Id="{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"' \
     '<longPathAware xmlns="http://schemas.microsoft.com/SMI/2016/WindowsSettings">true</longPathAware>'; do
     grep -qF -- "$want" "$scratch/rsrc" || { echo "resources: $name's manifest lacks $want" >&2; failed=1; }

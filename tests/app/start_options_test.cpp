@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "app/start_text.h"
+
 TEST(StartOptions, CommandLines) {
     struct Case {
         std::vector<std::string> args;
@@ -44,4 +46,31 @@ TEST(StartOptions, TextsShownForTheOptions) {
     o.emulateModel = korvane::LampModel::Rt221;
     EXPECT_EQ(EmulationNote(o), "模拟主机 RT-221");
     EXPECT_NE(UsageText().find("--emulate"), std::string::npos);
+}
+
+// A windowed program's texts go to the output it inherited, else to the
+// console of the program that started it, else into a box; an outlet is
+// only tried when those before it could not take the text.
+TEST(StartText, GoesToTheFirstOutletThatCanTakeIt) {
+    struct Case {
+        bool inherited;
+        bool parentConsole;
+        std::vector<std::string> want;
+    } cases[] = {
+        {true, true, {"inherited?", "inherited"}},
+        {false, true, {"inherited?", "attach?", "console"}},
+        {false, false, {"inherited?", "attach?", "box"}},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> seen;
+        const TextOutlets outlets{
+            [&](bool) { return seen.push_back("inherited?"), c.inherited; },
+            [&] { return seen.push_back("attach?"), c.parentConsole; },
+            [&](const std::string& t, bool) { seen.push_back(t == "v\n" ? "inherited" : t); },
+            [&](const std::string& t) { seen.push_back(t == "v\n" ? "console" : t); },
+            [&](const std::string& t, bool) { seen.push_back(t == "v\n" ? "box" : t); },
+        };
+        ShowStartText("v\n", false, outlets);
+        EXPECT_EQ(seen, c.want);
+    }
 }

@@ -1,0 +1,50 @@
+// The question whether the session may end, as Windows sends it to the
+// program's real windows (the windows platform; an X display under wine).
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <QGuiApplication>
+#include <QWidget>
+
+#include "app/korvane_app.h"
+#include "app/main_frame.h"
+#include "app/session_end.h"
+#include "common/system_wait.h"
+
+namespace {
+
+bool OnTheWindowsPlatform() { return QGuiApplication::platformName() == QLatin1String("windows"); }
+
+LRESULT AskToEnd(QWidget& w) {
+    return SendMessageW(reinterpret_cast<HWND>(w.winId()), WM_QUERYENDSESSION, 0, 0);
+}
+
+// Qt answers yes by itself; while a transfer runs the answer must be no,
+// with the reason set for as long and withdrawn after.
+TEST(SessionEnd, TheSessionMayNotEndWhileATransferRuns) {
+    if (!OnTheWindowsPlatform()) GTEST_SKIP() << "needs the windows platform";
+    QWidget window;
+    window.show();
+    SessionEndGuard guard(window);
+    std::vector<bool> reasons;
+    guard.setReason = [&](bool blocked) { reasons.push_back(blocked); };
+    EXPECT_NE(AskToEnd(window), 0);
+    {
+        const korvane::StayAwake transfer;
+        EXPECT_EQ(AskToEnd(window), 0);
+    }
+    EXPECT_NE(AskToEnd(window), 0);
+    EXPECT_EQ(reasons, (std::vector<bool>{true, false}));
+}
+
+TEST(SessionEnd, TheMainWindowHoldsTheSessionThroughATransfer) {
+    if (!OnTheWindowsPlatform()) GTEST_SKIP() << "needs the windows platform";
+    StartOptions options;
+    options.emulateModel = korvane::LampModel::Rt220;
+    CKorvaneApp app;
+    ASSERT_TRUE(app.InitInstance(options));
+    const korvane::StayAwake transfer;
+    EXPECT_EQ(AskToEnd(*app.Frame()), 0);
+}
+
+}  // namespace
