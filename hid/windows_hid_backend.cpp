@@ -15,6 +15,7 @@ extern "C" {
 #include <vector>
 
 #include "common/utf16_windows.h"
+#include "hid/interface_list.h"
 #include "hid/report_lengths.h"
 #include "hid/windows_hid_backend.h"
 
@@ -36,20 +37,43 @@ struct Owned {
     bool ok() const { return h != INVALID_HANDLE_VALUE && h != nullptr; }
 };
 
-// Attributes with the least access that gives them: a query-only handle
-// does not disturb a device, and keyboards and mice refuse read and write.
-bool DeviceIds(const std::wstring& path, uint16_t& vendor, uint16_t& product) {
-    for (const DWORD access : {DWORD{0}, DWORD{GENERIC_READ | GENERIC_WRITE}}) {
-        Owned h(CreateFileW(path.c_str(), access, kShare, nullptr, OPEN_EXISTING, 0, nullptr));
-        if (!h.ok()) continue;
-        HIDD_ATTRIBUTES a{};
-        a.Size = sizeof a;
-        if (!HidD_GetAttributes(h.h, &a)) return false;
-        vendor = a.VendorID;
-        product = a.ProductID;
-        return true;
-    }
-    return false;
+// A query-only handle: it does not disturb a device (keyboards and mice
+// refuse read and write anyway), and it gives the attributes and the
+// capabilities.
+HANDLE QueryHandle(const std::string& path) {
+    const auto wide = win::Widen(path);
+    if (!wide || wide->empty()) return INVALID_HANDLE_VALUE;
+    return CreateFileW(wide->c_str(), 0, kShare, nullptr, OPEN_EXISTING, 0, nullptr);
+}
+
+bool DeviceIds(const std::string& path, uint16_t& vendor, uint16_t& product) {
+    Owned h(QueryHandle(path));
+    if (!h.ok()) return false;
+    HIDD_ATTRIBUTES a{};
+    a.Size = sizeof a;
+    if (!HidD_GetAttributes(h.h, &a)) return false;
+    vendor = a.VendorID;
+    product = a.ProductID;
+    return true;
+}
+
+std::optional<HIDP_CAPS> Capabilities(HANDLE h) {
+    PHIDP_PREPARSED_DATA parsed = nullptr;
+    if (!HidD_GetPreparsedData(h, &parsed)) return std::nullopt;
+    HIDP_CAPS caps{};
+    const bool known = HidP_GetCaps(parsed, &caps) == HIDP_STATUS_SUCCESS;
+    HidD_FreePreparsedData(parsed);
+    if (!known) return std::nullopt;
+    return caps;
+}
+
+std::optional<std::pair<std::size_t, std::size_t>> ReportLengths(const std::string& path) {
+    Owned h(QueryHandle(path));
+    if (!h.ok()) return std::nullopt;
+    const std::optional<HIDP_CAPS> caps = Capabilities(h.h);
+    if (!caps) return std::nullopt;
+    return std::make_pair(std::size_t{caps->InputReportByteLength},
+                          std::size_t{caps->OutputReportByteLength});
 }
 
 std::optional<std::wstring> InterfacePath(HDEVINFO set, SP_DEVICE_INTERFACE_DATA& iface) {
@@ -104,27 +128,24 @@ struct WindowsHidBackend::Channel {
 WindowsHidBackend::~WindowsHidBackend() { Close(); }
 
 std::vector<HidDeviceInfo> WindowsHidBackend::Enumerate() {
-    std::vector<HidDeviceInfo> out;
+    std::vector<std::string> paths;
     GUID hid{};
     HidD_GetHidGuid(&hid);
     HDEVINFO set =
         SetupDiGetClassDevsW(&hid, nullptr, nullptr, DIGCF_PRESENT | DIGCF_DEVICEINTERFACE);
-    if (set == INVALID_HANDLE_VALUE) return out;
+    if (set == INVALID_HANDLE_VALUE) return {};
     for (DWORD index = 0;; ++index) {
         SP_DEVICE_INTERFACE_DATA iface{};
         iface.cbSize = sizeof iface;
         if (!SetupDiEnumDeviceInterfaces(set, nullptr, &hid, index, &iface)) break;
-        const std::optional<std::wstring> path = InterfacePath(set, iface);
         // Without its path an interface can be neither examined nor opened.
-        if (!path) continue;
-        HidDeviceInfo info;
-        info.path = win::Narrow(*path);
-        if (!DeviceIds(*path, info.vendor, info.product))
-            IdsFromInterfacePath(info.path, info.vendor, info.product);
-        out.push_back(std::move(info));
+        if (const std::optional<std::wstring> path = InterfacePath(set, iface))
+            paths.push_back(win::Narrow(*path));
     }
     SetupDiDestroyDeviceInfoList(set);
-    return out;
+    // Polled once a second: only a host's interfaces are opened, and those
+    // only for a query.
+    return ListInterfaces(paths, {DeviceIds, ReportLengths});
 }
 
 bool WindowsHidBackend::Open(const std::string& path) {
@@ -134,19 +155,13 @@ bool WindowsHidBackend::Open(const std::string& path) {
     HANDLE h = CreateFileW(wide->c_str(), GENERIC_READ | GENERIC_WRITE, kShare, nullptr,
                            OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
     if (h == INVALID_HANDLE_VALUE) return false;
-    PHIDP_PREPARSED_DATA parsed = nullptr;
-    HIDP_CAPS caps{};
-    bool known = false;
-    if (HidD_GetPreparsedData(h, &parsed)) {
-        known = HidP_GetCaps(parsed, &caps) == HIDP_STATUS_SUCCESS;
-        HidD_FreePreparsedData(parsed);
-    }
+    const std::optional<HIDP_CAPS> caps = Capabilities(h);
     // Without its lengths a device cannot be read or written safely.
-    if (!known || caps.InputReportByteLength == 0 || caps.OutputReportByteLength == 0) {
+    if (!caps || caps->InputReportByteLength == 0 || caps->OutputReportByteLength == 0) {
         CloseHandle(h);
         return false;
     }
-    return Adopt(h, caps.InputReportByteLength, caps.OutputReportByteLength);
+    return Adopt(h, caps->InputReportByteLength, caps->OutputReportByteLength);
 }
 
 bool WindowsHidBackend::OpenWithLengths(const std::string& path, std::size_t inputLength,
@@ -274,31 +289,6 @@ HidBackend::ReadResult WindowsHidBackend::Read(Report& report, int timeoutMs) {
     if (got == 0) return ReadResult::Timeout;
     report = InputReportFromDevice(c.readBuffer.data(), std::min<DWORD>(got, length));
     return ReadResult::Ok;
-}
-
-bool IdsFromInterfacePath(const std::string& path, uint16_t& vendor, uint16_t& product) {
-    std::string lower(path);
-    std::transform(lower.begin(), lower.end(), lower.begin(), [](char ch) {
-        return static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
-    });
-    auto field = [&](const char* key, uint16_t& value) {
-        const std::size_t at = lower.find(key);
-        if (at == std::string::npos || lower.size() - at < 8) return false;
-        unsigned v = 0;
-        for (std::size_t i = at + 4; i < at + 8; ++i) {
-            const char ch = lower[i];
-            if (!std::isxdigit(static_cast<unsigned char>(ch))) return false;
-            v = v * 16 + static_cast<unsigned>(ch <= '9' ? ch - '0' : ch - 'a' + 10);
-        }
-        value = static_cast<uint16_t>(v);
-        return true;
-    };
-    uint16_t v = 0;
-    uint16_t p = 0;
-    if (!field("vid_", v) || !field("pid_", p)) return false;
-    vendor = v;
-    product = p;
-    return true;
 }
 
 }  // namespace korvane

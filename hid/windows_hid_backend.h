@@ -40,8 +40,4 @@ class WindowsHidBackend final : public HidBackend {
     std::shared_ptr<Channel> channel_;
 };
 
-// Vendor and product from a HID interface path ("...vid_0483&pid_1234...",
-// any case), for a device that does not open even for a query.
-bool IdsFromInterfacePath(const std::string& path, uint16_t& vendor, uint16_t& product);
-
 }  // namespace korvane

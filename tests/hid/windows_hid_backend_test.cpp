@@ -256,31 +256,6 @@ TEST(WindowsHidDiscovery, AnUnopenablePathFailsTheOpen) {
     EXPECT_FALSE(backend.Write(r, 300));
 }
 
-TEST(WindowsHidDiscovery, IdsAreReadFromAnInterfacePath) {
-    struct Case {
-        const char* path;
-        bool ok;
-        uint16_t vendor;
-        uint16_t product;
-    } cases[] = {
-        {"\\\\?\\hid#vid_0483&pid_1234#7&2f1e&0&0000#{4d1e55b2-f16f-11cf-88cb-001111000030}", true,
-         0x0483, 0x1234},
-        {"\\\\?\\HID#VID_0483&PID_7890&MI_00#8&1a&0&0000#{4d1e55b2}", true, 0x0483, 0x7890},
-        {"\\\\?\\hid#vid_04g3&pid_1234#x", false, 0, 0},
-        {"\\\\?\\hid#vid_0483", false, 0, 0},
-        {"\\\\?\\hid#vid_0483&pid_12", false, 0, 0},
-        {"", false, 0, 0},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.path);
-        uint16_t vendor = 0;
-        uint16_t product = 0;
-        EXPECT_EQ(IdsFromInterfacePath(c.path, vendor, product), c.ok);
-        EXPECT_EQ(vendor, c.vendor);
-        EXPECT_EQ(product, c.product);
-    }
-}
-
 // Device lengths shorter than the protocol's 65 bytes: what goes out is
 // exactly the device's output length, what comes in is 65 bytes.
 TEST(WindowsHidPipe, ReportsFollowTheDeviceLengthsBothWays) {

@@ -423,7 +423,7 @@ void MockHidDevice::Remove() {
         }
         // Left in the old pipe for good: a handle still open on it polls
         // ready and its read reports the disconnect.
-        WakePoll();
+        if (identity_.hangUpOnRemoval) WakePoll();
     }
     FailPendingReads();
     RunOnLoop([this] {

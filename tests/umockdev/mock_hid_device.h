@@ -36,6 +36,11 @@ struct MockHidIdentity {
     unsigned node = 0;
     // Empty: the host's own (see MockHidDevice::ReportDescriptor).
     std::vector<uint8_t> reportDescriptor;
+    // After a removal, handles still open on the node poll ready and read
+    // EIO, as on a hidraw node. A reader that learns of removals from udev
+    // alone and polls the node in a loop (wine's bus) would spin on that
+    // until it gets to close it; false leaves such handles quiet.
+    bool hangUpOnRemoval = true;
 };
 
 // The testbed every mocked device of the process lives in, with the thread

@@ -47,6 +47,7 @@ MockHidIdentity Device(uint16_t vendor, uint16_t product) {
     char serial[16];
     std::snprintf(serial, sizeof serial, "MOCK%04u", id.node + 1);
     id.serial = serial;
+    id.hangUpOnRemoval = false;
     return id;
 }
 
