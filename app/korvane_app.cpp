@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QSettings>
 
+#include "app/frame_broadcasts.h"
 #include "app/main_frame.h"
 #include "app/session_end.h"
 #include "common/texts.h"
@@ -54,6 +55,7 @@ void RecentFileList::Add(const QString& path) {
 CKorvaneApp::CKorvaneApp() = default;
 CKorvaneApp::~CKorvaneApp() {
     if (frame) recent.Save();
+    broadcasts.reset();
     sessionEnd.reset();
     controller.reset();
 }
@@ -75,6 +77,7 @@ bool CKorvaneApp::InitInstance(const StartOptions& startOptions) {
     QObject::connect(controller.get(), &FormController::deviceChange, frame.get(),
                      &CMainFrame::OnDeviceChange, Qt::DirectConnection);
     sessionEnd = std::make_unique<SessionEndGuard>(*frame);
+    broadcasts = std::make_unique<FrameBroadcasts>(*frame);
     const bool watching = controller->WatchSystemDevices();
     if (korvane::HostEmulator* host = controller->Emulator()) {
         frame->AddEmulatorMenu([host](bool plugged) {

@@ -11,6 +11,7 @@
 class CMainFrame;
 class FormController;
 class SessionEndGuard;
+class FrameBroadcasts;
 
 // The document holds no data: opening remembers a path, nothing is read or written.
 class CKorvaneDoc : public QObject {
@@ -60,6 +61,7 @@ class CKorvaneApp {
     korvane::SystemClock clock;
     std::unique_ptr<CMainFrame> frame;
     std::unique_ptr<SessionEndGuard> sessionEnd;
+    std::unique_ptr<FrameBroadcasts> broadcasts;
     // Declared after the frame: it lets go of the form before the form goes.
     std::unique_ptr<FormController> controller;
 };

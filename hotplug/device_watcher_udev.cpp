@@ -29,7 +29,7 @@ class UdevWatcher final : public DeviceWatcher {
 
 }  // namespace
 
-std::unique_ptr<DeviceWatcher> DeviceWatcher::Create(const NativeWindow&) {
+std::unique_ptr<DeviceWatcher> DeviceWatcher::Create(OperatorSeam&) {
     std::unique_ptr<UdevMonitor> monitor = UdevMonitor::Create();
     if (!monitor) return nullptr;
     return std::make_unique<UdevWatcher>(std::move(monitor));

@@ -1,15 +1,15 @@
-// The device watcher of Windows: device-interface notifications registered for
-// the form's window, picked out of the application's native events.
-#include <windows.h>
+// The device watcher of Windows: device-interface notifications registered
+// for a message-only window of the watcher's own. The form's native window
+// is Qt's to recreate, and a registration made for it would then be lost.
+#include "hotplug/device_watcher_windows.h"
+
 // dbt.h needs the types of windows.h first.
 #include <dbt.h>
 
-#include <QAbstractNativeEventFilter>
-#include <QCoreApplication>
 #include <vector>
 
 #include "common/resource_ids.h"
-#include "hotplug/device_watcher.h"
+#include "common/texts.h"
 
 namespace korvane {
 
@@ -23,63 +23,84 @@ const GUID kWatchedClasses[] = {
     {0xAD498944, 0x762F, 0x11D0, {0x8D, 0xCB, 0x00, 0xC0, 0x4F, 0xC3, 0x35, 0x8C}},
 };
 
-class WindowsWatcher final : public DeviceWatcher, public QAbstractNativeEventFilter {
+constexpr wchar_t kWindowClass[] = L"KorvaneDeviceWatcher";
+
+static_assert(DBT_DEVICEARRIVAL == ids::kDeviceArrival);
+static_assert(DBT_DEVICEREMOVECOMPLETE == ids::kDeviceRemoveComplete);
+
+class WindowsWatcher final : public DeviceWatcher {
   public:
-    explicit WindowsWatcher(HWND window) : window_(window) {}
-
+    WindowsWatcher() = default;
     ~WindowsWatcher() override {
-        if (QCoreApplication* app = QCoreApplication::instance()) {
-            app->removeNativeEventFilter(this);
-        }
         for (HDEVNOTIFY handle : handles_) UnregisterDeviceNotification(handle);
+        if (window_) DestroyWindow(window_);
     }
+    WindowsWatcher(const WindowsWatcher&) = delete;
+    WindowsWatcher& operator=(const WindowsWatcher&) = delete;
 
-    bool Register() {
+    bool Start(OperatorSeam& op, RegisterNotification registerOne) {
+        const HINSTANCE instance = GetModuleHandleW(nullptr);
+        WNDCLASSEXW wc{};
+        wc.cbSize = sizeof wc;
+        wc.lpfnWndProc = Procedure;
+        wc.hInstance = instance;
+        wc.lpszClassName = kWindowClass;
+        // A second watcher of the process finds the class made.
+        if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
+        window_ = CreateWindowExW(0, kWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                  instance, nullptr);
+        if (!window_) return false;
+        SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
         for (const GUID& cls : kWatchedClasses) {
             DEV_BROADCAST_DEVICEINTERFACE_W filter{};
             filter.dbcc_size = sizeof(filter);
             filter.dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
             filter.dbcc_classguid = cls;
-            HDEVNOTIFY handle =
-                RegisterDeviceNotificationW(window_, &filter, DEVICE_NOTIFY_WINDOW_HANDLE);
-            if (!handle) return false;
-            handles_.push_back(handle);
+            if (HDEVNOTIFY handle = registerOne(window_, &filter, DEVICE_NOTIFY_WINDOW_HANDLE)) {
+                handles_.push_back(handle);
+            } else {
+                ShowAppBox(op, texts::kCannotRegister);
+            }
         }
-        QCoreApplication::instance()->installNativeEventFilter(this);
-        return true;
+        return !handles_.empty();
     }
 
-    bool nativeEventFilter(const QByteArray& type, void* message, qintptr*) override {
-        if (type != "windows_generic_MSG") return false;
-        const MSG* msg = static_cast<const MSG*>(message);
-        // Other windows of the program get their own broadcasts; only the
-        // registered one counts, once.
-        if (msg->hwnd != window_ || msg->message != WM_DEVICECHANGE) return false;
-        if (msg->wParam == DBT_DEVICEARRIVAL) {
-            emit deviceChange(ids::kDeviceArrival);
-        } else if (msg->wParam == DBT_DEVICEREMOVECOMPLETE) {
-            emit deviceChange(ids::kDeviceRemoveComplete);
-        }
-        // The window's own procedure still answers the message (TRUE to a query).
-        return false;
-    }
+    HWND window() const { return window_; }
 
   private:
-    HWND window_;
+    static LRESULT CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+        if (message == WM_DEVICECHANGE) {
+            auto* self = reinterpret_cast<WindowsWatcher*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+            if (self && wParam == DBT_DEVICEARRIVAL) emit self->deviceChange(ids::kDeviceArrival);
+            if (self && wParam == DBT_DEVICEREMOVECOMPLETE)
+                emit self->deviceChange(ids::kDeviceRemoveComplete);
+        }
+        return DefWindowProcW(hwnd, message, wParam, lParam);
+    }
+
+    HWND window_ = nullptr;
     std::vector<HDEVNOTIFY> handles_;
 };
 
-static_assert(DBT_DEVICEARRIVAL == ids::kDeviceArrival);
-static_assert(DBT_DEVICEREMOVECOMPLETE == ids::kDeviceRemoveComplete);
+HDEVNOTIFY RegisterWithTheSystem(HANDLE recipient, LPVOID filter, DWORD flags) {
+    return RegisterDeviceNotificationW(recipient, filter, flags);
+}
 
 }  // namespace
 
-std::unique_ptr<DeviceWatcher> DeviceWatcher::Create(const NativeWindow& window) {
-    HWND hwnd = reinterpret_cast<HWND>(window());
-    if (!hwnd || !QCoreApplication::instance()) return nullptr;
-    auto watcher = std::make_unique<WindowsWatcher>(hwnd);
-    if (!watcher->Register()) return nullptr;
+std::unique_ptr<DeviceWatcher> CreateWindowsWatcher(OperatorSeam& op,
+                                                    RegisterNotification registerOne) {
+    auto watcher = std::make_unique<WindowsWatcher>();
+    if (!watcher->Start(op, registerOne)) return nullptr;
     return watcher;
+}
+
+HWND WatcherWindow(const DeviceWatcher& watcher) {
+    return static_cast<const WindowsWatcher&>(watcher).window();
+}
+
+std::unique_ptr<DeviceWatcher> DeviceWatcher::Create(OperatorSeam& op) {
+    return CreateWindowsWatcher(op, RegisterWithTheSystem);
 }
 
 }  // namespace korvane

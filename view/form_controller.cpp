@@ -60,8 +60,7 @@ FormController::~FormController() {
 }
 
 bool FormController::WatchSystemDevices() {
-    // The form's own window receives the notifications where they go to a window.
-    watcher = korvane::DeviceWatcher::Create([this] { return quintptr(view.winId()); });
+    watcher = korvane::DeviceWatcher::Create(op);
     if (!watcher) return false;
     connect(watcher.get(), &korvane::DeviceWatcher::deviceChange, this,
             &FormController::OnDeviceChange);

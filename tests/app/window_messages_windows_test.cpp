@@ -1,5 +1,6 @@
-// The question whether the session may end, as Windows sends it to the
-// program's real windows (the windows platform; an X display under wine).
+// What Windows sends to the program's real top-level windows: the question
+// whether the session may end, and device broadcasts (the windows platform;
+// an X display under wine).
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -45,6 +46,23 @@ TEST(SessionEnd, TheMainWindowHoldsTheSessionThroughATransfer) {
     ASSERT_TRUE(app.InitInstance(options));
     const korvane::StayAwake transfer;
     EXPECT_EQ(AskToEnd(*app.Frame()), 0);
+}
+
+// Volumes and ports are broadcast to every top-level window; wine sends none
+// of these for the devices it mocks, so here they are sent by hand.
+TEST(DeviceBroadcasts, TheFramesTitleFollowsTheBroadcastsToItsOwnWindow) {
+    if (!OnTheWindowsPlatform()) GTEST_SKIP() << "needs the windows platform";
+    StartOptions options;
+    options.emulateModel = korvane::LampModel::Rt220;
+    CKorvaneApp app;
+    ASSERT_TRUE(app.InitInstance(options));
+    CMainFrame& frame = *app.Frame();
+    const HWND hwnd = reinterpret_cast<HWND>(frame.winId());
+    for (WPARAM code : {WPARAM{0x8000}, WPARAM{0x0007}})
+        SendMessageW(hwnd, WM_DEVICECHANGE, code, 0);
+    EXPECT_EQ(frame.windowTitle().toStdString(), "VelarinV1.0");
+    SendMessageW(hwnd, WM_DEVICECHANGE, 0x8004, 0);
+    EXPECT_EQ(frame.windowTitle().toStdString(), "KV_SystemDlg----------[未连接设备]");
 }
 
 }  // namespace
