@@ -32,6 +32,7 @@ std::string LampProtocol::PacketLine(const std::string& title, std::size_t total
 int LampProtocol::BulkSendFile(uint8_t cmd, const std::string& path, const std::string& title) {
     if (link_.busy()) return 0;
     HidLink::ExchangeGuard guard(link_);
+    StartExchange();
     return BulkSendFileLocked(cmd, path, title);
 }
 
@@ -39,6 +40,7 @@ int LampProtocol::BulkSendBuffer(uint8_t cmd, const uint8_t* data, std::size_t l
                                  const std::string& title) {
     if (link_.busy()) return 0;
     HidLink::ExchangeGuard guard(link_);
+    StartExchange();
     // The packet count is 16 bits: a longer image cannot be numbered.
     if (length > kMaxBulkImage) {
         ShowAppBox(op_, texts::kImageTooLarge);
@@ -105,6 +107,7 @@ int LampProtocol::EndRead(const std::string& text) {
 int LampProtocol::BulkReadToFile(uint8_t cmd, const std::string& path, const std::string& title) {
     if (link_.busy()) return 0;
     HidLink::ExchangeGuard guard(link_);
+    StartExchange();
 
     OutputReport = LampFrame::BulkReadRequest(cmd);
     InputReport.fill(0);
