@@ -97,23 +97,61 @@ BasicParamResult BasicParamRecords(const BasicParamValues& v) {
     return result;
 }
 
-std::vector<Bytes> ParseRecordList(const uint8_t* data, std::size_t n) {
+namespace {
+
+// The length, 0x3B included, of a record with a binary value that starts at
+// `r` (n bytes left), when it stands there whole; 0 otherwise.
+std::size_t FixedRecordLength(const uint8_t* r, std::size_t n, RecordList list) {
+    auto whole = [&](std::size_t length, std::initializer_list<std::size_t> separators) {
+        if (length > n || r[1] != kRecordComma || r[length - 1] != kRecordEnd) return false;
+        return std::all_of(separators.begin(), separators.end(),
+                           [&](std::size_t at) { return r[at] == kFieldSeparator; });
+    };
+    if (n < 3) return 0;
+    if (list == RecordList::Basic) return r[0] == 0x31 && whole(5, {}) ? 5 : 0;
+    switch (r[0]) {
+        case 0x32:
+        case 0x33:
+        case 0x34:
+            // The short form (id, 0x2C, 0x3B) of a group without an address.
+            if (r[2] == kRecordEnd) return 0;
+            return whole(22, {9, 11, 13, 16, 18}) ? 22 : 0;
+        case 0x36:
+            return whole(4, {}) ? 4 : 0;
+        default:
+            return 0;
+    }
+}
+
+}  // namespace
+
+std::vector<Bytes> ParseRecordList(const uint8_t* data, std::size_t n, RecordList list) {
     std::vector<Bytes> records;
     if (data == nullptr) return records;
     n = std::min(n, kRecordReplyLimit);
     std::size_t start = 0;
-    for (std::size_t i = 0; i < n; ++i) {
-        if (data[i] != kRecordEnd) continue;
-        const std::size_t len = std::min(i - start, kRecordScratch - 1);
-        records.emplace_back(data + start, data + start + len);
-        start = i + 1;
+    std::size_t i = 0;
+    while (i < n) {
+        if (i == start) {
+            if (const std::size_t fixed = FixedRecordLength(data + start, n - start, list)) {
+                records.emplace_back(data + start, data + start + fixed - 1);
+                start = i = start + fixed;
+                continue;
+            }
+        }
+        if (data[i] == kRecordEnd) {
+            const std::size_t len = std::min(i - start, kRecordScratch - 1);
+            records.emplace_back(data + start, data + start + len);
+            start = i + 1;
+        }
+        ++i;
     }
     return records;
 }
 
 BasicReadBack DecodeBasicParams(const uint8_t* data, std::size_t n) {
     BasicReadBack out;
-    for (const Bytes& r : ParseRecordList(data, n)) {
+    for (const Bytes& r : ParseRecordList(data, n, RecordList::Basic)) {
         switch (RecordByte(r, 0)) {
             case 0x31:
                 out.alarmTime = RecordByte(r, 2) * 256 + RecordByte(r, 3);
@@ -205,7 +243,7 @@ AddressCodeResult AddressCodeRecords(const AddressCodeValues& v) {
 
 std::vector<AddressReadItem> DecodeAddressCodes(const uint8_t* data, std::size_t n) {
     std::vector<AddressReadItem> items;
-    for (const Bytes& r : ParseRecordList(data, n)) {
+    for (const Bytes& r : ParseRecordList(data, n, RecordList::AddressCodes)) {
         AddressReadItem item;
         const uint8_t id = RecordByte(r, 0);
         switch (id) {
