@@ -93,15 +93,16 @@ std::vector<std::string> ArgsFrom(const Runner& r, std::size_t first) {
     return args;
 }
 
-int Basic(Runner& r) {
-    const std::string sub = r.Arg(1);
-    if (sub == "get" && r.ArgCount() == 2) {
-        const auto read = ops::ReadBasicParams(r.context());
-        if (!read) return kExitFailed;
-        r.out().Basic(read->values);
-        return kExitOk;
-    }
-    if (sub != "set") return r.Usage("basic get | basic set [options]");
+}  // namespace
+
+int RunBasicGet(Runner& r) {
+    const auto read = ops::ReadBasicParams(r.context());
+    if (!read) return kExitFailed;
+    r.out().Basic(read->values);
+    return kExitOk;
+}
+
+int RunBasicSet(Runner& r) {
     BasicParamValues v = DefaultBasicParams();
     if (const std::string why = ParseBasicSet(ArgsFrom(r, 2), v); !why.empty()) return r.Usage(why);
     // The operation shows the window's text for a refused value and sends nothing.
@@ -110,30 +111,20 @@ int Basic(Runner& r) {
     return valid ? kExitFailed : kExitUsage;
 }
 
-int Address(Runner& r) {
-    const std::string sub = r.Arg(1);
-    if (sub == "get" && r.ArgCount() == 2) {
-        const auto items = ops::ReadAddressCodes(r.context());
-        if (!items) return kExitFailed;
-        r.out().Address(*items);
-        return kExitOk;
-    }
-    if (sub != "set") return r.Usage("address get | address set [options]");
+int RunAddressGet(Runner& r) {
+    const auto items = ops::ReadAddressCodes(r.context());
+    if (!items) return kExitFailed;
+    r.out().Address(*items);
+    return kExitOk;
+}
+
+int RunAddressSet(Runner& r) {
     AddressCodeValues v = DefaultAddressCodes();
     if (const std::string why = ParseAddressSet(ArgsFrom(r, 2), v); !why.empty())
         return r.Usage(why);
     const bool valid = AddressCodeRecords(v).error == AddressCodeError::None;
     if (ops::SetAddressCodes(r.context(), v)) return kExitOk;
     return valid ? kExitFailed : kExitUsage;
-}
-
-}  // namespace
-
-int RunParamCommand(Runner& r) {
-    const std::string cmd = r.Arg(0);
-    if (cmd == "basic") return Basic(r);
-    if (cmd == "address") return Address(r);
-    return r.Usage("unknown command '" + cmd + "'");
 }
 
 }  // namespace korvane::cli

@@ -24,7 +24,9 @@ bool ReadFile(const std::string& path, std::string& out) {
     return true;
 }
 
-int Dump(Runner& r) {
+}  // namespace
+
+int RunDump(Runner& r) {
     const std::optional<LampModel> found = r.ModelOfHost();
     if (!found) {
         r.out().Message(texts::kNotConnected);
@@ -61,8 +63,7 @@ int Dump(Runner& r) {
     return kExitOk;
 }
 
-int Apply(Runner& r) {
-    if (r.ArgCount() != 2) return r.Usage("apply needs the profile file");
+int RunApply(Runner& r) {
     const std::string file = r.Arg(1);
     std::string text;
     if (!ReadFile(file, text)) return r.Usage("cannot read " + file);
@@ -88,15 +89,6 @@ int Apply(Runner& r) {
     const bool ok = p->model == LampModel::Rt220 ? ops::SetBasicParams(r.context(), p->basic)
                                                  : ops::SetAddressCodes(r.context(), p->address);
     return ok ? kExitOk : kExitFailed;
-}
-
-}  // namespace
-
-int RunProfileCommand(Runner& r) {
-    const std::string cmd = r.Arg(0);
-    if (cmd == "dump") return Dump(r);
-    if (cmd == "apply") return Apply(r);
-    return r.Usage("unknown command '" + cmd + "'");
 }
 
 }  // namespace korvane::cli

@@ -65,6 +65,8 @@ TEST_F(Cli, UsageErrorsExitTwoWithAMessageAndLeaveTheHostAlone) {
         {"--device"},
         {"--emulator-state", state, "init"},  // a state file needs the emulator
         emu + QStringList{"frequency"},
+        emu + QStringList{"frequency", "get", "now"},
+        emu + QStringList{"init", "again"},
         emu + QStringList{"frequency", "set", "abc"},
         emu + QStringList{"frequency", "set", "99.9"},
         emu + QStringList{"frequency", "set", "999.1"},

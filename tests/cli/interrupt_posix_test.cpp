@@ -8,6 +8,7 @@
 #include <QJsonObject>
 #include <csignal>
 
+#include "cli/command_table.h"
 #include "cli/commands.h"
 #include "cli/interrupt.h"
 #include "cli_runner.h"
@@ -98,7 +99,7 @@ TEST_F(CliInterrupt, ApplyStopsBetweenItsSteps) {
         if (command == 0xE0) std::raise(SIGINT);
     };
     host.SetFaults(f);
-    EXPECT_EQ(cli::RunProfileCommand(runner), 1);
+    EXPECT_EQ(cli::RunCommand(runner), 1);
     std::fclose(sink);
     EXPECT_EQ(host.frequencyDigits, "315000000");
     EXPECT_EQ(host.basicParams, before);
