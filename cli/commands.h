@@ -84,7 +84,8 @@ int RunDump(Runner& r);
 int RunApply(Runner& r);
 
 // The options after "basic set" / "address set", over the window's defaults
-// already in `values`. Empty when they parse, else the usage error.
+// already in `values`. Empty when they parse, else the usage error. Texts an
+// edit of the window takes are judged later, where the window's are.
 std::string ParseBasicSet(const std::vector<std::string>& args, BasicParamValues& values);
 std::string ParseAddressSet(const std::vector<std::string>& args, AddressCodeValues& values);
 // One --group K:ADDRESS[:COLOR:EFFECT:LAMP:SOUNDFX:SOUND]: puts group K in effect.

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <climits>
 
+#include "protocol/form_values.h"
 #include "protocol/sound_image.h"
 
 namespace korvane {
@@ -187,17 +188,18 @@ AddressCodeResult AddressCodeRecords(const AddressCodeValues& v) {
         result.records.clear();
         return result;
     };
-    // Only upper bounds can be typed wrong in digits-only edits; a negative
-    // value (pasted or scripted) would go out as a large unsigned one, so it is
-    // refused the same way.
-    auto outOfRange = [](int value, int max) { return value > max || value < 0; };
+    // Only upper bounds can be typed wrong in digits-only edits. Text no edit
+    // takes (a read-back, a script) would be read as its leading number and
+    // sent as it stands, so it is refused the same way.
+    auto outOfRange = [](const std::string& text, int max) {
+        return !IsDigitText(text) || TextToInt(text) > max;
+    };
 
     if (v.volumeInEffect) {
-        const int volume = TextToInt(v.volume);
-        if (outOfRange(volume, kMaxSpeakerVolume))
+        if (outOfRange(v.volume, kMaxSpeakerVolume))
             return fail(AddressCodeError::VolumeInvalid, -1, AddressField::Volume);
         AppendRecordHead(out, '1');
-        AppendText(out, Utf8ToGbk(v.volume).value_or(v.volume));
+        AppendText(out, v.volume);
         out.push_back(kRecordEnd);
     }
     for (int g = 0; g < 3; ++g) {
@@ -208,29 +210,30 @@ AddressCodeResult AddressCodeRecords(const AddressCodeValues& v) {
             out.push_back(kRecordEnd);
             continue;
         }
+        if (!IsAddressText(group.address))
+            return fail(AddressCodeError::AddressInvalid, g, AddressField::Address);
         AppendText(out, SevenDigits(group.address));
         out.push_back(kFieldSeparator);
         out.push_back(static_cast<uint8_t>(group.colorIndex));
         out.push_back(kFieldSeparator);
         out.push_back(static_cast<uint8_t>(group.effectIndex));
         out.push_back(kFieldSeparator);
-        const int lamp = TextToInt(group.lampDuration);
-        if (outOfRange(lamp, kMaxDuration))
+        if (outOfRange(group.lampDuration, kMaxDuration))
             return fail(AddressCodeError::OutOfRange, g, AddressField::LampDuration);
-        AppendBigEndian16(out, lamp);
+        AppendBigEndian16(out, TextToInt(group.lampDuration));
         out.push_back(kFieldSeparator);
-        const int effect = TextToInt(group.soundEffect);
-        if (outOfRange(effect, kMaxSoundEffect))
+        if (outOfRange(group.soundEffect, kMaxSoundEffect))
             return fail(AddressCodeError::OutOfRange, g, AddressField::SoundEffect);
-        out.push_back(static_cast<uint8_t>(effect));
+        out.push_back(static_cast<uint8_t>(TextToInt(group.soundEffect)));
         out.push_back(kFieldSeparator);
-        const int sound = TextToInt(group.soundDuration);
-        if (outOfRange(sound, kMaxDuration))
+        if (outOfRange(group.soundDuration, kMaxDuration))
             return fail(AddressCodeError::OutOfRange, g, AddressField::SoundDuration);
-        AppendBigEndian16(out, sound);
+        AppendBigEndian16(out, TextToInt(group.soundDuration));
         out.push_back(kRecordEnd);
     }
     if (v.alarmOffInEffect) {
+        if (!IsAddressText(v.alarmOffAddress))
+            return fail(AddressCodeError::AddressInvalid, -1, AddressField::Address);
         AppendRecordHead(out, '5');
         if (!v.alarmOffAddress.empty()) AppendText(out, SevenDigits(v.alarmOffAddress));
         out.push_back(kRecordEnd);

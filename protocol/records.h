@@ -95,12 +95,12 @@ struct AddressCodeValues {
     std::string alarmOffAddress;
 };
 
-enum class AddressCodeError { None, VolumeInvalid, OutOfRange, NothingChecked };
-enum class AddressField { None, Volume, LampDuration, SoundEffect, SoundDuration };
+enum class AddressCodeError { None, VolumeInvalid, AddressInvalid, OutOfRange, NothingChecked };
+enum class AddressField { None, Volume, Address, LampDuration, SoundEffect, SoundDuration };
 
 struct AddressCodeResult {
     AddressCodeError error = AddressCodeError::None;
-    int failingGroup = -1;  // 0..2 for OutOfRange
+    int failingGroup = -1;  // 0..2 for OutOfRange and a group's AddressInvalid
     AddressField failingField = AddressField::None;
     Bytes records;  // when error is None
 };
@@ -113,7 +113,8 @@ inline constexpr int kMaxSoundEffect = 255;
 std::string SevenDigits(const std::string& text);
 
 // Records 1 (volume), 2..4 (groups), 5 (alarm-off address), each only when in
-// effect; the first value out of range ends the build.
+// effect; the first value that is out of range, or that its edit could not
+// hold (IsDigitText, IsAddressText), ends the build.
 AddressCodeResult AddressCodeRecords(const AddressCodeValues& values);
 
 struct AddressReadItem {

@@ -74,8 +74,6 @@ TEST(GroupOption, RefusesWithTheFieldThatIsWrong) {
         {"1:1:red", shape},
         {"0:1", "--group: K must be 1..3"},
         {"4:1", "--group: K must be 1..3"},
-        {"1:12345678", "--group: the address has at most seven digits"},
-        {"1:12a", "--group: the address has at most seven digits"},
         {"1:1:blue:steady:1:1:1", "--group: COLOR is red, yellow or green"},
         {"1:1:red:blinking:1:1:1", "--group: EFFECT is flashing or steady"},
     };

@@ -252,6 +252,7 @@ TEST(AddressCodeRecords, RangeChecks) {
         {"sound 1000", 1, "0", "1", "1000", AddressCodeError::OutOfRange,
          AddressField::SoundDuration},
         {"negative", 1, "-1", "1", "0", AddressCodeError::OutOfRange, AddressField::LampDuration},
+        {"not digits", 1, "0", "5x", "0", AddressCodeError::OutOfRange, AddressField::SoundEffect},
     };
     for (const auto& c : cases) {
         AddressCodeValues v = FormAddressCodes();
@@ -276,10 +277,29 @@ TEST(AddressCodeRecords, VolumeAndNothingChecked) {
     v.volumeInEffect = true;
     v.volume = "9";
     EXPECT_EQ(AddressCodeRecords(v).error, AddressCodeError::VolumeInvalid);
+    v.volume = "5x";
+    EXPECT_EQ(AddressCodeRecords(v).error, AddressCodeError::VolumeInvalid);
     v.volume = "8";
     EXPECT_EQ(ToHex(AddressCodeRecords(v).records), "31 2C 38 3B");
     v.volume = "";  // reads as 0, sent as typed
     EXPECT_EQ(ToHex(AddressCodeRecords(v).records), "31 2C 3B");
+}
+
+TEST(AddressCodeRecords, AnAddressItsEditCouldNotHoldIsRefusedWithItsGroup) {
+    const std::pair<int, const char*> cases[] = {{0, "12345678"}, {2, "12a"}, {-1, "12345678"}};
+    for (const auto& [group, address] : cases) {
+        AddressCodeValues v = FormAddressCodes();
+        v.alarmOffInEffect = group < 0;
+        v.alarmOffAddress = address;
+        if (group >= 0) {
+            v.groups[group].inEffect = true;
+            v.groups[group].address = address;
+        }
+        const auto r = AddressCodeRecords(v);
+        EXPECT_EQ(r.error, AddressCodeError::AddressInvalid) << address;
+        EXPECT_EQ(r.failingGroup, group) << address;
+        EXPECT_TRUE(r.records.empty()) << address;
+    }
 }
 
 TEST(AddressCodeRecords, RecordOrder) {
