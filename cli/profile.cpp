@@ -4,6 +4,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLocale>
+#include <utility>
 
 #include "common/texts.h"
 #include "protocol/form_values.h"
@@ -30,7 +31,7 @@ class ValueReader {
     std::optional<std::string> Number(const QJsonObject& o, const char* key,
                                       const std::string& where,
                                       std::optional<std::string> absent = std::nullopt) {
-        if (!o.contains(key)) return Fail(absent, where + " is missing");
+        if (!o.contains(key)) return Fail(std::move(absent), where + " is missing");
         const QJsonValue v = o[key];
         if (v.isString()) return S(v);
         if (!v.isDouble()) return Fail(std::nullopt, where + " is not a number");
