@@ -14,10 +14,44 @@ namespace {
 
 namespace ids = korvane::ids;
 
-enum class Into { AlarmTime, Password, Volume, AlarmOff, Address, LampDuration };
+// Where a value goes: the window's control (and the check box that puts it
+// in effect), and the command line that carries it, the value between
+// `before` and `after`.
+struct Setting {
+    int control;
+    int check;  // 0: none
+    std::vector<std::string> args;
+    std::string before;
+    std::string after;
+    // The record the host holds: bytes [from, to) of the basic parameters,
+    // or (to == 0) the address-code record of id `from`.
+    std::size_t from;
+    std::size_t to;
+};
+
+const Setting kAlarmTime{ids::kComboAlarmTime, 0, {"basic", "set", "--alarm-time"}, "", "", 0, 5};
+const Setting kPassword{ids::kEditPassword, 0, {"basic", "set", "--comm-password"}, "", "", 13, 20};
+const Setting kVolume{ids::kEditSpeakerVolume,
+                      ids::kCheckSpeakerVolume,
+                      {"address", "set", "--volume"},
+                      "",
+                      "",
+                      0x31,
+                      0};
+const Setting kAlarmOff{
+    ids::kEditAlarmOff, ids::kCheckAlarmOff, {"address", "set", "--alarm-off"}, "", "", 0x35, 0};
+const Setting kAddress{
+    ids::kEditAddress[0], ids::kCheckGroup[0], {"address", "set", "--group"}, "1:", "", 0x32, 0};
+const Setting kLampDuration{ids::kEditLampDuration[0],
+                            ids::kCheckGroup[0],
+                            {"address", "set", "--group"},
+                            "1:0120120:red:flashing:",
+                            ":1:0",
+                            0x32,
+                            0};
 
 struct Row {
-    Into into;
+    const Setting* into;
     const char* text;
     const char* sent;     // the record the host holds afterwards, or nullptr
     const char* refusal;  // the box of a refused value, or nullptr
@@ -25,111 +59,68 @@ struct Row {
 
 const char* const kRefused = "输入不正确，请重新输入！";
 const Row kRows[] = {
-    {Into::AlarmTime, "10.7", "31 2C 00 0A 3B", nullptr},
-    {Into::AlarmTime, "一直响", "31 2C 00 00 3B", nullptr},
-    {Into::AlarmTime, "65536", nullptr, "取值范围为0到65535！"},
-    {Into::Password, "abcd", "34 2C 41 42 43 44 3B", nullptr},
-    {Into::Password, "报警", "34 2C B1 A8 BE AF 3B", nullptr},
-    {Into::Password, "ａｂ", "34 2C A3 C1 A3 C2 3B", nullptr},  // fullwidth letters too
-    {Into::Password, "ab1", nullptr, "密码长度必须是四位！"},
-    {Into::Volume, "05", "31 2C 30 35 3B", nullptr},
-    {Into::Volume, "", "31 2C 3B", nullptr},
-    {Into::Volume, "9", nullptr, kRefused},
-    {Into::Volume, "5x", nullptr, kRefused},
-    {Into::AlarmOff, "99", "35 2C 30 30 30 30 30 39 39 3B", nullptr},
-    {Into::AlarmOff, "", "35 2C 3B", nullptr},
-    {Into::AlarmOff, "12a", nullptr, kRefused},
-    {Into::Address, "123", "32 2C 30 30 30 30 31 32 33 3A 00 3A 00 3A 00 00 3A 01 3A 00 00 3B",
+    {&kAlarmTime, "10.7", "31 2C 00 0A 3B", nullptr},
+    {&kAlarmTime, "一直响", "31 2C 00 00 3B", nullptr},
+    {&kAlarmTime, "65536", nullptr, "取值范围为0到65535！"},
+    {&kPassword, "abcd", "34 2C 41 42 43 44 3B", nullptr},
+    {&kPassword, "报警", "34 2C B1 A8 BE AF 3B", nullptr},
+    {&kPassword, "ａｂ", "34 2C A3 C1 A3 C2 3B", nullptr},  // fullwidth letters too
+    {&kPassword, "ab1", nullptr, "密码长度必须是四位！"},
+    {&kVolume, "05", "31 2C 30 35 3B", nullptr},
+    {&kVolume, "", "31 2C 3B", nullptr},
+    {&kVolume, "9", nullptr, kRefused},
+    {&kVolume, "5x", nullptr, kRefused},
+    {&kAlarmOff, "99", "35 2C 30 30 30 30 30 39 39 3B", nullptr},
+    {&kAlarmOff, "", "35 2C 3B", nullptr},
+    {&kAlarmOff, "12a", nullptr, kRefused},
+    {&kAddress, "123", "32 2C 30 30 30 30 31 32 33 3A 00 3A 00 3A 00 00 3A 01 3A 00 00 3B",
      nullptr},
-    {Into::LampDuration, "1000", nullptr, "超出范围，请重设！"},
-    {Into::LampDuration, "5x", nullptr, "超出范围，请重设！"},
+    {&kLampDuration, "1000", nullptr, "超出范围，请重设！"},
+    {&kLampDuration, "5x", nullptr, "超出范围，请重设！"},
 };
 
-bool Basic(Into into) { return into == Into::AlarmTime || into == Into::Password; }
+bool Basic(const Setting& s) { return s.to != 0; }
 
-// The record of the row's setting, as the host holds it; empty when nothing
-// reached the host.
-std::string Held(HostEmulator& host, Into into) {
+// The record of the setting as the host holds it; empty when nothing reached the host.
+std::string Held(HostEmulator& host, const Setting& s) {
     if (host.acknowledgements == 0) return {};
-    switch (into) {
-        case Into::AlarmTime:
-            return ToHex(Bytes(host.basicParams.begin(), host.basicParams.begin() + 5));
-        case Into::Password:
-            return ToHex(Bytes(host.basicParams.begin() + 13, host.basicParams.end()));
-        case Into::Volume:
-            return ToHex(host.addressCodes[0x31]);
-        case Into::AlarmOff:
-            return ToHex(host.addressCodes[0x35]);
-        default:
-            return ToHex(host.addressCodes[0x32]);
-    }
+    if (!Basic(s)) return ToHex(host.addressCodes[static_cast<uint8_t>(s.from)]);
+    const auto start = host.basicParams.begin();
+    return ToHex(Bytes(start + static_cast<std::ptrdiff_t>(s.from),
+                       start + static_cast<std::ptrdiff_t>(s.to)));
 }
 
-// Key presses that each type one character, Chinese ones too.
-void TypeKeys(QWidget* edit, const QString& text) {
-    for (const QChar c : text) {
-        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
-        QApplication::sendEvent(edit, &press);
-    }
-}
-
-// The row typed into the window, as the operator or a read-back puts it there.
+// The row put into the window: typed into the password edit, whose typing
+// makes capitals; set into the others as a read-back would set them.
 Strings ThroughTheWindow(const Row& row, std::string& held) {
-    HostWindow w(Basic(row.into) ? 0 : 1);
+    const Setting& s = *row.into;
+    HostWindow w(Basic(s) ? 0 : 1);
     w.Connect();
-    switch (row.into) {
-        case Into::AlarmTime:
-            w.Combo(ids::kComboAlarmTime)->setCurrentText(QString::fromUtf8(row.text));
-            break;
-        case Into::Password:
-            w.Edit(ids::kEditPassword)->clear();
-            TypeKeys(w.Edit(ids::kEditPassword), QString::fromUtf8(row.text));
-            break;
-        case Into::Volume:
-            w.Check(ids::kCheckSpeakerVolume)->setChecked(true);
-            w.Type(ids::kEditSpeakerVolume, row.text);
-            break;
-        case Into::AlarmOff:
-            w.Check(ids::kCheckAlarmOff)->setChecked(true);
-            w.Type(ids::kEditAlarmOff, row.text);
-            break;
-        case Into::Address:
-        case Into::LampDuration:
-            w.Check(ids::kCheckGroup[0])->setChecked(true);
-            w.Type(row.into == Into::Address ? ids::kEditAddress[0] : ids::kEditLampDuration[0],
-                   row.text);
-            break;
+    if (s.check != 0) w.Check(s.check)->setChecked(true);
+    const QString text = QString::fromUtf8(row.text);
+    if (s.control == ids::kComboAlarmTime) {
+        w.Combo(s.control)->setCurrentText(text);
+    } else if (s.control == ids::kEditPassword) {
+        w.Edit(s.control)->clear();
+        for (const QChar c : text) {
+            QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+            QApplication::sendEvent(w.Edit(s.control), &press);
+        }
+    } else {
+        w.Type(s.control, row.text);
     }
-    w.Click(Basic(row.into) ? ids::kBtnSetBasic : ids::kBtnSetAddressCodes);
-    held = Held(w.Host(), row.into);
+    w.Click(Basic(s) ? ids::kBtnSetBasic : ids::kBtnSetAddressCodes);
+    held = Held(w.Host(), s);
     return w.Boxes();
 }
 
-// The row given to korvane-cli as its option.
+// The row given to korvane-cli, run in this process on its emulated host.
 Strings ThroughTheCli(const Row& row, int& status, std::string& held) {
+    const Setting& s = *row.into;
     cli::Options options;
-    options.session.emulate = Basic(row.into) ? LampModel::Rt220 : LampModel::Rt221;
-    const std::string text = row.text;
-    switch (row.into) {
-        case Into::AlarmTime:
-            options.args = {"basic", "set", "--alarm-time", text};
-            break;
-        case Into::Password:
-            options.args = {"basic", "set", "--comm-password", text};
-            break;
-        case Into::Volume:
-            options.args = {"address", "set", "--volume", text};
-            break;
-        case Into::AlarmOff:
-            options.args = {"address", "set", "--alarm-off", text};
-            break;
-        case Into::Address:
-            options.args = {"address", "set", "--group", "1:" + text};
-            break;
-        case Into::LampDuration:
-            options.args = {"address", "set", "--group", "1:0120120:red:flashing:" + text + ":1:0"};
-            break;
-    }
+    options.session.emulate = Basic(s) ? LampModel::Rt220 : LampModel::Rt221;
+    options.args = s.args;
+    options.args.push_back(s.before + row.text + s.after);
     std::FILE* sink = std::tmpfile();
     const cli::Output out(sink, sink);
     cli::TerminalOperator op(sink, sink);
@@ -137,7 +128,7 @@ Strings ThroughTheCli(const Row& row, int& status, std::string& held) {
     cli::Runner runner(options, out, clock, op);
     status = cli::RunCommand(runner);
     std::fclose(sink);
-    held = Held(*runner.session().emulator(), row.into);
+    held = Held(*runner.session().emulator(), s);
     return op.boxes();
 }
 
