@@ -66,14 +66,26 @@ class Runner {
     bool interrupted_ = false;
 };
 
-// One entry per command group; each returns the exit status.
-int RunSystemCommand(Runner& r);   // list, init, version, frequency, upgrade
-int RunParamCommand(Runner& r);    // basic, address
-int RunVoiceCommand(Runner& r);    // voice download, voice format
-int RunProfileCommand(Runner& r);  // dump, apply
+// The handlers of the command table (command_table.cpp), each called with
+// the number of arguments its row allows; each returns the exit status.
+int RunList(Runner& r);
+int RunInit(Runner& r);
+int RunVersion(Runner& r);
+int RunFrequencyGet(Runner& r);
+int RunFrequencySet(Runner& r);
+int RunUpgrade(Runner& r);
+int RunBasicGet(Runner& r);
+int RunBasicSet(Runner& r);
+int RunAddressGet(Runner& r);
+int RunAddressSet(Runner& r);
+int RunVoiceDownload(Runner& r);
+int RunVoiceFormat(Runner& r);
+int RunDump(Runner& r);
+int RunApply(Runner& r);
 
 // The options after "basic set" / "address set", over the window's defaults
-// already in `values`. Empty when they parse, else the usage error.
+// already in `values`. Empty when they parse, else the usage error. Texts an
+// edit of the window takes are judged later, where the window's are.
 std::string ParseBasicSet(const std::vector<std::string>& args, BasicParamValues& values);
 std::string ParseAddressSet(const std::vector<std::string>& args, AddressCodeValues& values);
 // One --group K:ADDRESS[:COLOR:EFFECT:LAMP:SOUNDFX:SOUND]: puts group K in effect.

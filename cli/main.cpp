@@ -1,11 +1,12 @@
 // korvane-cli: every operation of the window from a terminal or a script.
-// This file reads the global options and hands the command to its group.
+// This file reads the global options and hands the command to the command table.
 #include <QCoreApplication>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "cli/command_line.h"
+#include "cli/command_table.h"
 #include "cli/commands.h"
 #include "cli/interrupt.h"
 #include "cli/output.h"
@@ -14,23 +15,8 @@
 #include "common/lamp_model.h"
 #include "common/running_mark.h"
 
-namespace {
-
 using namespace korvane;
 using namespace korvane::cli;
-
-int Dispatch(Runner& r) {
-    const std::string cmd = r.Arg(0);
-    if (cmd == "list" || cmd == "init" || cmd == "version" || cmd == "frequency" ||
-        cmd == "upgrade")
-        return RunSystemCommand(r);
-    if (cmd == "basic" || cmd == "address") return RunParamCommand(r);
-    if (cmd == "voice") return RunVoiceCommand(r);
-    if (cmd == "dump" || cmd == "apply") return RunProfileCommand(r);
-    return r.Usage(cmd.empty() ? "no command given" : "unknown command '" + cmd + "'");
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
@@ -101,7 +87,7 @@ int main(int argc, char** argv) {
     op.drawBar = o.bar || TerminalOperator::IsTerminal(stderr);
     Runner runner(o, out, clock, op);
     if (!runner.LoadState()) return kExitUsage;
-    const int status = Dispatch(runner);
+    const int status = RunCommand(runner);
     // The emulated host's state is the provisioning result: losing it is a failure.
     if (!runner.SaveState()) return status == kExitOk ? kExitFailed : status;
     return status;

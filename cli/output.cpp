@@ -3,6 +3,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 
+#include "cli/command_table.h"
 #include "cli/profile.h"
 #include "common/texts.h"
 #include "common/version.h"
@@ -13,8 +14,8 @@ namespace korvane::cli {
 
 namespace {
 
-// The two %s are the model names of the RT-220 and the RT-221.
-const char* const kHelp =
+// Before and after the commands, which the command table lists.
+const char* const kHelpHead =
     "Usage: korvane-cli [options] <command> [arguments]\n"
     "\n"
     "Options:\n"
@@ -28,29 +29,12 @@ const char* const kHelp =
     "  --bar                     the progress bar even when standard error is no terminal\n"
     "  --help, --version\n"
     "\n"
-    "Commands:\n"
-    "  list                      the attached hosts: path, vendor:product, model\n"
-    "  init                      initialise the host\n"
-    "  version                   read the firmware version\n"
-    "  frequency get             read the receive frequency (MHz)\n"
-    "  frequency set MHZ         set the receive frequency, 100..999 MHz\n"
-    "  basic get                 read the %s basic parameters\n"
-    "  basic set [--alarm-time T] [--volume 1..8] [--channel 0..9] [--comm-password XXXX]\n"
-    "                            set them (unset values: 10, 1, 0, QKMR as in the window);\n"
-    "                            T is 0..65535 or \"一直响\"\n"
-    "  address get               read the %s address-code parameters and sound count\n"
-    "  address set [--volume N] [--group K:ADDRESS[:COLOR:EFFECT:LAMP:SOUNDFX:SOUND]]...\n"
-    "              [--alarm-off ADDRESS]\n"
-    "                            set the settings given (only these are in effect);\n"
-    "                            K is 1..3, COLOR red|yellow|green, EFFECT flashing|steady,\n"
-    "                            an empty ADDRESS sends the group without an address\n"
-    "  voice download custom|fixed FOLDER   download the folder's WAV files\n"
-    "  voice format custom|fixed            format the sound area\n"
-    "  upgrade FILE              send a firmware image (.bin)\n"
-    "  dump [FILE]               the host's parameters of its model as a JSON profile\n"
-    "  apply FILE                apply a JSON profile (checked completely before sending)\n"
+    "Commands:\n";
+
+// The two %s are the model names of the RT-220 and the RT-221.
+const char* const kHelpTail =
     "\n"
-    "Hosts: the RT-220 keeps the basic parameters (basic get|set), the RT-221 the\n"
+    "Hosts: the %s keeps the basic parameters (basic get|set), the %s the\n"
     "address-code parameters and the alarm-sound count (address get|set); every other\n"
     "command serves both. dump and apply take the parameters of the host's own model.\n"
     "An emulated host (--emulate rt220 or rt221) answers every command of the list.\n"
@@ -100,7 +84,8 @@ QJsonObject AddressJson(const std::vector<AddressReadItem>& items) {
 }
 
 void Output::Help() const {
-    std::fprintf(out_, kHelp, ModelName(LampModel::Rt220), ModelName(LampModel::Rt221));
+    std::fprintf(out_, "%s%s", kHelpHead, CommandHelp().c_str());
+    std::fprintf(out_, kHelpTail, ModelName(LampModel::Rt220), ModelName(LampModel::Rt221));
 }
 
 void Output::Version() const { std::fprintf(out_, "korvane-cli %s\n", KORVANE_VERSION); }

@@ -16,18 +16,16 @@ std::string ParseBasicSet(const std::vector<std::string>& args, BasicParamValues
         if (key == "--alarm-time") {
             v.alarmTimeText = val;
         } else if (key == "--volume") {
-            const int n = TextToInt(val);
-            if (n < 1 || n > 8) return "--volume must be 1..8";
-            v.volumeIndex = n - 1;
+            const std::optional<int> index = EntryIndex(VolumeEntries(), val);
+            if (!index) return "--volume must be 1..8";
+            v.volumeIndex = *index;
         } else if (key == "--channel") {
-            const int n = TextToInt(val);
-            if (n < 0 || n > 9 || val.empty()) return "--channel must be 0..9";
-            v.channelIndex = n;
+            const std::optional<int> index = EntryIndex(ChannelEntries(), val);
+            if (!index) return "--channel must be 0..9";
+            v.channelIndex = *index;
         } else if (key == "--comm-password") {
             // Its length is judged as the window judges it: four bytes for the host.
-            v.password = val;
-            for (char& c : v.password)
-                if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+            v.password = TypedPassword(val);
         } else {
             return "unknown option " + key;
         }
@@ -47,9 +45,6 @@ std::string ParseGroupOption(const std::string& text, AddressCodeValues& v) {
     AddressGroupValues& g = v.groups[k - 1];
     g.inEffect = true;
     g.address = f[1];
-    if (g.address.size() > static_cast<std::size_t>(kAddressLength) ||
-        g.address.find_first_not_of("0123456789") != std::string::npos)
-        return "--group: the address has at most seven digits";
     if (f.size() == 7) {
         g.colorIndex = ColorIndex(f[2]);
         g.effectIndex = EffectIndex(f[3]);
@@ -93,15 +88,16 @@ std::vector<std::string> ArgsFrom(const Runner& r, std::size_t first) {
     return args;
 }
 
-int Basic(Runner& r) {
-    const std::string sub = r.Arg(1);
-    if (sub == "get" && r.ArgCount() == 2) {
-        const auto read = ops::ReadBasicParams(r.context());
-        if (!read) return kExitFailed;
-        r.out().Basic(read->values);
-        return kExitOk;
-    }
-    if (sub != "set") return r.Usage("basic get | basic set [options]");
+}  // namespace
+
+int RunBasicGet(Runner& r) {
+    const auto read = ops::ReadBasicParams(r.context());
+    if (!read) return kExitFailed;
+    r.out().Basic(read->values);
+    return kExitOk;
+}
+
+int RunBasicSet(Runner& r) {
     BasicParamValues v = DefaultBasicParams();
     if (const std::string why = ParseBasicSet(ArgsFrom(r, 2), v); !why.empty()) return r.Usage(why);
     // The operation shows the window's text for a refused value and sends nothing.
@@ -110,30 +106,20 @@ int Basic(Runner& r) {
     return valid ? kExitFailed : kExitUsage;
 }
 
-int Address(Runner& r) {
-    const std::string sub = r.Arg(1);
-    if (sub == "get" && r.ArgCount() == 2) {
-        const auto items = ops::ReadAddressCodes(r.context());
-        if (!items) return kExitFailed;
-        r.out().Address(*items);
-        return kExitOk;
-    }
-    if (sub != "set") return r.Usage("address get | address set [options]");
+int RunAddressGet(Runner& r) {
+    const auto items = ops::ReadAddressCodes(r.context());
+    if (!items) return kExitFailed;
+    r.out().Address(*items);
+    return kExitOk;
+}
+
+int RunAddressSet(Runner& r) {
     AddressCodeValues v = DefaultAddressCodes();
     if (const std::string why = ParseAddressSet(ArgsFrom(r, 2), v); !why.empty())
         return r.Usage(why);
     const bool valid = AddressCodeRecords(v).error == AddressCodeError::None;
     if (ops::SetAddressCodes(r.context(), v)) return kExitOk;
     return valid ? kExitFailed : kExitUsage;
-}
-
-}  // namespace
-
-int RunParamCommand(Runner& r) {
-    const std::string cmd = r.Arg(0);
-    if (cmd == "basic") return Basic(r);
-    if (cmd == "address") return Address(r);
-    return r.Usage("unknown command '" + cmd + "'");
 }
 
 }  // namespace korvane::cli

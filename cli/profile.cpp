@@ -3,8 +3,11 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLocale>
+#include <utility>
 
 #include "common/texts.h"
+#include "protocol/form_values.h"
 #include "protocol/frequency.h"
 
 namespace korvane::cli {
@@ -17,12 +20,40 @@ const char* const kEffects[] = {"flashing", "steady"};
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 std::string S(const QJsonValue& v) { return v.toString().toStdString(); }
 
-// Numbers may be written as JSON numbers or as the text an edit would hold.
-std::optional<std::string> NumberText(const QJsonValue& v) {
-    if (v.isDouble()) return std::to_string(v.toInteger());
-    if (v.isString()) return v.toString().toStdString();
-    return std::nullopt;
-}
+// Reads a profile's values, each as the text its control would hold, and
+// says what is wrong with the first one that is not.
+class ValueReader {
+  public:
+    std::string error;
+
+    // A number written as a JSON number (whole: no edit takes a fraction)
+    // or as the text of the edit. An absent key gives `absent`.
+    std::optional<std::string> Number(const QJsonObject& o, const char* key,
+                                      const std::string& where,
+                                      std::optional<std::string> absent = std::nullopt) {
+        if (!o.contains(key)) return Fail(std::move(absent), where + " is missing");
+        const QJsonValue v = o[key];
+        if (v.isString()) return S(v);
+        if (!v.isDouble()) return Fail(std::nullopt, where + " is not a number");
+        return Fail(WholeNumberText(v.toDouble()), where + " is not a whole number");
+    }
+    // An entry of a list (volume, channel), by the text it shows.
+    std::optional<int> Entry(const QJsonObject& o, const char* key, const std::string& where,
+                             const std::vector<std::string>& entries, const std::string& range) {
+        const auto text = Number(o, key, where);
+        if (!text) return std::nullopt;
+        const std::optional<int> index = EntryIndex(entries, *text);
+        if (!index && error.empty()) error = where + ": must be " + range;
+        return index;
+    }
+
+  private:
+    // `text`, or nullopt with `why` as the error (the first one stays).
+    std::optional<std::string> Fail(std::optional<std::string> text, const std::string& why) {
+        if (!text && error.empty()) error = why;
+        return text;
+    }
+};
 
 }  // namespace
 
@@ -94,51 +125,68 @@ std::optional<Profile> ProfileFromJson(const std::string& json, std::string& err
         return std::nullopt;
     }
     if (root.contains("frequency")) {
-        const auto text = NumberText(root["frequency"]);
-        const auto mhz = text ? ParseMhzText(*text) : std::nullopt;
+        // Typed into the edit or written as a JSON number, it is read as the edit reads it.
+        const QJsonValue f = root["frequency"];
+        const QString text =
+            f.isDouble() ? QString::number(f.toDouble(), 'g', QLocale::FloatingPointShortest)
+                         : f.toString();
+        const auto mhz =
+            f.isDouble() || f.isString() ? ParseMhzText(text.toStdString()) : std::nullopt;
         if (!mhz) {
             error = "\"frequency\" is not a number";
             return std::nullopt;
         }
         p.frequency = *mhz;
     }
+    ValueReader read;
     if (p.model == LampModel::Rt220) {
         const QJsonObject b = root["basic"].toObject();
-        const auto alarm = NumberText(b["alarmTime"]);
-        if (!alarm || !b["volume"].isDouble() || !b["channel"].isDouble() ||
+        if (!b.contains("alarmTime") || !b.contains("volume") || !b.contains("channel") ||
             !b["password"].isString()) {
             error = "\"basic\" needs alarmTime, volume, channel and password";
             return std::nullopt;
         }
-        p.basic.alarmTimeText = *alarm;
-        p.basic.volumeIndex = b["volume"].toInt() - 1;
-        p.basic.channelIndex = b["channel"].toInt();
+        p.basic.alarmTimeText = read.Number(b, "alarmTime", "basic.alarmTime").value_or("");
+        p.basic.volumeIndex =
+            read.Entry(b, "volume", "basic.volume", VolumeEntries(), "1..8").value_or(-1);
+        p.basic.channelIndex =
+            read.Entry(b, "channel", "basic.channel", ChannelEntries(), "0..9").value_or(-1);
+        // As it stands, not as typed: a dumped password comes back unchanged.
         p.basic.password = S(b["password"]);
-        return p;
+    } else {
+        const QJsonObject a = root["address"].toObject();
+        const QJsonObject vol = a["volume"].toObject();
+        p.address.volumeInEffect = vol["inEffect"].toBool();
+        p.address.volume = read.Number(vol, "value", "address.volume", "").value_or("");
+        const QJsonArray groups = a["groups"].toArray();
+        if (groups.size() > 3) {
+            error = "\"groups\" has more than three entries";
+            return std::nullopt;
+        }
+        for (int i = 0; i < groups.size(); ++i) {
+            const QJsonObject g = groups[i].toObject();
+            const std::string where = "address.groups[" + std::to_string(i) + "].";
+            AddressGroupValues& out = p.address.groups[i];
+            out.inEffect = g["inEffect"].toBool();
+            out.address = read.Number(g, "address", where + "address", "").value_or("");
+            out.colorIndex = g.contains("color") ? ColorIndex(S(g["color"])) : 0;
+            out.effectIndex = g.contains("effect") ? EffectIndex(S(g["effect"])) : 0;
+            out.lampDuration =
+                read.Number(g, "lampDuration", where + "lampDuration", "0").value_or("");
+            out.soundEffect =
+                read.Number(g, "soundEffect", where + "soundEffect", "1").value_or("");
+            out.soundDuration =
+                read.Number(g, "soundDuration", where + "soundDuration", "0").value_or("");
+        }
+        const QJsonObject off = a["alarmOff"].toObject();
+        p.address.alarmOffInEffect = off["inEffect"].toBool();
+        p.address.alarmOffAddress =
+            read.Number(off, "address", "address.alarmOff.address", "").value_or("");
     }
-    const QJsonObject a = root["address"].toObject();
-    const QJsonObject vol = a["volume"].toObject();
-    p.address.volumeInEffect = vol["inEffect"].toBool();
-    p.address.volume = NumberText(vol["value"]).value_or("");
-    const QJsonArray groups = a["groups"].toArray();
-    if (groups.size() > 3) {
-        error = "\"groups\" has more than three entries";
+    if (!read.error.empty()) {
+        error = read.error;
         return std::nullopt;
     }
-    for (int i = 0; i < groups.size(); ++i) {
-        const QJsonObject g = groups[i].toObject();
-        AddressGroupValues& out = p.address.groups[i];
-        out.inEffect = g["inEffect"].toBool();
-        out.address = S(g["address"]);
-        out.colorIndex = g.contains("color") ? ColorIndex(S(g["color"])) : 0;
-        out.effectIndex = g.contains("effect") ? EffectIndex(S(g["effect"])) : 0;
-        out.lampDuration = NumberText(g["lampDuration"]).value_or("0");
-        out.soundEffect = NumberText(g["soundEffect"]).value_or("1");
-        out.soundDuration = NumberText(g["soundDuration"]).value_or("0");
-    }
-    const QJsonObject off = a["alarmOff"].toObject();
-    p.address.alarmOffInEffect = off["inEffect"].toBool();
-    p.address.alarmOffAddress = S(off["address"]);
     return p;
 }
 
@@ -146,11 +194,8 @@ std::string ValidateProfile(const Profile& p) {
     if (p.frequency && !FrequencyInRange(*p.frequency))
         return "frequency: must lie in 100..999 MHz";
     if (p.model == LampModel::Rt220) {
-        const BasicParamValues& b = p.basic;
-        if (b.volumeIndex < 0 || b.volumeIndex > 7) return "basic.volume: must be 1..8";
-        if (b.channelIndex < 0 || b.channelIndex > 9) return "basic.channel: must be 0..9";
-        if (b.password.size() > 4) return "basic.password: at most four characters";
-        switch (BasicParamRecords(b).error) {
+        // The password is judged by the host's four bytes, as the window judges it.
+        switch (BasicParamRecords(p.basic).error) {
             case BasicParamError::AlarmTimeRange:
                 return std::string("basic.alarmTime: ") + texts::kAlarmRange;
             case BasicParamError::PasswordLength:
@@ -160,30 +205,25 @@ std::string ValidateProfile(const Profile& p) {
         }
         return {};
     }
-    auto digits = [](const std::string& s) {
-        if (s.size() > 7) return false;
-        for (char c : s)
-            if (c < '0' || c > '9') return false;
-        return true;
-    };
     for (int i = 0; i < 3; ++i) {
         const AddressGroupValues& g = p.address.groups[i];
         const std::string where = "address.groups[" + std::to_string(i) + "]";
-        if (!digits(g.address)) return where + ".address: at most seven digits";
         if (g.colorIndex < 0) return where + ".color: red, yellow or green";
         if (g.effectIndex < 0) return where + ".effect: flashing or steady";
     }
-    if (!digits(p.address.alarmOffAddress)) return "address.alarmOff.address: at most seven digits";
     const AddressCodeResult r = AddressCodeRecords(p.address);
+    const std::string group = "address.groups[" + std::to_string(r.failingGroup) + "].";
     switch (r.error) {
         case AddressCodeError::VolumeInvalid:
             return std::string("address.volume: ") + texts::kInputInvalid;
+        case AddressCodeError::AddressInvalid:
+            return (r.failingGroup < 0 ? std::string("address.alarmOff.") : group) +
+                   "address: " + texts::kInputInvalid;
         case AddressCodeError::OutOfRange: {
             const char* field = r.failingField == AddressField::LampDuration  ? "lampDuration"
                                 : r.failingField == AddressField::SoundEffect ? "soundEffect"
                                                                               : "soundDuration";
-            return "address.groups[" + std::to_string(r.failingGroup) + "]." + field + ": " +
-                   texts::kOutOfRange;
+            return group + field + ": " + texts::kOutOfRange;
         }
         case AddressCodeError::NothingChecked:
             return "address: nothing is in effect";

@@ -24,7 +24,9 @@ bool ReadFile(const std::string& path, std::string& out) {
     return true;
 }
 
-int Dump(Runner& r) {
+}  // namespace
+
+int RunDump(Runner& r) {
     const std::optional<LampModel> found = r.ModelOfHost();
     if (!found) {
         r.out().Message(texts::kNotConnected);
@@ -61,8 +63,7 @@ int Dump(Runner& r) {
     return kExitOk;
 }
 
-int Apply(Runner& r) {
-    if (r.ArgCount() != 2) return r.Usage("apply needs the profile file");
+int RunApply(Runner& r) {
     const std::string file = r.Arg(1);
     std::string text;
     if (!ReadFile(file, text)) return r.Usage("cannot read " + file);
@@ -79,18 +80,15 @@ int Apply(Runner& r) {
     if (*found != p->model)
         return r.Usage(file + ": the profile is for another lamp model than the host's");
     if (p->frequency && !ops::SetFrequency(r.context(), *p->frequency)) return kExitFailed;
+    // A Ctrl-C taken while the frequency was set is meant for the whole
+    // profile; the next step would start without it.
+    if (r.Interrupted()) {
+        r.out().Error("interrupted: the parameters were not sent");
+        return kExitFailed;
+    }
     const bool ok = p->model == LampModel::Rt220 ? ops::SetBasicParams(r.context(), p->basic)
                                                  : ops::SetAddressCodes(r.context(), p->address);
     return ok ? kExitOk : kExitFailed;
-}
-
-}  // namespace
-
-int RunProfileCommand(Runner& r) {
-    const std::string cmd = r.Arg(0);
-    if (cmd == "dump") return Dump(r);
-    if (cmd == "apply") return Apply(r);
-    return r.Usage("unknown command '" + cmd + "'");
 }
 
 }  // namespace korvane::cli

@@ -6,9 +6,7 @@
 
 namespace korvane::cli {
 
-namespace {
-
-int List(Runner& r) {
+int RunList(Runner& r) {
     std::vector<HostEntry> hosts;
     for (const HidDeviceInfo& d : r.session().backend().Enumerate()) {
         const std::optional<LampModel> found = ModelOfDevice(d.vendor, d.product);
@@ -20,33 +18,31 @@ int List(Runner& r) {
     return kExitOk;
 }
 
-int Version(Runner& r) {
+int RunInit(Runner& r) { return ops::InitDevice(r.context()) ? kExitOk : kExitFailed; }
+
+int RunVersion(Runner& r) {
     const auto v = ops::ReadVersion(r.context());
     if (!v) return kExitFailed;
     r.out().FirmwareVersion(*v);
     return kExitOk;
 }
 
-int Frequency(Runner& r) {
-    const std::string sub = r.Arg(1);
-    if (sub == "get" && r.ArgCount() == 2) {
-        const auto f = ops::ReadFrequency(r.context());
-        if (!f) return kExitFailed;
-        r.out().Frequency(*f);
-        return kExitOk;
-    }
-    if (sub == "set" && r.ArgCount() == 3) {
-        const std::string text = r.Arg(2);
-        const auto f = ParseMhzText(text);
-        if (!f) return r.Usage("'" + text + "' is not a number");
-        if (!FrequencyInRange(*f)) return r.Usage("the frequency must lie in 100..999 MHz");
-        return ops::SetFrequency(r.context(), *f) ? kExitOk : kExitFailed;
-    }
-    return r.Usage("frequency get | frequency set MHZ");
+int RunFrequencyGet(Runner& r) {
+    const auto f = ops::ReadFrequency(r.context());
+    if (!f) return kExitFailed;
+    r.out().Frequency(*f);
+    return kExitOk;
 }
 
-int Upgrade(Runner& r) {
-    if (r.ArgCount() != 2) return r.Usage("upgrade needs the image file");
+int RunFrequencySet(Runner& r) {
+    const std::string text = r.Arg(2);
+    const auto f = ParseMhzText(text);
+    if (!f) return r.Usage("'" + text + "' is not a number");
+    if (!FrequencyInRange(*f)) return r.Usage("the frequency must lie in 100..999 MHz");
+    return ops::SetFrequency(r.context(), *f) ? kExitOk : kExitFailed;
+}
+
+int RunUpgrade(Runner& r) {
     const std::string file = r.Arg(1);
     // The window's file chooser only offers files that exist; a typed path may not.
     if (!ops::OperatorFile(file).ok()) return r.Usage("cannot read the image file " + file);
@@ -55,18 +51,6 @@ int Upgrade(Runner& r) {
     const ops::OperatorFile image(file);
     const bool tooLarge = image.ok() && image.size() > ops::kMaxFirmwareImage;
     return tooLarge ? kExitUsage : kExitFailed;
-}
-
-}  // namespace
-
-int RunSystemCommand(Runner& r) {
-    const std::string cmd = r.Arg(0);
-    if (cmd == "list") return List(r);
-    if (cmd == "init") return ops::InitDevice(r.context()) ? kExitOk : kExitFailed;
-    if (cmd == "version") return Version(r);
-    if (cmd == "frequency") return Frequency(r);
-    if (cmd == "upgrade") return Upgrade(r);
-    return r.Usage("unknown command '" + cmd + "'");
 }
 
 }  // namespace korvane::cli

@@ -1,26 +1,39 @@
 // voice download custom|fixed FOLDER, voice format custom|fixed.
+#include <optional>
+
+#include "cli/command_table.h"
 #include "cli/commands.h"
 #include "operations/voice_ops.h"
 
 namespace korvane::cli {
 
-int RunVoiceCommand(Runner& r) {
-    const std::string sub = r.Arg(1);
-    const std::string area = r.Arg(2);
-    if (area != "custom" && area != "fixed") return r.Usage("voice download|format custom|fixed");
-    const ops::SoundArea which = area == "custom" ? ops::SoundArea::Custom : ops::SoundArea::Fixed;
+namespace {
+
+// The area word after "voice download" or "voice format"; nullopt when it names none.
+std::optional<ops::SoundArea> Area(const std::string& word) {
+    if (word == "custom") return ops::SoundArea::Custom;
+    if (word == "fixed") return ops::SoundArea::Fixed;
+    return std::nullopt;
+}
+
+}  // namespace
+
+int RunVoiceDownload(Runner& r) {
+    const std::optional<ops::SoundArea> area = Area(r.Arg(2));
+    if (!area) return r.Usage(GroupUsage("voice"));
     r.op().password = r.options().password;
-    if (sub == "download" && r.ArgCount() == 4) {
-        r.op().folder = r.Arg(3);
-        return ops::DownloadVoice(r.context(), which) ? kExitOk : kExitFailed;
-    }
-    if (sub == "format" && r.ArgCount() == 3) {
-        if (ops::FormatVoiceArea(r.context(), which)) return kExitOk;
-        if (r.Interrupted())
-            r.out().Error("interrupted: the host may still be formatting the sound area");
-        return kExitFailed;
-    }
-    return r.Usage("voice download custom|fixed FOLDER | voice format custom|fixed");
+    r.op().folder = r.Arg(3);
+    return ops::DownloadVoice(r.context(), *area) ? kExitOk : kExitFailed;
+}
+
+int RunVoiceFormat(Runner& r) {
+    const std::optional<ops::SoundArea> area = Area(r.Arg(2));
+    if (!area) return r.Usage(GroupUsage("voice"));
+    r.op().password = r.options().password;
+    if (ops::FormatVoiceArea(r.context(), *area)) return kExitOk;
+    if (r.Interrupted())
+        r.out().Error("interrupted: the host may still be formatting the sound area");
+    return kExitFailed;
 }
 
 }  // namespace korvane::cli

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "protocol/bulk_packets.h"
+#include "protocol/records.h"
 
 namespace korvane {
 
@@ -245,15 +246,13 @@ void HostEmulator::SendSequence(uint8_t command, const Bytes& payload) {
 }
 
 void HostEmulator::StoreAddressCodes(const Bytes& text) {
-    // Split at every 0x3B, as the PC's own read-back scan does: a value that
-    // contains 0x3B is cut there and its tail taken for another record.
-    Bytes record;
-    for (uint8_t b : text) {
-        record.push_back(b);
-        if (b != 0x3B) continue;
-        if (record.size() >= 3 && record[1] == 0x2C && record[0] >= 0x31 && record[0] <= 0x35)
-            addressCodes[record[0]] = record;
-        record.clear();
+    // Split as the PC's own read-back scan splits, so what it reads back is
+    // what it set.
+    for (Bytes record : ParseRecordList(text.data(), text.size(), RecordList::AddressCodes)) {
+        if (record.size() < 2 || record[1] != 0x2C || record[0] < 0x31 || record[0] > 0x35)
+            continue;
+        record.push_back(0x3B);
+        addressCodes[record[0]] = record;
     }
 }
 

@@ -6,9 +6,10 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace korvane;
-    const auto records = ParseRecordList(data, size);
-    for (const Bytes& rec : records)
-        if (rec.size() >= kRecordScratch) __builtin_trap();
+    for (const RecordList list : {RecordList::Basic, RecordList::AddressCodes}) {
+        for (const Bytes& rec : ParseRecordList(data, size, list))
+            if (rec.size() >= kRecordScratch) __builtin_trap();
+    }
     (void)DecodeBasicParams(data, size);
     for (const AddressReadItem& item : DecodeAddressCodes(data, size)) {
         if (item.text.size() > 7) __builtin_trap();

@@ -1,6 +1,7 @@
 #pragma once
-// The seam under the device link: how reports reach a host. The hidapi
-// backend drives real hardware; the emulated backend serves HostEmulator.
+// The seam under the device link: how reports reach a host. Real hardware
+// is driven by the hidapi backend on Linux and by the SetupAPI + hid.dll
+// backend on Windows; the emulated backend serves HostEmulator.
 #include <cstdint>
 #include <functional>
 #include <string>

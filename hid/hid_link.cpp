@@ -119,7 +119,13 @@ int HidLink::ReadReport(Report& in, int timeoutMs) {
     bool arrived = false;
     for (;;) {
         const int64_t remaining = deadline - clock_.NowMs();
-        if (remaining <= 0) break;
+        if (remaining <= 0) {
+            // The events dispatched between two slices may have held the
+            // thread past the deadline (a modal box, a file dialog): a reply
+            // that came meanwhile is the answer all the same.
+            arrived = backend_.Read(in, 0) == HidBackend::ReadResult::Ok;
+            break;
+        }
         const int slice = static_cast<int>(std::min<int64_t>(remaining, kReadSliceMs));
         const HidBackend::ReadResult r = backend_.Read(in, slice);
         if (r == HidBackend::ReadResult::Ok) {

@@ -67,6 +67,7 @@ bool SetAddressCodes(OperationContext& ctx, const AddressCodeValues& values) {
     const AddressCodeResult built = AddressCodeRecords(values);
     switch (built.error) {
         case AddressCodeError::VolumeInvalid:
+        case AddressCodeError::AddressInvalid:
             ShowAppBox(ctx.op, texts::kInputInvalid);
             return false;
         case AddressCodeError::OutOfRange:

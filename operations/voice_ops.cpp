@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <vector>
 
+#include "common/letter_case.h"
 #include "common/texts.h"
 #include "operations/operator_file.h"
 #include "protocol/bulk_packets.h"
@@ -56,6 +57,13 @@ const AreaTexts& TextsOf(SoundArea area) {
 
 }  // namespace
 
+bool ListedBefore(const std::string& a, const std::string& b) {
+    const std::u16string upperA = UpperUtf16(a);
+    const std::u16string upperB = UpperUtf16(b);
+    if (upperA != upperB) return upperA < upperB;
+    return a < b;
+}
+
 bool AuthorizationAccepts(const std::string& entered) {
     // The key file is looked for in the current folder; its content is never read.
     return entered == texts::kAuthPassword || OpensForReading(texts::kAuthKeyFile);
@@ -96,10 +104,10 @@ SoundImageResult AssembleSoundFolder(const std::string& folder) {
         result.error = texts::kNoVoiceFiles;
         return result;
     }
-    // The directory's own order on Linux is a hash order; the name order is
-    // the one an operator can predict and check.
+    // The directory's own order on Linux is a hash order; the order Windows
+    // lists a folder in is the one an operator can predict and check.
     std::sort(matches.begin(), matches.end(),
-              [](const Wav& a, const Wav& b) { return a.path < b.path; });
+              [](const Wav& a, const Wav& b) { return ListedBefore(a.name, b.name); });
 
     SoundImage image;
     for (const Wav& wav : matches) {

@@ -20,8 +20,13 @@ struct SoundImageResult {
     std::optional<SoundImage> image;  // set when the folder gave a sendable image
     std::string error;                // the message to show otherwise (may be empty: say nothing)
 };
-// Lists `folder` for *.wav (case-insensitive) and assembles the image with its limits.
+// Lists `folder` for *.wav (case-insensitive) and assembles the image with
+// its limits, the files in ListedBefore order.
 SoundImageResult AssembleSoundFolder(const std::string& folder);
+// The order Windows lists a folder of its own file system in, on every
+// system: names (UTF-8) compared as capitalised UTF-16 code units, ties
+// broken by the exact bytes.
+bool ListedBefore(const std::string& a, const std::string& b);
 
 bool DownloadVoice(OperationContext& ctx, SoundArea area);
 bool FormatVoiceArea(OperationContext& ctx, SoundArea area);

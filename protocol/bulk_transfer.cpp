@@ -44,6 +44,7 @@ void LampProtocol::Pause(int64_t ms) {
 int LampProtocol::BulkSendFile(uint8_t cmd, const std::string& path, const std::string& title) {
     if (link_.busy()) return 0;
     HidLink::ExchangeGuard guard(link_);
+    StartExchange();
     const StayAwake awake;
     return BulkSendFileLocked(cmd, path, title);
 }
@@ -52,6 +53,7 @@ int LampProtocol::BulkSendBuffer(uint8_t cmd, const uint8_t* data, std::size_t l
                                  const std::string& title) {
     if (link_.busy()) return 0;
     HidLink::ExchangeGuard guard(link_);
+    StartExchange();
     const StayAwake awake;
     // The packet count is 16 bits: a longer image cannot be numbered.
     if (length > kMaxBulkImage) {
@@ -119,6 +121,7 @@ int LampProtocol::EndRead(const std::string& text) {
 int LampProtocol::BulkReadToFile(uint8_t cmd, const std::string& path, const std::string& title) {
     if (link_.busy()) return 0;
     HidLink::ExchangeGuard guard(link_);
+    StartExchange();
     const StayAwake awake;
 
     OutputReport = LampFrame::BulkReadRequest(cmd);

@@ -1,10 +1,48 @@
 #include "protocol/form_values.h"
 
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
 #include <string>
 
+#include "common/letter_case.h"
 #include "protocol/sound_image.h"
 
 namespace korvane {
+
+const std::vector<std::string>& VolumeEntries() {
+    static const std::vector<std::string> entries = {"1", "2", "3", "4", "5", "6", "7", "8"};
+    return entries;
+}
+
+const std::vector<std::string>& ChannelEntries() {
+    static const std::vector<std::string> entries = {"0", "1", "2", "3", "4",
+                                                     "5", "6", "7", "8", "9"};
+    return entries;
+}
+
+std::optional<int> EntryIndex(const std::vector<std::string>& entries, const std::string& text) {
+    const auto it = std::find(entries.begin(), entries.end(), text);
+    if (it == entries.end()) return std::nullopt;
+    return static_cast<int>(it - entries.begin());
+}
+
+std::string TypedPassword(const std::string& typed) { return UpperUtf8(typed); }
+
+bool IsDigitText(const std::string& text) {
+    return std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+bool IsAddressText(const std::string& text) {
+    return text.size() <= static_cast<std::size_t>(kAddressLength) && IsDigitText(text);
+}
+
+std::optional<std::string> WholeNumberText(double value) {
+    if (!std::isfinite(value) || std::trunc(value) != value) return std::nullopt;
+    char text[400];
+    std::snprintf(text, sizeof text, "%.0f", value);
+    return std::string(text);
+}
 
 BasicParamValues DefaultBasicParams() {
     BasicParamValues v;

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <climits>
 
+#include "protocol/form_values.h"
 #include "protocol/sound_image.h"
 
 namespace korvane {
@@ -97,23 +98,61 @@ BasicParamResult BasicParamRecords(const BasicParamValues& v) {
     return result;
 }
 
-std::vector<Bytes> ParseRecordList(const uint8_t* data, std::size_t n) {
+namespace {
+
+// The length, 0x3B included, of a record with a binary value that starts at
+// `r` (n bytes left), when it stands there whole; 0 otherwise.
+std::size_t FixedRecordLength(const uint8_t* r, std::size_t n, RecordList list) {
+    auto whole = [&](std::size_t length, std::initializer_list<std::size_t> separators) {
+        if (length > n || r[1] != kRecordComma || r[length - 1] != kRecordEnd) return false;
+        return std::all_of(separators.begin(), separators.end(),
+                           [&](std::size_t at) { return r[at] == kFieldSeparator; });
+    };
+    if (n < 3) return 0;
+    if (list == RecordList::Basic) return r[0] == 0x31 && whole(5, {}) ? 5 : 0;
+    switch (r[0]) {
+        case 0x32:
+        case 0x33:
+        case 0x34:
+            // The short form (id, 0x2C, 0x3B) of a group without an address.
+            if (r[2] == kRecordEnd) return 0;
+            return whole(22, {9, 11, 13, 16, 18}) ? 22 : 0;
+        case 0x36:
+            return whole(4, {}) ? 4 : 0;
+        default:
+            return 0;
+    }
+}
+
+}  // namespace
+
+std::vector<Bytes> ParseRecordList(const uint8_t* data, std::size_t n, RecordList list) {
     std::vector<Bytes> records;
     if (data == nullptr) return records;
     n = std::min(n, kRecordReplyLimit);
     std::size_t start = 0;
-    for (std::size_t i = 0; i < n; ++i) {
-        if (data[i] != kRecordEnd) continue;
-        const std::size_t len = std::min(i - start, kRecordScratch - 1);
-        records.emplace_back(data + start, data + start + len);
-        start = i + 1;
+    std::size_t i = 0;
+    while (i < n) {
+        if (i == start) {
+            if (const std::size_t fixed = FixedRecordLength(data + start, n - start, list)) {
+                records.emplace_back(data + start, data + start + fixed - 1);
+                start = i = start + fixed;
+                continue;
+            }
+        }
+        if (data[i] == kRecordEnd) {
+            const std::size_t len = std::min(i - start, kRecordScratch - 1);
+            records.emplace_back(data + start, data + start + len);
+            start = i + 1;
+        }
+        ++i;
     }
     return records;
 }
 
 BasicReadBack DecodeBasicParams(const uint8_t* data, std::size_t n) {
     BasicReadBack out;
-    for (const Bytes& r : ParseRecordList(data, n)) {
+    for (const Bytes& r : ParseRecordList(data, n, RecordList::Basic)) {
         switch (RecordByte(r, 0)) {
             case 0x31:
                 out.alarmTime = RecordByte(r, 2) * 256 + RecordByte(r, 3);
@@ -149,17 +188,18 @@ AddressCodeResult AddressCodeRecords(const AddressCodeValues& v) {
         result.records.clear();
         return result;
     };
-    // Only upper bounds can be typed wrong in digits-only edits; a negative
-    // value (pasted or scripted) would go out as a large unsigned one, so it is
-    // refused the same way.
-    auto outOfRange = [](int value, int max) { return value > max || value < 0; };
+    // Only upper bounds can be typed wrong in digits-only edits. Text no edit
+    // takes (a read-back, a script) would be read as its leading number and
+    // sent as it stands, so it is refused the same way.
+    auto outOfRange = [](const std::string& text, int max) {
+        return !IsDigitText(text) || TextToInt(text) > max;
+    };
 
     if (v.volumeInEffect) {
-        const int volume = TextToInt(v.volume);
-        if (outOfRange(volume, kMaxSpeakerVolume))
+        if (outOfRange(v.volume, kMaxSpeakerVolume))
             return fail(AddressCodeError::VolumeInvalid, -1, AddressField::Volume);
         AppendRecordHead(out, '1');
-        AppendText(out, Utf8ToGbk(v.volume).value_or(v.volume));
+        AppendText(out, v.volume);
         out.push_back(kRecordEnd);
     }
     for (int g = 0; g < 3; ++g) {
@@ -170,29 +210,30 @@ AddressCodeResult AddressCodeRecords(const AddressCodeValues& v) {
             out.push_back(kRecordEnd);
             continue;
         }
+        if (!IsAddressText(group.address))
+            return fail(AddressCodeError::AddressInvalid, g, AddressField::Address);
         AppendText(out, SevenDigits(group.address));
         out.push_back(kFieldSeparator);
         out.push_back(static_cast<uint8_t>(group.colorIndex));
         out.push_back(kFieldSeparator);
         out.push_back(static_cast<uint8_t>(group.effectIndex));
         out.push_back(kFieldSeparator);
-        const int lamp = TextToInt(group.lampDuration);
-        if (outOfRange(lamp, kMaxDuration))
+        if (outOfRange(group.lampDuration, kMaxDuration))
             return fail(AddressCodeError::OutOfRange, g, AddressField::LampDuration);
-        AppendBigEndian16(out, lamp);
+        AppendBigEndian16(out, TextToInt(group.lampDuration));
         out.push_back(kFieldSeparator);
-        const int effect = TextToInt(group.soundEffect);
-        if (outOfRange(effect, kMaxSoundEffect))
+        if (outOfRange(group.soundEffect, kMaxSoundEffect))
             return fail(AddressCodeError::OutOfRange, g, AddressField::SoundEffect);
-        out.push_back(static_cast<uint8_t>(effect));
+        out.push_back(static_cast<uint8_t>(TextToInt(group.soundEffect)));
         out.push_back(kFieldSeparator);
-        const int sound = TextToInt(group.soundDuration);
-        if (outOfRange(sound, kMaxDuration))
+        if (outOfRange(group.soundDuration, kMaxDuration))
             return fail(AddressCodeError::OutOfRange, g, AddressField::SoundDuration);
-        AppendBigEndian16(out, sound);
+        AppendBigEndian16(out, TextToInt(group.soundDuration));
         out.push_back(kRecordEnd);
     }
     if (v.alarmOffInEffect) {
+        if (!IsAddressText(v.alarmOffAddress))
+            return fail(AddressCodeError::AddressInvalid, -1, AddressField::Address);
         AppendRecordHead(out, '5');
         if (!v.alarmOffAddress.empty()) AppendText(out, SevenDigits(v.alarmOffAddress));
         out.push_back(kRecordEnd);
@@ -205,7 +246,7 @@ AddressCodeResult AddressCodeRecords(const AddressCodeValues& v) {
 
 std::vector<AddressReadItem> DecodeAddressCodes(const uint8_t* data, std::size_t n) {
     std::vector<AddressReadItem> items;
-    for (const Bytes& r : ParseRecordList(data, n)) {
+    for (const Bytes& r : ParseRecordList(data, n, RecordList::AddressCodes)) {
         AddressReadItem item;
         const uint8_t id = RecordByte(r, 0);
         switch (id) {

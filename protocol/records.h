@@ -51,9 +51,17 @@ std::string AlarmTimeText(int alarmTime);
 // bytes in code page 936 (four letters or digits, two Chinese characters, ...).
 BasicParamResult BasicParamRecords(const BasicParamValues& values);
 
-// Splits a read-back at every 0x3B. Only the first 1024 bytes are looked at;
-// bytes after the last 0x3B are ignored; a record keeps at most 99 bytes.
-std::vector<Bytes> ParseRecordList(const uint8_t* data, std::size_t n);
+// Which list a read-back holds: the ids of the two lists mean other values.
+enum class RecordList { Basic, AddressCodes };
+
+// Splits a read-back into records, each without its 0x3B. A record ends at
+// the next 0x3B, except one whose binary value may itself hold a 0x3B (the
+// alarm time, a group's numbers, the sound count): that one is taken by its
+// fixed length when the byte at its fixed end is 0x3B (and, for a group,
+// the 0x3A separators stand where they belong). Only the first 1024 bytes
+// are looked at; bytes after the last 0x3B are ignored; a record keeps at
+// most 99 bytes.
+std::vector<Bytes> ParseRecordList(const uint8_t* data, std::size_t n, RecordList list);
 // Byte i of a record, 0 where the record did not supply it.
 inline uint8_t RecordByte(const Bytes& record, std::size_t i) {
     return i < record.size() ? record[i] : 0;
@@ -87,12 +95,12 @@ struct AddressCodeValues {
     std::string alarmOffAddress;
 };
 
-enum class AddressCodeError { None, VolumeInvalid, OutOfRange, NothingChecked };
-enum class AddressField { None, Volume, LampDuration, SoundEffect, SoundDuration };
+enum class AddressCodeError { None, VolumeInvalid, AddressInvalid, OutOfRange, NothingChecked };
+enum class AddressField { None, Volume, Address, LampDuration, SoundEffect, SoundDuration };
 
 struct AddressCodeResult {
     AddressCodeError error = AddressCodeError::None;
-    int failingGroup = -1;  // 0..2 for OutOfRange
+    int failingGroup = -1;  // 0..2 for OutOfRange and a group's AddressInvalid
     AddressField failingField = AddressField::None;
     Bytes records;  // when error is None
 };
@@ -105,7 +113,8 @@ inline constexpr int kMaxSoundEffect = 255;
 std::string SevenDigits(const std::string& text);
 
 // Records 1 (volume), 2..4 (groups), 5 (alarm-off address), each only when in
-// effect; the first value out of range ends the build.
+// effect; the first value that is out of range, or that its edit could not
+// hold (IsDigitText, IsAddressText), ends the build.
 AddressCodeResult AddressCodeRecords(const AddressCodeValues& values);
 
 struct AddressReadItem {

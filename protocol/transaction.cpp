@@ -21,7 +21,16 @@ int LampProtocol::SendCommand(int waitForReply, int requestLength, const uint8_t
     // report pair; the operation that started it reports the failure.
     if (link_.busy()) return 0;
     HidLink::ExchangeGuard guard(link_);
+    StartExchange();
     return SendCommandLocked(waitForReply, requestLength, request);
+}
+
+void LampProtocol::StartExchange() {
+    // A cancel that came when no transfer could see it (during a single
+    // command or an acknowledgement wait) is for the operation it was meant
+    // for, not for the next one: a download stopped after its first packet
+    // leaves the host half written.
+    cancelRequested = 0;
 }
 
 int LampProtocol::SendCommandLocked(int waitForReply, int requestLength, const uint8_t* request) {

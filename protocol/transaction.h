@@ -30,8 +30,8 @@ class LampProtocol {
 
     Report InputReport{};
     Report OutputReport{};
-    // Set by the progress dialog's cancel; honoured (and reset) by the next
-    // bulk procedure at its first check.
+    // Set by the progress dialog's cancel; honoured (and reset) by the bulk
+    // procedure running, at its next check. Every exchange starts without one.
     int cancelRequested = 0;
 
     // Sends `request` (01, command, n, data, checksum) and, when asked, reads
@@ -63,6 +63,7 @@ class LampProtocol {
     HidLink& link() { return link_; }
 
   private:
+    void StartExchange();
     int SendCommandLocked(int waitForReply, int requestLength, const uint8_t* request);
     int BulkSendFileLocked(uint8_t cmd, const std::string& path, const std::string& title);
     int EndRead(const std::string& text);

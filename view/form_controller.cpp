@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDebug>
 #include <cstdio>
+#include <utility>
 
 #include "common/resource_ids.h"
 #include "common/texts.h"
@@ -108,28 +109,54 @@ void FormController::OnHostFound(korvane::LampModel model) {
 }
 
 void FormController::BindButtons() {
-    auto bind = [this](int id, CKorvaneView::Handler run) { view.SetHandler(id, std::move(run)); };
-    korvane::OperationContext& ctx = session->context();
-    bind(ids::kBtnInit, [&ctx] { ops::InitDevice(ctx); });
-    bind(ids::kBtnSetFrequency, [this, &ctx] {
-        if (!view.UpdateData(true)) return;
-        ops::SetFrequency(ctx, view.frequency);
-    });
-    bind(ids::kBtnReadFrequency, [this] { ReadFrequency(); });
-    bind(ids::kBtnUpgrade, [&ctx] { ops::UpgradeFirmware(ctx); });
-    bind(ids::kBtnReadVersion, [&ctx] { ops::ReadVersion(ctx); });
-    bind(ids::kBtnDownloadVoice, [&ctx] { ops::DownloadVoice(ctx, ops::SoundArea::Custom); });
-    bind(ids::kBtnFormatVoice, [&ctx] { ops::FormatVoiceArea(ctx, ops::SoundArea::Custom); });
-    // The fixed area asks for the authorization first, each time.
-    bind(ids::kBtnDownloadFixedVoice, [&ctx] { ops::DownloadVoice(ctx, ops::SoundArea::Fixed); });
-    bind(ids::kBtnFormatFixedVoice, [&ctx] { ops::FormatVoiceArea(ctx, ops::SoundArea::Fixed); });
-    bind(ids::kBtnSetBasic, [this] { SetBasicParams(); });
-    bind(ids::kBtnReadBasic, [this] { ReadBasicParams(); });
-    bind(ids::kBtnSetAddressCodes, [this] { SetAddressCodes(); });
-    bind(ids::kBtnReadAddressCodes, [this] { ReadAddressCodes(); });
+    const std::pair<int, void (FormController::*)()> handlers[] = {
+        {ids::kBtnInit, &FormController::OnInitDevice},
+        {ids::kBtnSetFrequency, &FormController::OnSetFrequency},
+        {ids::kBtnReadFrequency, &FormController::OnReadFrequency},
+        {ids::kBtnUpgrade, &FormController::OnUpgradeFirmware},
+        {ids::kBtnReadVersion, &FormController::OnReadVersion},
+        {ids::kBtnDownloadVoice, &FormController::OnDownloadVoice},
+        {ids::kBtnFormatVoice, &FormController::OnFormatVoiceArea},
+        {ids::kBtnDownloadFixedVoice, &FormController::OnDownloadFixedVoice},
+        {ids::kBtnFormatFixedVoice, &FormController::OnFormatFixedVoiceArea},
+        {ids::kBtnSetBasic, &FormController::OnSetBasicParams},
+        {ids::kBtnReadBasic, &FormController::OnReadBasicParams},
+        {ids::kBtnSetAddressCodes, &FormController::OnSetAddressCodes},
+        {ids::kBtnReadAddressCodes, &FormController::OnReadAddressCodes},
+    };
+    for (const auto& [id, handler] : handlers)
+        view.SetHandler(id, [this, handler = handler] { (this->*handler)(); });
 }
 
-void FormController::ReadFrequency() {
+void FormController::OnInitDevice() { ops::InitDevice(session->context()); }
+
+void FormController::OnSetFrequency() {
+    if (!view.UpdateData(true)) return;
+    ops::SetFrequency(session->context(), view.frequency);
+}
+
+void FormController::OnUpgradeFirmware() { ops::UpgradeFirmware(session->context()); }
+
+void FormController::OnReadVersion() { ops::ReadVersion(session->context()); }
+
+void FormController::OnDownloadVoice() {
+    ops::DownloadVoice(session->context(), ops::SoundArea::Custom);
+}
+
+void FormController::OnFormatVoiceArea() {
+    ops::FormatVoiceArea(session->context(), ops::SoundArea::Custom);
+}
+
+// The fixed area asks for the authorization first, each time.
+void FormController::OnDownloadFixedVoice() {
+    ops::DownloadVoice(session->context(), ops::SoundArea::Fixed);
+}
+
+void FormController::OnFormatFixedVoiceArea() {
+    ops::FormatVoiceArea(session->context(), ops::SoundArea::Fixed);
+}
+
+void FormController::OnReadFrequency() {
     // A value that fails validation is reported and the read goes on.
     view.UpdateData(true);
     const std::optional<float> mhz = ops::ReadFrequency(session->context());
@@ -138,7 +165,7 @@ void FormController::ReadFrequency() {
     view.UpdateData(false);
 }
 
-void FormController::SetBasicParams() {
+void FormController::OnSetBasicParams() {
     if (!view.UpdateData(true)) return;
     const korvane::BasicParamValues values = view.BasicParams();
     // The alarm time is kept even when it is refused, as it was read.
@@ -146,7 +173,7 @@ void FormController::SetBasicParams() {
     ops::SetBasicParams(session->context(), values);
 }
 
-void FormController::ReadBasicParams() {
+void FormController::OnReadBasicParams() {
     const std::optional<ops::BasicReadResult> result = ops::ReadBasicParams(session->context());
     if (!result || result->empty) return;
     korvane::BasicParamValues values = view.BasicParams();
@@ -155,11 +182,11 @@ void FormController::ReadBasicParams() {
     view.UpdateData(false);
 }
 
-void FormController::SetAddressCodes() {
+void FormController::OnSetAddressCodes() {
     ops::SetAddressCodes(session->context(), view.AddressCodes());
 }
 
-void FormController::ReadAddressCodes() {
+void FormController::OnReadAddressCodes() {
     const auto items = ops::ReadAddressCodes(session->context());
     if (!items) return;
     korvane::AddressCodeValues values = view.AddressCodes();

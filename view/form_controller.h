@@ -46,11 +46,20 @@ class FormController : public QObject {
     void BindButtons();
     void OnHostFound(korvane::LampModel model);
 
-    void ReadFrequency();
-    void SetBasicParams();
-    void ReadBasicParams();
-    void SetAddressCodes();
-    void ReadAddressCodes();
+    // The handlers of the form's buttons.
+    void OnInitDevice();
+    void OnSetFrequency();
+    void OnReadFrequency();
+    void OnUpgradeFirmware();
+    void OnReadVersion();
+    void OnDownloadVoice();
+    void OnFormatVoiceArea();
+    void OnDownloadFixedVoice();
+    void OnFormatFixedVoiceArea();
+    void OnSetBasicParams();
+    void OnReadBasicParams();
+    void OnSetAddressCodes();
+    void OnReadAddressCodes();
 
     CKorvaneView& view;
     QtOperator op;

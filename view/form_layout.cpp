@@ -8,12 +8,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRegularExpressionValidator>
+#include <QValidator>
 #include <algorithm>
 
 #include "common/resource_ids.h"
 #include "common/texts.h"
 #include "controls/dialog_units.h"
+#include "protocol/form_values.h"
 
 namespace korvane::form {
 
@@ -24,6 +25,25 @@ QString Id(int id) { return QString::number(id); }
 
 const QColor kLabelBlue(0, 0, 255);
 const QColor kLineRed(255, 0, 0);
+
+QStringList Entries(const std::vector<std::string>& entries) {
+    QStringList list;
+    for (const std::string& e : entries) list << QString::fromStdString(e);
+    return list;
+}
+
+// Takes only the keys that keep an edit's text one its value would accept.
+class JudgedValidator : public QValidator {
+  public:
+    JudgedValidator(bool (*accepts)(const std::string&), QObject* parent)
+        : QValidator(parent), accepts_(accepts) {}
+    State validate(QString& input, int&) const override {
+        return accepts_(input.toStdString()) ? Acceptable : Invalid;
+    }
+
+  private:
+    bool (*accepts_)(const std::string&);
+};
 
 }  // namespace
 
@@ -187,33 +207,29 @@ QSize BuildFormLayout(QWidget& form) {
     QStringList alarmTimes;  // filled by the initial update
     auto* alarmLabel = label(ids::kLabelAlarmTime, QStringLiteral("喇叭报警时间:"), 202, 53);
     combo(ids::kComboAlarmTime, true, alarmTimes, 262, 51, 54, alarmLabel);
-    QStringList volumes;
-    for (int i = 1; i <= 8; ++i) volumes << QString::number(i);
     auto* volumeLabel = label(ids::kLabelVolume, QStringLiteral("喇叭音量:"), 208, 71);
-    combo(ids::kComboVolume, false, volumes, 262, 69, 54, volumeLabel);
-    QStringList channels;
-    for (int i = 0; i <= 9; ++i) channels << QString::number(i);
+    combo(ids::kComboVolume, false, Entries(VolumeEntries()), 262, 69, 54, volumeLabel);
     auto* channelLabel = label(ids::kLabelChannel, QStringLiteral("信道:"), 208, 91);
-    combo(ids::kComboChannel, false, channels, 262, 87, 54, channelLabel);
+    combo(ids::kComboChannel, false, Entries(ChannelEntries()), 262, 87, 54, channelLabel);
     auto* passwordLabel = label(ids::kLabelPassword, QStringLiteral("通信密码:"), 208, 109);
     auto* passwordEdit = edit(ids::kEditPassword, 262, 107, 54, 13, passwordLabel);
     // Typed letters become capitals, as an upper-case edit does; a password
     // read back from the host is shown as the host holds it (a validator would
     // change that one too, and the next set would send another password).
-    QObject::connect(passwordEdit, &QLineEdit::textEdited, passwordEdit,
-                     [passwordEdit](const QString& t) {
-                         const QString upper = t.toUpper();
-                         if (upper == t) return;
-                         const int cursor = passwordEdit->cursorPosition();
-                         passwordEdit->setText(upper);
-                         passwordEdit->setCursorPosition(cursor);
-                     });
+    QObject::connect(
+        passwordEdit, &QLineEdit::textEdited, passwordEdit, [passwordEdit](const QString& t) {
+            const QString upper = QString::fromStdString(TypedPassword(t.toStdString()));
+            if (upper == t) return;
+            const int cursor = passwordEdit->cursorPosition();
+            passwordEdit->setText(upper);
+            passwordEdit->setCursorPosition(cursor);
+        });
     button(ids::kBtnSetBasic, "设置基本参数", 208, 133, 56, 18);
     button(ids::kBtnReadBasic, "回读基本参数", 274, 133, 56, 18);
 
     // Address codes (RT-221).
-    auto* digits =
-        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), &form);
+    auto* digits = new JudgedValidator(IsDigitText, &form);
+    auto* address = new JudgedValidator(IsAddressText, &form);
     const QString volumeText = QStringLiteral("喇叭音量:");
     auto* speakerLabel = label(ids::kLabelSpeakerVolume, volumeText, 202, 38);
     edit(ids::kEditSpeakerVolume, 243, 36, 54, 12, speakerLabel)->setValidator(digits);
@@ -242,7 +258,7 @@ QSize BuildFormLayout(QWidget& form) {
                               rowY[row], 56, l);
             } else {
                 auto* e = edit(fieldIds[row], columnX[g], rowY[row], 56, 12, l);
-                e->setValidator(digits);
+                e->setValidator(row == 0 ? address : digits);
                 field = e;
             }
             // The three columns share their labels; the group tells them apart.
@@ -256,7 +272,7 @@ QSize BuildFormLayout(QWidget& form) {
     }
     const QString alarmOffText = QStringLiteral("报警关闭地址:");
     auto* alarmOffLabel = label(ids::kLabelAlarmOff, alarmOffText, 207, 253);
-    edit(ids::kEditAlarmOff, 263, 251, 56, 12, alarmOffLabel)->setValidator(digits);
+    edit(ids::kEditAlarmOff, 263, 251, 56, 12, alarmOffLabel)->setValidator(address);
     check(ids::kCheckAlarmOff, 327, 253,
           alarmOffText + QStringLiteral(" ") + U(texts::kEffectiveLabel));
     button(ids::kBtnSetAddressCodes, "设置", 390, 262, 56, 18);

@@ -34,7 +34,7 @@ CKorvaneView::CKorvaneView(QWidget* parent)
     dialogs = realDialogs.get();
     progress = new CProgressDlg(this);
     pollTimer.setObjectName(Id(ids::kConnectionPollTimer));
-    pollTimer.setInterval(1000);
+    pollTimer.setInterval(kConnectionPollMs);
     connect(&pollTimer, &QTimer::timeout, this, &CKorvaneView::pollTick);
     setFont(TemplateFont(QStringLiteral("SimSun"), 9));
     formSize = korvane::form::BuildFormLayout(*this);
@@ -45,25 +45,8 @@ CKorvaneView::CKorvaneView(QWidget* parent)
 CKorvaneView::~CKorvaneView() = default;
 
 void CKorvaneView::ConnectButtons() {
-    const std::pair<int, void (CKorvaneView::*)()> buttonSlots[] = {
-        {ids::kBtnInit, &CKorvaneView::OnInitDevice},
-        {ids::kBtnUpgrade, &CKorvaneView::OnUpgradeFirmware},
-        {ids::kBtnReadVersion, &CKorvaneView::OnReadVersion},
-        {ids::kBtnFormatVoice, &CKorvaneView::OnFormatVoiceArea},
-        {ids::kBtnDownloadVoice, &CKorvaneView::OnDownloadVoice},
-        {ids::kBtnFormatFixedVoice, &CKorvaneView::OnFormatFixedVoiceArea},
-        {ids::kBtnDownloadFixedVoice, &CKorvaneView::OnDownloadFixedVoice},
-        {ids::kBtnSetFrequency, &CKorvaneView::OnSetFrequency},
-        {ids::kBtnReadFrequency, &CKorvaneView::OnReadFrequency},
-        {ids::kBtnSetBasic, &CKorvaneView::OnSetBasicParams},
-        {ids::kBtnReadBasic, &CKorvaneView::OnReadBasicParams},
-        {ids::kBtnSetAddressCodes, &CKorvaneView::OnSetAddressCodes},
-        {ids::kBtnReadAddressCodes, &CKorvaneView::OnReadAddressCodes},
-        {ids::kRadioRt220, &CKorvaneView::OnModelChanged},
-        {ids::kRadioRt221, &CKorvaneView::OnModelChanged},
-    };
-    for (const auto& [id, slot] : buttonSlots)
-        connect(Button(id), &QAbstractButton::clicked, this, slot);
+    for (int id : {ids::kRadioRt220, ids::kRadioRt221})
+        connect(Button(id), &QAbstractButton::clicked, this, &CKorvaneView::OnModelChanged);
 }
 
 QLineEdit* CKorvaneView::Edit(int id) const { return static_cast<QLineEdit*>(Control(id)); }
@@ -246,35 +229,20 @@ QString CKorvaneView::ChooseFolder(const QString& title) {
 }
 
 void CKorvaneView::SetHandler(int buttonId, Handler handler) {
-    handlers[buttonId] = std::move(handler);
+    disconnect(handlerBindings[buttonId]);
+    handlerBindings[buttonId] = connect(Button(buttonId), &QAbstractButton::clicked, this,
+                                        [this, run = std::move(handler)] { RunHandler(run); });
 }
 
-void CKorvaneView::RunHandler(int buttonId) {
+void CKorvaneView::RunHandler(const Handler& handler) {
     // Operations pump events while they wait, so a second click can arrive
     // in the middle of one; the report buffers serve one exchange at a time.
-    if (busy) return;
-    auto it = handlers.find(buttonId);
-    if (it == handlers.end() || !it->second) return;
+    if (busy || !handler) return;
     busy = true;
-    Handler h = it->second;  // the handler may rebind itself
-    h();
+    handler();
     busy = false;
     emit operationFinished();
 }
-
-void CKorvaneView::OnInitDevice() { RunHandler(ids::kBtnInit); }
-void CKorvaneView::OnSetFrequency() { RunHandler(ids::kBtnSetFrequency); }
-void CKorvaneView::OnReadFrequency() { RunHandler(ids::kBtnReadFrequency); }
-void CKorvaneView::OnUpgradeFirmware() { RunHandler(ids::kBtnUpgrade); }
-void CKorvaneView::OnReadVersion() { RunHandler(ids::kBtnReadVersion); }
-void CKorvaneView::OnDownloadVoice() { RunHandler(ids::kBtnDownloadVoice); }
-void CKorvaneView::OnFormatVoiceArea() { RunHandler(ids::kBtnFormatVoice); }
-void CKorvaneView::OnDownloadFixedVoice() { RunHandler(ids::kBtnDownloadFixedVoice); }
-void CKorvaneView::OnFormatFixedVoiceArea() { RunHandler(ids::kBtnFormatFixedVoice); }
-void CKorvaneView::OnSetBasicParams() { RunHandler(ids::kBtnSetBasic); }
-void CKorvaneView::OnReadBasicParams() { RunHandler(ids::kBtnReadBasic); }
-void CKorvaneView::OnSetAddressCodes() { RunHandler(ids::kBtnSetAddressCodes); }
-void CKorvaneView::OnReadAddressCodes() { RunHandler(ids::kBtnReadAddressCodes); }
 
 void CKorvaneView::paintEvent(QPaintEvent*) {
     QPainter p(this);

@@ -18,6 +18,9 @@ class QLineEdit;
 class DialogProvider;
 class QtDialogProvider;
 
+// The connection poll looks for the host once a second.
+inline constexpr int kConnectionPollMs = 1000;
+
 class CKorvaneView : public QWidget {
     Q_OBJECT
   public:
@@ -66,8 +69,9 @@ class CKorvaneView : public QWidget {
     // The window the real dialogs are modal to.
     void SetDialogOwner(QWidget* owner);
 
-    // The operation behind a button, bound later by whoever owns the link.
-    // A click that arrives while an operation runs is ignored.
+    // Binds a button to the operation behind it (its On... handler), in
+    // place of any bound before; whoever owns the link binds them. A click
+    // that arrives while an operation runs is ignored.
     using Handler = std::function<void()>;
     void SetHandler(int buttonId, Handler handler);
     bool IsBusy() const { return busy; }
@@ -87,24 +91,9 @@ class CKorvaneView : public QWidget {
   public slots:
     void OnModelChanged();
 
-    virtual void OnInitDevice();
-    virtual void OnSetFrequency();
-    virtual void OnReadFrequency();
-    virtual void OnUpgradeFirmware();
-    virtual void OnReadVersion();
-    virtual void OnDownloadVoice();
-    virtual void OnFormatVoiceArea();
-    virtual void OnDownloadFixedVoice();
-    virtual void OnFormatFixedVoiceArea();
-    virtual void OnSetBasicParams();
-    virtual void OnReadBasicParams();
-    virtual void OnSetAddressCodes();
-    virtual void OnReadAddressCodes();
-
   protected:
     void paintEvent(QPaintEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
-    void RunHandler(int buttonId);
 
   private:
     void ConnectButtons();
@@ -112,12 +101,13 @@ class CKorvaneView : public QWidget {
     QComboBox* List(int id) const;
     QAbstractButton* Button(int id) const;
     void ShowValidationBox(const char* text, QWidget* control);
+    void RunHandler(const Handler& handler);
 
     QImage background;
     QTimer pollTimer;
     QSize formSize;
     std::unique_ptr<QtDialogProvider> realDialogs;
     DialogProvider* dialogs = nullptr;
-    std::map<int, Handler> handlers;
+    std::map<int, QMetaObject::Connection> handlerBindings;
     bool busy = false;
 };

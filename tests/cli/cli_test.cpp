@@ -65,6 +65,8 @@ TEST_F(Cli, UsageErrorsExitTwoWithAMessageAndLeaveTheHostAlone) {
         {"--device"},
         {"--emulator-state", state, "init"},  // a state file needs the emulator
         emu + QStringList{"frequency"},
+        emu + QStringList{"frequency", "get", "now"},
+        emu + QStringList{"init", "again"},
         emu + QStringList{"frequency", "set", "abc"},
         emu + QStringList{"frequency", "set", "99.9"},
         emu + QStringList{"frequency", "set", "999.1"},
@@ -76,8 +78,6 @@ TEST_F(Cli, UsageErrorsExitTwoWithAMessageAndLeaveTheHostAlone) {
         emu + QStringList{"basic", "set", "--colour", "red"},
         emu + QStringList{"address", "set"},
         emu + QStringList{"address", "set", "--group", "4:123"},
-        emu + QStringList{"address", "set", "--group", "1:12345678"},
-        emu + QStringList{"address", "set", "--group", "1:12a"},
         emu + QStringList{"address", "set", "--group", "1:1:blue:steady:1:1:1"},
         emu + QStringList{"address", "set", "--group", "1:1:red:blinking:1:1:1"},
         emu + QStringList{"address", "set", "--group", "1:1:red"},
@@ -194,8 +194,9 @@ TEST_F(Cli, BasicParametersSetThenGet) {
 }
 
 TEST_F(Cli, AddressCodesSetThenGet) {
+    // Numbers with a 3B byte (the records' separator) come back as they were set.
     const CliResult set = Emu("rt221", {"address", "set", "--volume", "5", "--group",
-                                        "2:1234567:green:steady:30:7:40", "--alarm-off", "99"});
+                                        "2:1234567:green:steady:315:59:59", "--alarm-off", "99"});
     EXPECT_EQ(set.code, 0);
     EXPECT_EQ(set.out, "设置地址码参数成功！\n");
 
@@ -203,7 +204,7 @@ TEST_F(Cli, AddressCodesSetThenGet) {
     EXPECT_EQ(get.code, 0);
     EXPECT_EQ(get.out,
               "volume: 5\n"
-              "group 2: address 1234567, green, steady, lamp 30, sound effect 7, sound 40\n"
+              "group 2: address 1234567, green, steady, lamp 315, sound effect 59, sound 59\n"
               "alarm-off address: 0000099\n"
               "报警音数目为: 0 个。\n");
 
@@ -211,9 +212,15 @@ TEST_F(Cli, AddressCodesSetThenGet) {
         Emu("rt221", {"address", "set", "--group", "1:1:red:flashing:1000:1:1"});
     EXPECT_EQ(range.code, 2);
     EXPECT_EQ(range.out, "超出范围，请重设！\n");
-    const CliResult volume = Emu("rt221", {"address", "set", "--volume", "9"});
-    EXPECT_EQ(volume.code, 2);
-    EXPECT_EQ(volume.out, "输入不正确，请重新输入！\n");
+    // What the window's edits cannot hold is refused as the window refuses it.
+    for (const QStringList& args :
+         {QStringList{"--volume", "9"}, QStringList{"--alarm-off", "12345678", "--volume", "5x"},
+          QStringList{"--group", "1:12a"}}) {
+        const CliResult refused = Emu("rt221", QStringList{"address", "set"} + args);
+        EXPECT_EQ(refused.code, 2) << args.join(' ').toStdString();
+        EXPECT_EQ(refused.out, "输入不正确，请重新输入！\n") << args.join(' ').toStdString();
+    }
+    EXPECT_EQ(Emu("rt221", {"address", "get"}).out, get.out);
 }
 
 TEST_F(Cli, DumpAndApplyCopyOneHostToAnother) {
@@ -243,19 +250,21 @@ TEST_F(Cli, DumpAndApplyCopyOneHostToAnother) {
     EXPECT_EQ(dumpB.code, 0);
     EXPECT_EQ(dumpB.out, profile.toStdString());
 
-    // The basic parameters of an RT-220 travel the same way.
-    scratch.WriteFile("basic.json", R"({"model": "RT-220", "frequency": 315,
-        "basic": {"alarmTime": "一直响", "volume": 8, "channel": 9, "password": "ZX90"}})");
+    // The basic parameters of an RT-220 travel the same way: a frequency as a
+    // JSON number, an alarm time as the combo box reads its text, and a
+    // password of two Chinese characters, four bytes for the host.
+    scratch.WriteFile("basic.json", R"({"model": "RT-220", "frequency": 433.5,
+        "basic": {"alarmTime": "10.7", "volume": 8, "channel": 9, "password": "报警"}})");
     const CliResult apply220 = Emu("rt220", {"apply", scratch.Path("basic.json")}, "c.json");
     EXPECT_EQ(apply220.code, 0);
     EXPECT_EQ(apply220.out, "设置接收频率成功！\n设置参数成功！\n");
     const QJsonObject back = JsonOf(Emu("rt220", {"dump"}, "c.json").out);
-    EXPECT_EQ(back["frequency"].toString(), "315");
+    EXPECT_EQ(back["frequency"].toString(), "433.5");
     const QJsonObject basic = back["basic"].toObject();
-    EXPECT_EQ(basic["alarmTime"].toString(), "一直响");
+    EXPECT_EQ(basic["alarmTime"].toString(), "10");
     EXPECT_EQ(basic["volume"].toInt(), 8);
     EXPECT_EQ(basic["channel"].toInt(), 9);
-    EXPECT_EQ(basic["password"].toString(), "ZX90");
+    EXPECT_EQ(basic["password"].toString(), "报警");
 }
 
 TEST_F(Cli, DumpKeepsTheWindowsDefaultsForWhatTheHostDoesNotSend) {
@@ -306,6 +315,15 @@ TEST_F(Cli, ProfilesWithABadValueAreRefusedBeforeAnythingIsSent) {
         {R"({"model": "RT-220", "basic": {"alarmTime": 70000, "volume": 1, "channel": 0,
             "password": "ABCD"}})",
          "basic.alarmTime: 取值范围为0到65535！"},
+        // No edit takes a number with a fraction.
+        {R"({"model": "RT-220", "basic": {"alarmTime": 10.7, "volume": 1, "channel": 0,
+            "password": "ABCD"}})",
+         "basic.alarmTime is not a whole number"},
+        {R"({"model": "RT-220", "basic": {"alarmTime": 1, "volume": 1, "channel": 2.5,
+            "password": "ABCD"}})",
+         "basic.channel is not a whole number"},
+        {rt221(R"({"groups": [{"inEffect": true, "address": "1", "lampDuration": 5.5}]})"),
+         "address.groups[0].lampDuration is not a whole number"},
         {R"({"model": "RT-220", "basic": {"alarmTime": 1, "volume": 1, "channel": 0,
             "password": "ABC"}})",
          "basic.password: 密码长度必须是四位！"},

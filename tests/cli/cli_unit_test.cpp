@@ -5,12 +5,30 @@
 #include <QJsonArray>
 #include <QJsonObject>
 
+#include "cli/command_table.h"
 #include "cli/commands.h"
 #include "cli/output.h"
 #include "protocol/form_values.h"
 
 namespace korvane::cli {
 namespace {
+
+TEST(CommandTable, HelpAndUsageAreMadeFromTheRows) {
+    const std::string help = CommandHelp();
+    for (const char* lines : {
+             "  frequency set MHZ         set the receive frequency, 100..999 MHz\n",
+             "  address set [--volume N] [--group K:ADDRESS[:COLOR:EFFECT:LAMP:SOUNDFX:SOUND]]...\n"
+             "              [--alarm-off ADDRESS]\n"
+             "                            set the settings given (only these are in effect);\n"
+             "                            K is 1..3,",
+             "  voice format custom|fixed\n"
+             "                            format the sound area\n",
+         })
+        EXPECT_NE(help.find(lines), std::string::npos) << lines;
+    EXPECT_EQ(GroupUsage("frequency"), "frequency get | frequency set MHZ");
+    EXPECT_EQ(GroupUsage("voice"),
+              "voice download custom|fixed FOLDER | voice format custom|fixed");
+}
 
 TEST(GroupOption, TwoFieldsSetTheAddressAndKeepTheRestOfTheDefaults) {
     AddressCodeValues v = DefaultAddressCodes();
@@ -56,8 +74,6 @@ TEST(GroupOption, RefusesWithTheFieldThatIsWrong) {
         {"1:1:red", shape},
         {"0:1", "--group: K must be 1..3"},
         {"4:1", "--group: K must be 1..3"},
-        {"1:12345678", "--group: the address has at most seven digits"},
-        {"1:12a", "--group: the address has at most seven digits"},
         {"1:1:blue:steady:1:1:1", "--group: COLOR is red, yellow or green"},
         {"1:1:red:blinking:1:1:1", "--group: EFFECT is flashing or steady"},
     };

@@ -6,8 +6,13 @@
 #include <QElapsedTimer>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <csignal>
 
+#include "cli/command_table.h"
+#include "cli/commands.h"
+#include "cli/interrupt.h"
 #include "cli_runner.h"
+#include "emulator/host_emulator.h"
 
 namespace korvane::clitest {
 namespace {
@@ -71,6 +76,34 @@ TEST_F(CliInterrupt, InterruptEndsTheFormatWaitAtOnce) {
     err += process.readAllStandardError();
     EXPECT_TRUE(err.contains("korvane-cli: interrupted: the host may still be formatting"))
         << err.toStdString();
+}
+
+TEST_F(CliInterrupt, ApplyStopsBetweenItsSteps) {
+    // In process, so the interrupt comes at a known point: while the host
+    // takes the frequency, which is then set all the same.
+    scratch.WriteFile("p.json", R"({"model": "RT-220", "frequency": "315",
+        "basic": {"alarmTime": "25", "volume": 2, "channel": 3, "password": "ABCD"}})");
+    cli::InstallInterruptHandler();
+    cli::Options options;
+    options.session.emulate = LampModel::Rt220;
+    options.args = {"apply", scratch.Path("p.json").toStdString()};
+    std::FILE* sink = std::tmpfile();
+    const cli::Output out(sink, sink);
+    cli::TerminalOperator op(sink, sink);
+    VirtualClock clock;
+    cli::Runner runner(options, out, clock, op);
+    HostEmulator& host = *runner.session().emulator();
+    const Bytes before = host.basicParams;
+    EmulatorFaults f;
+    f.mangle = [](uint8_t command, std::vector<Report>&) {
+        if (command == 0xE0) std::raise(SIGINT);
+    };
+    host.SetFaults(f);
+    EXPECT_EQ(cli::RunCommand(runner), 1);
+    std::fclose(sink);
+    EXPECT_EQ(host.frequencyDigits, "315000000");
+    EXPECT_EQ(host.basicParams, before);
+    EXPECT_EQ(op.boxes(), std::vector<std::string>{"设置接收频率成功！"});
 }
 
 }  // namespace

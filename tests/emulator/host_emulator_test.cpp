@@ -54,9 +54,11 @@ TEST_F(HostEmulatorTest, SequenceIsAcknowledgedOnlyWhenCompleteAndInOrder) {
     }
 }
 
-TEST_F(HostEmulatorTest, AddressCodesAreSplitAtEvery3BAndCountTheSounds) {
-    // Record 2's value holds a 3B byte: its tail does not come back.
-    Packet(0xE2, 1, 1, Hex("31 2C 35 3B 32 2C 41 3B 42 3B 35 2C 39 3B"));
+TEST_F(HostEmulatorTest, AddressCodesAreSplitAsThePcReadsThemAndCountTheSounds) {
+    // Group 2's numbers hold 3B bytes and come back whole; record 2 is no
+    // group, so its 3B ends it and its tail does not come back.
+    const std::string group2 = "33 2C 30 31 32 30 31 32 30 3A 00 3A 00 3A 01 3B 3A 3B 3A 00 3B 3B";
+    Packet(0xE2, 1, 1, Hex("31 2C 35 3B 32 2C 41 3B 42 3B " + group2 + " 35 2C 39 3B"));
     host.customSounds = {{"a", 1}, {"b", 1}};
     host.fixedSounds = {{"c", 1}};
     Replies();
@@ -65,7 +67,7 @@ TEST_F(HostEmulatorTest, AddressCodesAreSplitAtEvery3BAndCountTheSounds) {
     auto r = host.TakeReply(clock.NowMs());
     ASSERT_TRUE(r.has_value());
     EXPECT_EQ(ToHex(LampFrame::DataOf(*r)),
-              "00 01 00 01 31 2C 35 3B 32 2C 41 3B 35 2C 39 3B 36 2C 03 3B");
+              "00 01 00 01 31 2C 35 3B 32 2C 41 3B " + group2 + " 35 2C 39 3B 36 2C 03 3B");
 }
 
 TEST_F(HostEmulatorTest, InvalidRequestsAreIgnored) {

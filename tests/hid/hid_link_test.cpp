@@ -160,10 +160,49 @@ TEST_F(HidLinkTest, WriteForcesReportIdZero) {
     EXPECT_EQ(ToHex(host.received[0]), Padded("00 55"));
 }
 
-TEST_F(HidLinkTest, QuitDuringAnExchangeDoesNotEndIt) {
-    link.pump = [] { return false; };  // the application is quitting
-    EXPECT_EQ(link.PumpMessages(), 0);
-    EXPECT_EQ(Send("01 D0 00 2E"), 1);
+struct PumpCase {
+    const char* name;
+    int holdMs;    // how long the first pump after the first slice keeps the thread
+    bool givesUp;  // that pump tells the link the front end has given up
+    int result;
+    int64_t endMs;
+};
+
+TEST_F(HidLinkTest, AReplyThatCameWhileEventsHeldTheThreadIsTaken) {
+    const PumpCase cases[] = {
+        // A modal box open past the time-out: the reply waiting is still the answer.
+        {"modal loop past the deadline", 2000, false, 1, 2020},
+        {"modal loop, no reply", 2000, false, 0, 2020},
+        // Ctrl-C on the command line: the wait ends now, as a failed one.
+        {"front end gives up", 0, true, 0, 20},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_EQ(link.FindDevice(), 1);
+        const int64_t start = clock.NowMs();
+        EmulatorFaults f;
+        f.lateReplyMs = 30;  // after the first 20 ms slice
+        f.noReply = c.result == 0 && !c.givesUp;
+        host.SetFaults(f);
+        bool held = false;
+        link.pump = [&] {
+            if (held || clock.NowMs() == start) return true;
+            held = true;
+            clock.SleepMs(c.holdMs);
+            return !c.givesUp;
+        };
+        Report out{};
+        const Bytes request = Hex("00 55 AA 01 D0 00 2E");
+        std::copy(request.begin(), request.end(), out.begin());
+        ASSERT_EQ(link.WriteReport(out), 1);
+        Report in;
+        EXPECT_EQ(link.ReadReport(in, 1000), c.result);
+        EXPECT_EQ(clock.NowMs() - start, c.endMs);
+        if (c.result == 1) {
+            EXPECT_EQ(ToHex(in), Padded("00 55 AA 02 D0 00 2D"));
+        }
+        link.pump = nullptr;
+    }
 }
 
 TEST_F(HidLinkTest, DiscoveryPassesOverOtherDevicesAndOpensTheFirstHostOnly) {

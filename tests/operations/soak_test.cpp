@@ -65,9 +65,6 @@ TEST_F(SoakTest, RandomFaultsNeverLeaveAStuckState) {
                 pressed = true;
             }
         };
-        // A cancel that a failed transfer never came to stays pending, and
-        // ends the next transfer at its first check.
-        const bool pendingBefore = protocol.cancelRequested != 0;
         if (faulty) Arm(fault);
         const int64_t start = clock.NowMs();
         const bool ok = o.run(ctx);
@@ -79,11 +76,13 @@ TEST_F(SoakTest, RandomFaultsNeverLeaveAStuckState) {
         ASSERT_LT(clock.NowMs() - start, 60000);
         ASSERT_FALSE(op.ProgressIsOpen());
         ASSERT_FALSE(link.busy());
-        if (protocol.cancelRequested != 0 && !pendingBefore) {
+        // A cancel the transfer never came back to (it failed first) may be
+        // left behind; the next operation starts without it.
+        if (protocol.cancelRequested != 0) {
             ASSERT_FALSE(ok);
         }
         ASSERT_FALSE(StagingLeftovers());
-        if (!faulty && !pressed && !pendingBefore) {
+        if (!faulty && !pressed) {
             ASSERT_TRUE(ok) << ::testing::PrintToString(op.BoxLines());
         }
 

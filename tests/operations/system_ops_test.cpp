@@ -143,14 +143,29 @@ TEST_F(UpgradeTest, RefusalsAndCancels) {
     EXPECT_EQ(op.BoxTexts(), Strings{"升级失败！"});
     EXPECT_EQ(host.acknowledgements, 0);
 
-    // Past 3,000,000 bytes: refused before anything is sent.
-    WriteFile(image, Bytes(3000001, 0x11));
-    op.Clear();
-    host.received.clear();
-    EXPECT_FALSE(ops::UpgradeFirmware(ctx));
-    EXPECT_EQ(op.BoxTexts(), Strings{"升级程序文件不能超过3000000字节！"});
-    EXPECT_TRUE(host.received.empty());
-    EXPECT_FALSE(op.ProgressIsOpen());
+    // 3,000,000 bytes are the most: one more is refused before anything is
+    // sent, the largest goes out (here until a cancel after its second packet).
+    const struct {
+        std::size_t size;
+        const char* box;
+        std::size_t sent;
+    } sizes[] = {{3000001, "升级程序文件不能超过3000000字节！", 0}, {3000000, "升级失败！", 2}};
+    for (const auto& c : sizes) {
+        SCOPED_TRACE(c.size);
+        WriteFile(image, Bytes(c.size, 0x11));
+        op.Clear();
+        host.received.clear();
+        op.onProgress = [&](const OperatorEvent& e) {
+            if (e.kind == OperatorEvent::Kind::ProgressText &&
+                e.text.find("当前第1包") != std::string::npos)
+                protocol.OnCancelRequest(1);
+        };
+        EXPECT_FALSE(ops::UpgradeFirmware(ctx));
+        EXPECT_EQ(op.BoxTexts(), Strings{c.box});
+        EXPECT_EQ(host.received.size(), c.sent);
+        EXPECT_FALSE(op.ProgressIsOpen());
+    }
+    op.onProgress = nullptr;
 
     // A cancel between packets ends in the failure box.
     WriteFile(image, Counting(200));

@@ -151,6 +151,42 @@ TEST_F(VoiceTest, SoundNamesAsTheHostStoresThem) {
               "B1 A8 BE AF FF FF FF FF 03 00 00 00");
 }
 
+TEST(ListedBefore, CapitalisedUtf16ThenTheExactBytes) {
+    const struct {
+        const char* a;
+        const char* b;
+    } inOrder[] = {
+        {"alarm.wav", "Bell.WAV"},
+        {"Bell.WAV", "crash.wav"},
+        {"ALARM.wav", "alarm.wav"},  // a tie: the bytes decide
+        {"ab.wav", "a_b.wav"},       // "_" stands after the capitals
+        {"z.wav", "\xC3\xA9.wav"},   // é after Z, as É
+        // A surrogate pair (U+1F514) before fullwidth a (U+FF41), as code units compare.
+        {"报警.wav", "\xF0\x9F\x94\x94.wav"},
+        {"\xF0\x9F\x94\x94.wav", "\xEF\xBD\x81.wav"},
+    };
+    for (const auto& c : inOrder) {
+        EXPECT_TRUE(ops::ListedBefore(c.a, c.b)) << c.a << " " << c.b;
+        EXPECT_FALSE(ops::ListedBefore(c.b, c.a)) << c.a << " " << c.b;
+    }
+    EXPECT_FALSE(ops::ListedBefore("a.wav", "a.wav"));
+}
+
+TEST_F(VoiceTest, FilesGoOutInTheOrderWindowsListsThem) {
+    const std::string dir = Folder("mixed");
+    WriteFile(dir + "/crash.wav", Bytes(1, 3));
+    WriteFile(dir + "/Bell.WAV", Bytes(1, 2));
+    WriteFile(dir + "/alarm.wav", Bytes(1, 1));
+    op.folderAnswer = dir;
+    ASSERT_TRUE(ops::DownloadVoice(ctx, ops::SoundArea::Custom));
+    const Bytes image = SentImage(0xD5);
+    ASSERT_EQ(image.size(), 3u * 33);
+    std::string names;
+    for (std::size_t at = 0; at < image.size(); at += 33)
+        names += std::string(image.begin() + at, image.begin() + at + 5) + " ";
+    EXPECT_EQ(names, "alarm bell\xFF crash ");
+}
+
 TEST_F(VoiceTest, ASubFolderNamedWavStopsEverything) {
     const std::string dir = Folder("sub");
     WriteFile(dir + "/a.wav", Bytes(8, 1));

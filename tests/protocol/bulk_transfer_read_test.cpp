@@ -164,12 +164,38 @@ TEST_F(BulkReadTest, FirstReplyIsAwaitedFor5000ms) {
     EXPECT_TRUE(op.events.empty());
 }
 
-TEST_F(BulkReadTest, CancelStopsBeforeTheNextPacket) {
-    protocol.cancelRequested = 1;  // left pending by an earlier command
-    EXPECT_EQ(protocol.BulkReadToFile(0xE3, path, "回读地址码参数"), 0);
-    EXPECT_EQ(op.Texts(1002), std::vector<std::string>{"回读地址码参数  取消读取"});
-    EXPECT_EQ(protocol.cancelRequested, 0);
-    EXPECT_FALSE(File().has_value());
+TEST_F(BulkReadTest, OnlyACancelPressedDuringTheReadStopsIt) {
+    struct Row {
+        const char* name;
+        bool pendingBefore;   // pressed during an earlier command
+        bool pressedAtStart;  // pressed once the first packet is in
+        int result;
+        const char* outcome;
+    } rows[] = {
+        {"pending from a command", true, false, 1, "回读地址码参数发送成功"},
+        {"pressed during the read", false, true, 0, "回读地址码参数  取消读取"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        op.Clear();
+        RemoveFile(path);
+        if (row.pendingBefore) {
+            link.pump = [&] {
+                protocol.OnCancelRequest(1);
+                return true;
+            };
+            ASSERT_EQ(Send("01 D0 00 2E"), 1);
+            link.pump = nullptr;
+        }
+        op.onProgress = [&](const OperatorEvent& e) {
+            if (row.pressedAtStart && e.kind == Kind::ProgressOpen) protocol.OnCancelRequest(1);
+        };
+        EXPECT_EQ(protocol.BulkReadToFile(0xE3, path, "回读地址码参数"), row.result);
+        EXPECT_EQ(op.Texts(1002), std::vector<std::string>{row.outcome});
+        EXPECT_EQ(protocol.cancelRequested, 0);
+        EXPECT_EQ(File().has_value(), row.result == 1);
+        op.onProgress = nullptr;
+    }
 }
 
 TEST_F(BulkReadTest, RequestThatCannotBeWrittenShowsFail1) {

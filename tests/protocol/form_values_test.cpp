@@ -38,6 +38,50 @@ TEST(FormValues, DefaultsAreTheFormTheOperatorFirstSees) {
     EXPECT_FLOAT_EQ(kDefaultFrequencyMhz, 433.5f);
 }
 
+TEST(FormValues, EachValueIsJudgedOnce) {
+    const struct {
+        const char* text;
+        bool digits;   // a number edit of the address codes takes it
+        bool address;  // an address edit takes it
+        int volume;    // index in the volume list, -1: no entry
+        int channel;
+    } texts[] = {
+        {"", true, true, -1, -1},
+        {"5", true, true, 4, 5},
+        {"0", true, true, -1, 0},
+        {"9", true, true, -1, 9},
+        {"05", true, true, -1, -1},
+        {"1234567", true, true, -1, -1},
+        {"12345678", true, false, -1, -1},
+        {"5x", false, false, -1, -1},
+        {" 5", false, false, -1, -1},
+        {"-1", false, false, -1, -1},
+        {"\xEF\xBC\x95", false, false, -1, -1},  // a fullwidth 5
+    };
+    for (const auto& t : texts) {
+        EXPECT_EQ(IsDigitText(t.text), t.digits) << t.text;
+        EXPECT_EQ(IsAddressText(t.text), t.address) << t.text;
+        EXPECT_EQ(EntryIndex(VolumeEntries(), t.text).value_or(-1), t.volume) << t.text;
+        EXPECT_EQ(EntryIndex(ChannelEntries(), t.text).value_or(-1), t.channel) << t.text;
+    }
+    const std::pair<double, const char*> numbers[] = {{10, "10"},
+                                                      {0, "0"},
+                                                      {-3, "-3"},
+                                                      {65536, "65536"},
+                                                      {1e20, "100000000000000000000"},
+                                                      {10.7, nullptr},
+                                                      {0.5, nullptr},
+                                                      {-0.25, nullptr}};
+    for (const auto& [number, text] : numbers) {
+        const auto got = WholeNumberText(number);
+        EXPECT_EQ(got.has_value(), text != nullptr) << number;
+        if (text != nullptr && got) {
+            EXPECT_EQ(*got, text);
+        }
+    }
+    EXPECT_EQ(TypedPassword("ab1\xC3\xA9"), "AB1\xC3\x89");
+}
+
 TEST(FormValues, BasicReadBackReplacesOnlyWhatItCarries) {
     struct Case {
         const char* name;

@@ -93,19 +93,45 @@ TEST(BasicParamRecords, VolumeAndChannelAsAscii) {
               "31 2C 00 0A 3B 32 2C 38 3B 33 2C 39 3B 34 2C 61 62 31 32 3B");
 }
 
-TEST(ParseRecordList, SplitsAtEverySemicolon) {
-    const auto d = Hex("31 2C 00 3B 3B 32 2C 35 3B 33 2C");
-    const auto records = ParseRecordList(d.data(), d.size());
-    ASSERT_EQ(records.size(), 3u);
-    EXPECT_EQ(ToHex(records[0]), "31 2C 00");
-    EXPECT_TRUE(records[1].empty());
-    EXPECT_EQ(ToHex(records[2]), "32 2C 35");
+std::string Split(RecordList list, const std::string& hex) {
+    const Bytes d = Hex(hex);
+    std::string out;
+    for (const Bytes& r : ParseRecordList(d.data(), d.size(), list))
+        out += (out.empty() ? "" : " | ") + ToHex(r);
+    return out;
+}
+
+TEST(ParseRecordList, BinaryValuesAreTakenByTheirFixedLength) {
+    const RecordList basic = RecordList::Basic;
+    const RecordList address = RecordList::AddressCodes;
+    const std::string group59 = "32 2C 30 31 32 30 31 32 30 3A 00 3A 00 3A 01 3B 3A 3B 3A 00 3B";
+    const struct {
+        const char* name;
+        RecordList list;
+        std::string reply;
+        std::string records;
+    } cases[] = {
+        {"alarm time 59", basic, "31 2C 00 3B 3B 32 2C 35 3B 33 2C", "31 2C 00 3B | 32 2C 35"},
+        {"alarm time 3B3B", basic, "31 2C 3B 3B 3B", "31 2C 3B 3B"},
+        {"alarm time cut short", basic, "31 2C 3B 32 2C 35 3B", "31 2C | 32 2C 35"},
+        {"text values split as ever", basic, "34 2C 41 3B 43 44 3B", "34 2C 41 | 43 44"},
+        {"a basic id means nothing in the other list", address, "31 2C 00 3B 3B", "31 2C 00 | "},
+        {"group of 3B numbers, then a count of 59", address, group59 + " 3B 36 2C 3B 3B",
+         group59 + " | 36 2C 3B"},
+        {"short form of a group", address, "32 2C 3B 33 2C 3B", "32 2C | 33 2C"},
+        {"group with a separator missing", address,
+         "32 2C 30 31 32 30 31 32 30 00 00 3A 00 3A 01 3B 3A 3B 3A 00 3B 3B",
+         "32 2C 30 31 32 30 31 32 30 00 00 3A 00 3A 01 | 3A | 3A 00 | "},
+        {"count without its 3B", address, "36 2C 3B 36", "36 2C"},
+        {"empty record", basic, "3B", ""},
+    };
+    for (const auto& c : cases) EXPECT_EQ(Split(c.list, c.reply), c.records) << c.name;
 }
 
 TEST(ParseRecordList, BoundedByReplyAndScratchLimits) {
     Bytes d(150, 0x41);
     d.push_back(0x3B);
-    auto records = ParseRecordList(d.data(), d.size());
+    auto records = ParseRecordList(d.data(), d.size(), RecordList::Basic);
     ASSERT_EQ(records.size(), 1u);
     EXPECT_EQ(records[0].size(), 99u);
 
@@ -113,9 +139,9 @@ TEST(ParseRecordList, BoundedByReplyAndScratchLimits) {
     longReply.push_back(0x3B);  // byte 1024: the last one looked at
     longReply.push_back(0x42);
     longReply.push_back(0x3B);  // beyond the reply buffer
-    records = ParseRecordList(longReply.data(), longReply.size());
+    records = ParseRecordList(longReply.data(), longReply.size(), RecordList::AddressCodes);
     EXPECT_EQ(records.size(), 1u);
-    EXPECT_TRUE(ParseRecordList(nullptr, 5).empty());
+    EXPECT_TRUE(ParseRecordList(nullptr, 5, RecordList::Basic).empty());
 }
 
 TEST(DecodeBasicParams, ReadBacks) {
@@ -134,14 +160,14 @@ TEST(DecodeBasicParams, ReadBacks) {
         EXPECT_EQ(r.password, "QKMR");
         EXPECT_FALSE(r.channelIndex);  // the last record lacks its 0x3B
     }
-    {
-        // An alarm time of 59 has its low byte equal to the separator.
+    for (const char* alarmTime : {"59", "315", "15104", "15163"}) {
+        // Either byte of the alarm time may equal the separator.
         BasicParamValues v = FormBasicParams();
-        v.alarmTimeText = "59";
+        v.alarmTimeText = alarmTime;
         const Bytes sent = BasicParamRecords(v).records;
         const auto r = DecodeBasicParams(sent.data(), sent.size());
-        EXPECT_EQ(r.alarmTime, 0);
-        EXPECT_EQ(AlarmTimeText(*r.alarmTime), "一直响");
+        EXPECT_EQ(AlarmTimeText(*r.alarmTime), alarmTime);
+        EXPECT_EQ(r.volumeIndex, 0);
         EXPECT_EQ(r.password, "QKMR");
     }
     {
@@ -226,6 +252,7 @@ TEST(AddressCodeRecords, RangeChecks) {
         {"sound 1000", 1, "0", "1", "1000", AddressCodeError::OutOfRange,
          AddressField::SoundDuration},
         {"negative", 1, "-1", "1", "0", AddressCodeError::OutOfRange, AddressField::LampDuration},
+        {"not digits", 1, "0", "5x", "0", AddressCodeError::OutOfRange, AddressField::SoundEffect},
     };
     for (const auto& c : cases) {
         AddressCodeValues v = FormAddressCodes();
@@ -250,10 +277,29 @@ TEST(AddressCodeRecords, VolumeAndNothingChecked) {
     v.volumeInEffect = true;
     v.volume = "9";
     EXPECT_EQ(AddressCodeRecords(v).error, AddressCodeError::VolumeInvalid);
+    v.volume = "5x";
+    EXPECT_EQ(AddressCodeRecords(v).error, AddressCodeError::VolumeInvalid);
     v.volume = "8";
     EXPECT_EQ(ToHex(AddressCodeRecords(v).records), "31 2C 38 3B");
     v.volume = "";  // reads as 0, sent as typed
     EXPECT_EQ(ToHex(AddressCodeRecords(v).records), "31 2C 3B");
+}
+
+TEST(AddressCodeRecords, AnAddressItsEditCouldNotHoldIsRefusedWithItsGroup) {
+    const std::pair<int, const char*> cases[] = {{0, "12345678"}, {2, "12a"}, {-1, "12345678"}};
+    for (const auto& [group, address] : cases) {
+        AddressCodeValues v = FormAddressCodes();
+        v.alarmOffInEffect = group < 0;
+        v.alarmOffAddress = address;
+        if (group >= 0) {
+            v.groups[group].inEffect = true;
+            v.groups[group].address = address;
+        }
+        const auto r = AddressCodeRecords(v);
+        EXPECT_EQ(r.error, AddressCodeError::AddressInvalid) << address;
+        EXPECT_EQ(r.failingGroup, group) << address;
+        EXPECT_TRUE(r.records.empty()) << address;
+    }
 }
 
 TEST(AddressCodeRecords, RecordOrder) {
@@ -305,16 +351,26 @@ TEST(DecodeAddressCodes, ReadBacks) {
         EXPECT_EQ(items[1].text, "0119119");
     }
     {
-        // A lamp duration of 59 ends the record early on the way back.
+        // Numbers whose bytes equal the separator come back as they were sent.
         AddressCodeValues v = FormAddressCodes();
         v.groups[0].inEffect = true;
-        v.groups[0].lampDuration = "59";
-        v.groups[0].soundEffect = "9";
-        const Bytes sent = AddressCodeRecords(v).records;
+        v.groups[0].lampDuration = "315";
+        v.groups[0].soundEffect = "59";
+        v.groups[0].soundDuration = "59";
+        v.groups[2].inEffect = true;
+        v.groups[2].address = "";
+        Bytes sent = AddressCodeRecords(v).records;
+        const Bytes count = Hex("36 2C 3B 3B");
+        sent.insert(sent.end(), count.begin(), count.end());
         const auto items = DecodeAddressCodes(sent.data(), sent.size());
-        ASSERT_FALSE(items.empty());
-        EXPECT_EQ(items[0].lampDuration, 0);
-        EXPECT_EQ(items[0].soundEffect, 0);
+        ASSERT_EQ(items.size(), 3u);
+        EXPECT_EQ(items[0].text, "0120120");
+        EXPECT_EQ(items[0].lampDuration, 315);
+        EXPECT_EQ(items[0].soundEffect, 59);
+        EXPECT_EQ(items[0].soundDuration, 59);
+        EXPECT_EQ(items[1].group, 2);
+        EXPECT_EQ(items[1].text, "");
+        EXPECT_EQ(items[2].soundCount, 59);
     }
 }
 

@@ -100,6 +100,17 @@ TEST_F(TransactionTest, ReplyToAnotherCommandFirstIsSkipped) {
     EXPECT_TRUE(op.Boxes().empty());
 }
 
+TEST_F(TransactionTest, EveryStaleReplyIsDroppedBeforeTheRequest) {
+    // Two answers to earlier requests that nobody waited for are queued.
+    host.versionText = "OLD";
+    EXPECT_EQ(Send("01 D4 00 2A", 0), 1);
+    EXPECT_EQ(Send("01 D4 00 2A", 0), 1);
+    clock.SleepMs(10);
+    host.versionText = "NEW";
+    EXPECT_EQ(Send("01 D4 00 2A"), 1);
+    EXPECT_EQ(protocol.VersionText(), "NEW");
+}
+
 TEST_F(TransactionTest, FormatCommandsWaitUpTo28Seconds) {
     struct Case {
         const char* request;

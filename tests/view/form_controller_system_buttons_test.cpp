@@ -1,12 +1,15 @@
 // Initialise, receive frequency, version and upgrade, clicked on the real form.
 #include <QTimer>
 
+#include "common/resource_ids.h"
 #include "tests/support/bytes.h"
 #include "tests/support/scratch_folder.h"
 #include "tests/support_qt/host_window.h"
 
 namespace korvane::test {
 namespace {
+
+namespace ids = korvane::ids;
 
 // The request bytes of the last report the host received (after the report
 // ID and the 55 AA frame header).
@@ -19,7 +22,7 @@ std::string LastRequest(HostEmulator& host, std::size_t n) {
 TEST(SystemButtons, InitialiseKeepsTheProgressBehindItsResultBox) {
     HostWindow w;
     w.Connect();
-    w.Click(1007);
+    w.Click(ids::kBtnInit);
     EXPECT_EQ(w.Boxes(), Strings{"初始化设备成功！"});
     EXPECT_EQ(w.ProgressBehindBoxes(), std::vector<bool>{true});
     EXPECT_EQ(w.dialogs.boxes[0].caption, "Korvane");
@@ -29,7 +32,7 @@ TEST(SystemButtons, InitialiseKeepsTheProgressBehindItsResultBox) {
 
     w.Clear();
     w.Host().SetFaults(Fault(&EmulatorFaults::noReply));
-    w.Click(1007);
+    w.Click(ids::kBtnInit);
     EXPECT_EQ(w.Boxes(), (Strings{"读取数据失败，请重新发送！", "初始化设备失败！"}));
     EXPECT_EQ(w.dialogs.boxes[0].caption, "失败2");
     EXPECT_EQ(w.ProgressBehindBoxes(), (std::vector<bool>{true, true}));
@@ -41,22 +44,60 @@ TEST(SystemButtons, InitialiseKeepsTheProgressBehindItsResultBox) {
     // The next click searches by itself and succeeds on a healthy host.
     w.Host().ClearFaults();
     w.Clear();
-    w.Click(1007);
+    w.Click(ids::kBtnInit);
     EXPECT_EQ(w.Boxes(), Strings{"初始化设备成功！"});
+}
+
+// Counts the quit requests the application is sent.
+class QuitCounter : public QObject {
+  public:
+    int quits = 0;
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == qApp && event->type() == QEvent::Quit) ++quits;
+        return false;
+    }
+};
+
+TEST(SystemButtons, AQuitAndAModalBoxDuringAnExchangeDoNotEndItOrLoseItsReply) {
+    HostWindow w;
+    w.Connect();
+    EmulatorFaults f;
+    f.lateReplyMs = 100;  // the reply comes after the first slices of the wait
+    w.Host().SetFaults(f);
+    QuitCounter counter;
+    qApp->installEventFilter(&counter);
+    // Once the wait for the reply has begun, a quit is posted and a modal
+    // box holds the thread for two seconds, past the reply's time-out.
+    QTimer modal;
+    int64_t waitingSince = -1;
+    QObject::connect(&modal, &QTimer::timeout, [&] {
+        if (w.Host().received.empty()) return;
+        if (waitingSince < 0) waitingSince = w.clock.NowMs();
+        if (w.clock.NowMs() == waitingSince) return;
+        modal.stop();
+        QCoreApplication::postEvent(qApp, new QEvent(QEvent::Quit));
+        w.clock.SleepMs(2000);
+    });
+    modal.start(0);
+    w.Click(ids::kBtnInit);
+    qApp->removeEventFilter(&counter);
+    EXPECT_EQ(counter.quits, 1);
+    EXPECT_EQ(w.Boxes(), Strings{"初始化设备成功！"});
+    EXPECT_EQ(w.Link().connected, 1);
 }
 
 TEST(SystemButtons, SetFrequencySendsTheDigitsOfTheStoredFloat) {
     HostWindow w;
     w.Connect();
-    w.Click(1056);
+    w.Click(ids::kBtnSetFrequency);
     EXPECT_EQ(w.Boxes(), Strings{"设置接收频率成功！"});
     EXPECT_EQ(LastRequest(w.Host(), 13), "01 E0 09 34 33 33 35 30 30 30 30 30 56");
     w.Clear();
-    w.Type(1012, " 433.92\t");
-    w.Click(1056);
+    w.Type(ids::kEditFrequency, " 433.92\t");
+    w.Click(ids::kBtnSetFrequency);
     EXPECT_EQ(w.Host().frequencyDigits, "433920013");
     // The controls are not rewritten by a set.
-    EXPECT_EQ(w.Text(1012), " 433.92\t");
+    EXPECT_EQ(w.Text(ids::kEditFrequency), " 433.92\t");
 }
 
 // Which texts are refused, and with which message, is the form's and the
@@ -64,12 +105,12 @@ TEST(SystemButtons, SetFrequencySendsTheDigitsOfTheStoredFloat) {
 TEST(SystemButtons, SetFrequencyRefusesABadTextBeforeSending) {
     HostWindow w;
     w.Connect();
-    w.Type(1012, "433.5MHz");
-    w.Click(1056);
+    w.Type(ids::kEditFrequency, "433.5MHz");
+    w.Click(ids::kBtnSetFrequency);
     EXPECT_EQ(w.Boxes(), Strings{"请输入一个数字。"});
     EXPECT_EQ(w.ProgressBehindBoxes(), std::vector<bool>{false});
     EXPECT_TRUE(w.Host().received.empty());
-    EXPECT_TRUE(w.Edit(1012)->hasFocus() || !QApplication::activeWindow());
+    EXPECT_TRUE(w.Edit(ids::kEditFrequency)->hasFocus() || !QApplication::activeWindow());
     EXPECT_FLOAT_EQ(w.View().frequency, 433.5f);
 }
 
@@ -77,24 +118,24 @@ TEST(SystemButtons, ReadFrequencyShowsTheHostsValueInTheEdit) {
     HostWindow w;
     w.Connect();
     w.Host().frequencyDigits = "433920013";
-    w.Click(1058);
+    w.Click(ids::kBtnReadFrequency);
     EXPECT_EQ(w.Boxes(), Strings{"回读接收频率成功！"});
-    EXPECT_EQ(w.Text(1012), "433.92");
+    EXPECT_EQ(w.Text(ids::kEditFrequency), "433.92");
     EXPECT_EQ(LastRequest(w.Host(), 4), "01 E1 00 1D");
 
     // A bad value in the edit is reported, and the read goes on.
     w.Clear();
     w.Host().frequencyDigits = "315000000";
-    w.Type(1012, "x");
-    w.Click(1058);
+    w.Type(ids::kEditFrequency, "x");
+    w.Click(ids::kBtnReadFrequency);
     EXPECT_EQ(w.Boxes(), (Strings{"请输入一个数字。", "回读接收频率成功！"}));
-    EXPECT_EQ(w.Text(1012), "315");
+    EXPECT_EQ(w.Text(ids::kEditFrequency), "315");
 
     w.Clear();
     w.Host().SetFaults(Fault(&EmulatorFaults::badChecksum));
-    w.Click(1058);
+    w.Click(ids::kBtnReadFrequency);
     EXPECT_EQ(w.Boxes(), (Strings{"发送数据失败，请重新发送！", "回读接收频率失败！"}));
-    EXPECT_EQ(w.Text(1012), "315");
+    EXPECT_EQ(w.Text(ids::kEditFrequency), "315");
 }
 
 TEST(SystemButtons, AFailedReadShowsBackTheValuesReadBeforeIt) {
@@ -102,34 +143,34 @@ TEST(SystemButtons, AFailedReadShowsBackTheValuesReadBeforeIt) {
     w.Connect();
     // Taken as 433.5 when the button is pressed; shown in the form's own way
     // once the read has failed, as the members were read before it.
-    w.Type(1012, " 4.335e2 ");
+    w.Type(ids::kEditFrequency, " 4.335e2 ");
     w.Host().SetFaults(Fault(&EmulatorFaults::noReply));
-    w.Click(1058);
+    w.Click(ids::kBtnReadFrequency);
     EXPECT_EQ(w.Boxes(), (Strings{"读取数据失败，请重新发送！", "回读接收频率失败！"}));
-    EXPECT_EQ(w.Text(1012), "433.5");
+    EXPECT_EQ(w.Text(ids::kEditFrequency), "433.5");
     EXPECT_FLOAT_EQ(w.View().frequency, 433.5f);
 }
 
 TEST(SystemButtons, VersionTextIsShownAsItComesAndKeptOnFailure) {
     HostWindow w;
     w.Connect();
-    w.Click(1049);
+    w.Click(ids::kBtnReadVersion);
     EXPECT_TRUE(w.Boxes().empty());
-    EXPECT_EQ(w.Text(1069), "KV-HOST V2.1");
+    EXPECT_EQ(w.Text(ids::kEditVersion), "KV-HOST V2.1");
     EXPECT_FALSE(w.View().progress->IsOpen());
 
     w.Host().versionText = "";
-    w.Click(1049);
-    EXPECT_EQ(w.Text(1069), "");
+    w.Click(ids::kBtnReadVersion);
+    EXPECT_EQ(w.Text(ids::kEditVersion), "");
     EXPECT_TRUE(w.Boxes().empty());
 
     w.Host().versionText = "KV-HOST V2.2";
-    w.Click(1049);
+    w.Click(ids::kBtnReadVersion);
     w.Host().SetFaults(Fault(&EmulatorFaults::noReply));
-    w.Click(1049);
+    w.Click(ids::kBtnReadVersion);
     EXPECT_EQ(w.Boxes(), (Strings{"读取数据失败，请重新发送！", "读取版本号失败！"}));
     EXPECT_EQ(w.ProgressBehindBoxes(), (std::vector<bool>{true, true}));
-    EXPECT_EQ(w.Text(1069), "KV-HOST V2.2");
+    EXPECT_EQ(w.Text(ids::kEditVersion), "KV-HOST V2.2");
 }
 
 struct Upgrade : ::testing::Test {
@@ -149,7 +190,7 @@ TEST_F(Upgrade, AHundredByteImageGoesAsTwoPacketsAndTheResultComesAfterTheDialog
     for (int i = 0; i < 100; ++i) image[i] = static_cast<uint8_t>(i * 7);
     Choose(image);
     const int64_t start = w.clock.NowMs();
-    w.Click(1048);
+    w.Click(ids::kBtnUpgrade);
     EXPECT_EQ(w.dialogs.fileFilters, Strings{"*.bin|*.bin||"});
     EXPECT_EQ(w.Boxes(), Strings{"升级成功！"});
     EXPECT_EQ(w.ProgressBehindBoxes(), std::vector<bool>{false});
@@ -165,11 +206,11 @@ TEST_F(Upgrade, CancelStopsBetweenPacketsAndClicksMeanwhileStartNothing) {
     Choose(Bytes(100, 'a'));
     // Both arrive in the first wait of the transfer.
     QTimer::singleShot(0, [&] {
-        w.Click(1007);
-        w.Click(1049);
+        w.Click(ids::kBtnInit);
+        w.Click(ids::kBtnReadVersion);
         w.View().progress->CancelButton()->click();
     });
-    w.Click(1048);
+    w.Click(ids::kBtnUpgrade);
     EXPECT_EQ(w.Handled(0xD3), 1);
     EXPECT_EQ(w.Handled(0xD0), 0);
     EXPECT_EQ(w.Handled(0xD4), 0);
@@ -177,7 +218,7 @@ TEST_F(Upgrade, CancelStopsBetweenPacketsAndClicksMeanwhileStartNothing) {
     EXPECT_FALSE(w.View().IsBusy());
     // The form is usable again at once.
     w.Clear();
-    w.Click(1007);
+    w.Click(ids::kBtnInit);
     EXPECT_EQ(w.Boxes(), Strings{"初始化设备成功！"});
 }
 
@@ -185,7 +226,7 @@ TEST_F(Upgrade, ClosingTheWindowMidTransferEndsItAfterTheTransfer) {
     const Bytes image(200, 'b');
     Choose(image);
     QTimer::singleShot(0, [&] { w.frame.close(); });
-    w.Click(1048);
+    w.Click(ids::kBtnUpgrade);
     EXPECT_TRUE(w.frame.ClosePending());
     EXPECT_FALSE(w.frame.isVisible());
     EXPECT_EQ(w.Host().firmware, image);

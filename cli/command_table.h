@@ -1,0 +1,38 @@
+#pragma once
+// The commands of korvane-cli in one table: each command's name, usage,
+// help and handler are written there once, and the help and the dispatch
+// are made from it. A new command is a new row.
+#include <cstddef>
+#include <string>
+#include <vector>
+
+namespace korvane::cli {
+
+class Runner;
+
+struct Command {
+    // A command word, or a word and its sub-command ("frequency set").
+    const char* name;
+    // What follows the name on the usage line; a '\n' continues it on the
+    // next line, under its start.
+    const char* args;
+    // The help, one line or more ('\n' between them).
+    std::string help;
+    int (*run)(Runner& r);
+    // How many arguments may follow the name; the handler gets no other count.
+    std::size_t minArgs = 0;
+    std::size_t maxArgs = 0;
+};
+
+inline constexpr std::size_t kAnyCount = static_cast<std::size_t>(-1);
+
+const std::vector<Command>& Commands();
+// Runs the command the arguments name; a usage error when they name none,
+// or give it too few or too many arguments.
+int RunCommand(Runner& r);
+// The usage lines of every command that starts with `word`, joined by " | ".
+std::string GroupUsage(const std::string& word);
+// The command block of --help.
+std::string CommandHelp();
+
+}  // namespace korvane::cli
