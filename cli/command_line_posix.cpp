@@ -10,7 +10,13 @@ std::vector<std::string> Utf8Arguments(int argc, char** argv) {
     return std::vector<std::string>(argv, argv + argc);
 }
 
-void UseUtf8Terminal() {}
+void SetTextEncoding(TextEncoding) {}
+
+std::string TextForStream(const std::string& utf8, TextEncoding, unsigned) { return utf8; }
+
+void WriteText(std::FILE* stream, const std::string& utf8) {
+    std::fwrite(utf8.data(), 1, utf8.size(), stream);
+}
 
 bool StreamIsTerminal(std::FILE* stream) { return ::isatty(::fileno(stream)) == 1; }
 

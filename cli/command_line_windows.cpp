@@ -19,17 +19,48 @@ std::vector<std::string> Utf8Arguments(int argc, char** argv) {
     return out;
 }
 
-void UseUtf8Terminal() {
-    // Only a console has a code page; a pipe passes the bytes through as they are.
-    SetConsoleOutputCP(CP_UTF8);
-}
+namespace {
 
-bool StreamIsTerminal(std::FILE* stream) {
+TextEncoding g_encoding = TextEncoding::Utf8;
+
+HANDLE ConsoleOf(std::FILE* stream) {
     // _isatty also says yes for NUL and other character devices; only a
     // console has a mode.
     const intptr_t h = _get_osfhandle(_fileno(stream));
     DWORD mode = 0;
-    return h != -1 && GetConsoleMode(reinterpret_cast<HANDLE>(h), &mode) != 0;
+    if (h == -1 || !GetConsoleMode(reinterpret_cast<HANDLE>(h), &mode)) return nullptr;
+    return reinterpret_cast<HANDLE>(h);
 }
+
+}  // namespace
+
+void SetTextEncoding(TextEncoding encoding) { g_encoding = encoding; }
+
+std::string TextForStream(const std::string& utf8, TextEncoding encoding, unsigned oemCodePage) {
+    if (encoding == TextEncoding::Utf8 || utf8.empty()) return utf8;
+    const std::wstring wide = win::Widen(utf8).value_or(L"");
+    const int n = WideCharToMultiByte(oemCodePage, 0, wide.data(), static_cast<int>(wide.size()),
+                                      nullptr, 0, nullptr, nullptr);
+    if (n <= 0) return {};
+    std::string out(static_cast<std::size_t>(n), '\0');
+    WideCharToMultiByte(oemCodePage, 0, wide.data(), static_cast<int>(wide.size()), out.data(), n,
+                        nullptr, nullptr);
+    return out;
+}
+
+void WriteText(std::FILE* stream, const std::string& utf8) {
+    if (HANDLE console = ConsoleOf(stream)) {
+        // What the stream holds first, then the characters themselves.
+        std::fflush(stream);
+        const std::wstring wide = win::Widen(utf8).value_or(L"");
+        DWORD done = 0;
+        WriteConsoleW(console, wide.data(), static_cast<DWORD>(wide.size()), &done, nullptr);
+        return;
+    }
+    const std::string bytes = TextForStream(utf8, g_encoding, GetOEMCP());
+    std::fwrite(bytes.data(), 1, bytes.size(), stream);
+}
+
+bool StreamIsTerminal(std::FILE* stream) { return ConsoleOf(stream) != nullptr; }
 
 }  // namespace korvane::cli

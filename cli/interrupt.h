@@ -1,12 +1,25 @@
 #pragma once
-// Ctrl-C on the terminal. The handler only raises a flag; the command reads
-// it between two packets or two slices of a wait, on its own thread.
+// Ctrl-C on the terminal, and the console closing. The handlers only raise a
+// flag; the command reads it between two packets or two slices of a wait,
+// on its own thread, and a fixed pause ends early while it is raised.
 namespace korvane::cli {
 
 // Installs the platform's handler (a signal handler, or a console control
 // handler on Windows). Call once, before the first exchange.
 void InstallInterruptHandler();
-// true once for each Ctrl-C since the last call.
+// true once for each interrupt since the last call.
 bool TakeInterrupt();
+// true while an interrupt waits to be taken.
+bool InterruptPending();
+// Asks for an interrupt, as Ctrl-C does.
+void RaiseInterrupt();
+
+// The console is closing (Windows ends the program five seconds after it is
+// told): asks for an interrupt and waits at most `waitMs` for the command to
+// finish. Returns the status the program is to end with: the command's, or 1
+// when it did not finish in time.
+int CloseRequested(int waitMs);
+// The command has ended with `status`, its files cleaned up.
+void CommandFinished(int status);
 
 }  // namespace korvane::cli

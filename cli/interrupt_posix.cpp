@@ -1,8 +1,6 @@
-// Ctrl-C on a POSIX terminal: SIGINT raises a flag the command takes between
-// two packets or two slices of a wait.
+// Ctrl-C on a POSIX terminal: SIGINT raises the flag the command takes
+// between two packets or two slices of a wait.
 #include <signal.h>
-
-#include <csignal>
 
 #include "cli/interrupt.h"
 
@@ -10,9 +8,7 @@ namespace korvane::cli {
 
 namespace {
 
-volatile std::sig_atomic_t gInterrupted = 0;
-
-extern "C" void OnInterrupt(int) { gInterrupted = 1; }
+extern "C" void OnInterrupt(int) { RaiseInterrupt(); }
 
 }  // namespace
 
@@ -21,12 +17,6 @@ void InstallInterruptHandler() {
     sa.sa_handler = OnInterrupt;
     sigemptyset(&sa.sa_mask);
     sigaction(SIGINT, &sa, nullptr);
-}
-
-bool TakeInterrupt() {
-    if (!gInterrupted) return false;
-    gInterrupted = 0;
-    return true;
 }
 
 }  // namespace korvane::cli

@@ -25,7 +25,6 @@ int main(int argc, char** argv) {
         out.UsageError(why);
         return kExitUsage;
     };
-    UseUtf8Terminal();
     const std::vector<std::string> args = Utf8Arguments(argc, argv);
     const std::size_t count = args.size();
     Options o;
@@ -66,6 +65,15 @@ int main(int argc, char** argv) {
             o.quiet = true;
         } else if (a == "--bar") {
             o.bar = true;
+        } else if (a == "--encoding") {
+            const auto v = next();
+            if (v == "utf8") {
+                SetTextEncoding(TextEncoding::Utf8);
+            } else if (v == "oem") {
+                SetTextEncoding(TextEncoding::Oem);
+            } else {
+                return usage("--encoding takes utf8 or oem");
+            }
         } else {
             return usage("unknown option " + a);
         }
@@ -89,6 +97,7 @@ int main(int argc, char** argv) {
     if (!runner.LoadState()) return kExitUsage;
     const int status = RunCommand(runner);
     // The emulated host's state is the provisioning result: losing it is a failure.
-    if (!runner.SaveState()) return status == kExitOk ? kExitFailed : status;
-    return status;
+    const int result = runner.SaveState() || status != kExitOk ? status : kExitFailed;
+    CommandFinished(result);
+    return result;
 }

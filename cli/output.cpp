@@ -3,6 +3,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 
+#include "cli/command_line.h"
 #include "cli/command_table.h"
 #include "cli/profile.h"
 #include "common/texts.h"
@@ -27,6 +28,10 @@ const char* const kHelpHead =
     "                            (else the key file pwd.txt in the current folder)\n"
     "  --quiet                   no progress bar\n"
     "  --bar                     the progress bar even when standard error is no terminal\n"
+    "  --encoding utf8|oem       the text's encoding in a pipe or a file: UTF-8 (the\n"
+    "                            default), or the console's OEM code page, as cmd's\n"
+    "                            pipes and PowerShell read it (Windows); a console\n"
+    "                            shows the characters either way\n"
     "  --help, --version\n"
     "\n"
     "Commands:\n";
@@ -39,9 +44,10 @@ const char* const kHelpTail =
     "command serves both. dump and apply take the parameters of the host's own model.\n"
     "An emulated host (--emulate rt220 or rt221) answers every command of the list.\n"
     "\n"
-    "Ctrl-C cancels a transfer between two packets, and ends the wait for a format at\n"
-    "once (the host may still be formatting). Exit status: 0 on success,\n"
-    "1 when the operation failed, 2 for a usage error or a value refused before sending.\n";
+    "Ctrl-C, or closing the console window, cancels a transfer between two packets\n"
+    "and ends the wait for a format at once (the host may still be formatting).\n"
+    "Exit status: 0 on success, 1 when the operation failed, 2 for a usage error or\n"
+    "a value refused before sending.\n";
 
 }  // namespace
 
@@ -84,24 +90,24 @@ QJsonObject AddressJson(const std::vector<AddressReadItem>& items) {
 }
 
 void Output::Help() const {
-    std::fprintf(out_, "%s%s", kHelpHead, CommandHelp().c_str());
-    std::fprintf(out_, kHelpTail, ModelName(LampModel::Rt220), ModelName(LampModel::Rt221));
+    PrintText(out_, "%s%s", kHelpHead, CommandHelp().c_str());
+    PrintText(out_, kHelpTail, ModelName(LampModel::Rt220), ModelName(LampModel::Rt221));
 }
 
-void Output::Version() const { std::fprintf(out_, "korvane-cli %s\n", KORVANE_VERSION); }
+void Output::Version() const { PrintText(out_, "korvane-cli %s\n", KORVANE_VERSION); }
 
 void Output::UsageError(const std::string& why) const {
-    std::fprintf(err_, "korvane-cli: %s\n(see korvane-cli --help)\n", why.c_str());
+    PrintText(err_, "korvane-cli: %s\n(see korvane-cli --help)\n", why.c_str());
 }
 
 void Output::Error(const std::string& what) const {
-    std::fprintf(err_, "korvane-cli: %s\n", what.c_str());
+    PrintText(err_, "korvane-cli: %s\n", what.c_str());
 }
 
-void Output::Message(const std::string& text) const { std::fprintf(err_, "%s\n", text.c_str()); }
+void Output::Message(const std::string& text) const { PrintText(err_, "%s\n", text.c_str()); }
 
 void Output::PrintJson(const QJsonObject& o) const {
-    std::fprintf(out_, "%s", QJsonDocument(o).toJson(QJsonDocument::Indented).constData());
+    PrintText(out_, "%s", QJsonDocument(o).toJson(QJsonDocument::Indented).constData());
 }
 
 void Output::FirmwareVersion(const std::string& version) const {
@@ -110,14 +116,14 @@ void Output::FirmwareVersion(const std::string& version) const {
     if (json)
         PrintJson(QJsonObject{{"version", QString::fromStdString(text)}});
     else
-        std::fprintf(out_, "%s\n", text.c_str());
+        PrintText(out_, "%s\n", text.c_str());
 }
 
 void Output::Frequency(float mhz) const {
     if (json)
         PrintJson(QJsonObject{{"frequency", QString::fromStdString(FormatMhz(mhz))}});
     else
-        std::fprintf(out_, "%s\n", FormatMhz(mhz).c_str());
+        PrintText(out_, "%s\n", FormatMhz(mhz).c_str());
 }
 
 void Output::Hosts(const std::vector<HostEntry>& hosts) const {
@@ -130,7 +136,7 @@ void Output::Hosts(const std::vector<HostEntry>& hosts) const {
             list.append(QJsonObject{
                 {"path", QString::fromStdString(h.path)}, {"id", id}, {"model", model}});
         else
-            std::fprintf(out_, "%s\t%s\t%s\n", h.path.c_str(), id, model);
+            PrintText(out_, "%s\t%s\t%s\n", h.path.c_str(), id, model);
     }
     if (json) PrintJson(QJsonObject{{"hosts", list}});
 }
@@ -143,9 +149,9 @@ void Output::Basic(const BasicReadBack& b) const {
     }
     // The lines follow the JSON object's keys, in its (alphabetical) order.
     for (auto it = o.begin(); it != o.end(); ++it)
-        std::fprintf(out_, "%s: %s\n", it.key().toUtf8().constData(),
-                     it.value().isString() ? it.value().toString().toUtf8().constData()
-                                           : std::to_string(it.value().toInt()).c_str());
+        PrintText(out_, "%s: %s\n", it.key().toUtf8().constData(),
+                  it.value().isString() ? it.value().toString().toUtf8().constData()
+                                        : std::to_string(it.value().toInt()).c_str());
 }
 
 void Output::Address(const std::vector<AddressReadItem>& items) const {
@@ -156,29 +162,27 @@ void Output::Address(const std::vector<AddressReadItem>& items) const {
     for (const AddressReadItem& it : items) {
         switch (it.kind) {
             case AddressReadItem::Kind::Volume:
-                std::fprintf(out_, "volume: %s\n", it.text.c_str());
+                PrintText(out_, "volume: %s\n", it.text.c_str());
                 break;
             case AddressReadItem::Kind::Group:
-                std::fprintf(
+                PrintText(
                     out_, "group %d: address %s, %s, %s, lamp %d, sound effect %d, sound %d\n",
                     it.group + 1, it.text.c_str(), ColorName(it.colorIndex),
                     EffectName(it.effectIndex), it.lampDuration, it.soundEffect, it.soundDuration);
                 break;
             case AddressReadItem::Kind::AlarmOff:
-                std::fprintf(out_, "alarm-off address: %s\n", it.text.c_str());
+                PrintText(out_, "alarm-off address: %s\n", it.text.c_str());
                 break;
             case AddressReadItem::Kind::SoundCount: {
                 char line[128];
                 std::snprintf(line, sizeof line, texts::kAlarmSoundCount, it.soundCount);
-                std::fprintf(out_, "%s\n", line);
+                PrintText(out_, "%s\n", line);
                 break;
             }
         }
     }
 }
 
-void Output::Profile(const std::string& jsonText) const {
-    std::fprintf(out_, "%s", jsonText.c_str());
-}
+void Output::Profile(const std::string& jsonText) const { PrintText(out_, "%s", jsonText.c_str()); }
 
 }  // namespace korvane::cli

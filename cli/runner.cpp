@@ -6,6 +6,9 @@ namespace korvane::cli {
 
 Runner::Runner(const Options& options, const Output& out, Clock& clock, TerminalOperator& op)
     : options_(options), out_(out), op_(op), session_(clock, op, options.session) {
+    // An interrupt ends a fixed pause too: Ctrl-C, and above all the console
+    // closing, must not wait out the five seconds after a first packet.
+    session_.protocol().endPauses = [] { return InterruptPending(); };
     session_.link().pump = [this] {
         if (TakeInterrupt()) {
             // A transfer stops after its current packet; a wait ends at once.

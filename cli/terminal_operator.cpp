@@ -8,16 +8,16 @@ namespace korvane::cli {
 
 void TerminalOperator::ShowBox(const std::string& text, const std::string& caption, BoxIcon) {
     if (barDrawn_) {
-        std::fputc('\n', err_);
+        WriteText(err_, "\n");
         barDrawn_ = false;
     }
     boxes_.push_back(text);
     // The application's own boxes read as its result lines; the transaction's
     // carry their caption so a log shows where a failure came from.
     if (caption == texts::kAppTitle)
-        std::fprintf(out_, "%s\n", text.c_str());
+        PrintText(out_, "%s\n", text.c_str());
     else
-        std::fprintf(out_, "[%s] %s\n", caption.c_str(), text.c_str());
+        PrintText(out_, "[%s] %s\n", caption.c_str(), text.c_str());
     std::fflush(out_);
 }
 
@@ -47,14 +47,14 @@ void TerminalOperator::ProgressSetText(int controlId, const std::string& text) {
         return;
     }
     if (barDrawn_) {
-        std::fputc('\n', err_);
+        WriteText(err_, "\n");
         barDrawn_ = false;
     }
-    if (showProgress) std::fprintf(err_, "%s\n", text.c_str());
+    if (showProgress) PrintText(err_, "%s\n", text.c_str());
 }
 
 void TerminalOperator::ProgressClose() {
-    if (barDrawn_) std::fputc('\n', err_);
+    if (barDrawn_) WriteText(err_, "\n");
     barDrawn_ = false;
     open_ = false;
 }
@@ -69,7 +69,7 @@ void TerminalOperator::DrawBar() {
     std::string bar(static_cast<std::size_t>(filled < 0 ? 0 : (filled > kWidth ? kWidth : filled)),
                     '#');
     bar.resize(kWidth, '.');
-    std::fprintf(err_, "\r[%s] %d/%d %s", bar.c_str(), position_, upper_, doing_.c_str());
+    PrintText(err_, "\r[%s] %d/%d %s", bar.c_str(), position_, upper_, doing_.c_str());
     std::fflush(err_);
     barDrawn_ = true;
 }
