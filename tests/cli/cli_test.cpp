@@ -40,11 +40,28 @@ QJsonObject JsonOf(const std::string& text) {
 TEST_F(Cli, HelpNamesEveryCommandAndVersionPrintsTheNumber) {
     const CliResult help = scratch.Run({"--help"});
     EXPECT_EQ(help.code, 0);
-    for (const char* command :
-         {"list", "init", "version", "frequency get", "frequency set MHZ", "basic get", "basic set",
-          "address get", "address set", "--alarm-off", "voice download custom|fixed",
-          "voice format custom|fixed", "upgrade FILE", "dump [FILE]", "apply FILE", "--device PATH",
-          "--emulate rt220|rt221", "--json", "--password"})
+    for (const char* command : {"list",
+                                "init",
+                                "version",
+                                "frequency get",
+                                "frequency set MHZ",
+                                "basic get",
+                                "basic set",
+                                "address get",
+                                "address set",
+                                "--alarm-off",
+                                "voice download [--plan] custom|fixed",
+                                "voice plan FOLDER",
+                                "record [--since YYYY-MM-DD]",
+                                "--record[=FILE]",
+                                "voice format custom|fixed",
+                                "upgrade FILE",
+                                "dump [FILE]",
+                                "apply FILE",
+                                "--device PATH",
+                                "--emulate rt220|rt221",
+                                "--json",
+                                "--password"})
         EXPECT_NE(help.out.find(command), std::string::npos) << command;
 
     const CliResult version = scratch.Run({"--version"});
