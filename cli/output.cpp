@@ -236,7 +236,7 @@ std::string Grouped(std::uint64_t n) {
 std::string Duration(std::int64_t ms) {
     char text[64];
     if (ms < 60000)
-        std::snprintf(text, sizeof text, "%.1f s", static_cast<double>(ms) / 1000);
+        std::snprintf(text, sizeof text, "%.2f s", static_cast<double>(ms) / 1000);
     else
         std::snprintf(text, sizeof text, "%lld min %lld s", static_cast<long long>(ms / 60000),
                       static_cast<long long>((ms % 60000 + 500) / 1000));

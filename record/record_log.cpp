@@ -48,7 +48,12 @@ bool AppendRecordLine(const std::string& path, const std::string& line, std::str
     }
     std::error_code ec;
     const fs::path file = fs::u8path(path);
-    if (path == DefaultRecordPath()) fs::create_directories(file.parent_path(), ec);
+    const fs::path folder = file.has_parent_path() ? file.parent_path() : fs::path(".");
+    if (path == DefaultRecordPath()) fs::create_directories(folder, ec);
+    if (!fs::is_directory(folder, ec)) {
+        why = "there is no folder " + folder.u8string();
+        return false;
+    }
     const RecordLock lock(path, RecordLock::Need::Create);
     if (!lock.ok()) {
         why = "its lock file " + path + ".lock cannot be taken";
