@@ -63,16 +63,21 @@ RecordLock::~RecordLock() {
 }
 
 bool AppendLine(const std::string& path, const std::string& line, std::string& why) {
-    const int fd = ::open(path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+    // O_NONBLOCK: a pipe planted at the path must not hold the program in the open.
+    const int fd = ::open(path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666);
     if (fd < 0) {
         why = std::strerror(errno);
         return false;
     }
-    std::string text = line + "\n";
     struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        why = "it is not a file";
+        return false;
+    }
+    std::string text = line + "\n";
     char last = '\n';
-    if (::fstat(fd, &st) == 0 && st.st_size > 0 && ::pread(fd, &last, 1, st.st_size - 1) == 1 &&
-        last != '\n')
+    if (st.st_size > 0 && ::pread(fd, &last, 1, st.st_size - 1) == 1 && last != '\n')
         text.insert(text.begin(), '\n');
     ssize_t put = -1;
     do {

@@ -85,6 +85,12 @@ bool AppendLine(const std::string& path, const std::string& line, std::string& w
         why = LastError();
         return false;
     }
+    // A device or a pipe named as the record is no place for it.
+    if (GetFileType(h) != FILE_TYPE_DISK) {
+        CloseHandle(h);
+        why = "it is not a file";
+        return false;
+    }
     std::string text = line + "\n";
     LARGE_INTEGER size{};
     if (GetFileSizeEx(h, &size) && size.QuadPart > 0) {

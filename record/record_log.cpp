@@ -16,6 +16,9 @@ namespace {
 
 void ReadLines(const std::string& path, RecordRead& read,
                const std::function<void(const QJsonObject&)>& each) {
+    // Only a file: the open of a pipe would wait for a writer.
+    std::error_code ec;
+    if (!fs::is_regular_file(fs::u8path(path), ec)) return;
     std::ifstream in(fs::u8path(path), std::ios::binary);
     if (!in) return;
     read.found = true;
