@@ -14,26 +14,16 @@ namespace {
 constexpr auto kLockPatience = std::chrono::seconds(5);
 constexpr auto kLockRetry = std::chrono::milliseconds(10);
 
-std::wstring Variable(const wchar_t* name) {
-    const DWORD need = GetEnvironmentVariableW(name, nullptr, 0);
-    if (need <= 1) return {};
-    std::wstring value(need, L'\0');
-    const DWORD got = GetEnvironmentVariableW(name, value.data(), need);
-    if (got == 0 || got >= need) return {};
-    value.resize(got);
-    return value;
-}
-
 std::string LastError() { return std::system_category().message(static_cast<int>(GetLastError())); }
 
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
 }  // namespace
 
-std::string RecordEnvironment() { return win::Narrow(Variable(L"KORVANE_RECORD")); }
+std::string RecordEnvironment() { return win::Narrow(win::Environment(L"KORVANE_RECORD")); }
 
 std::string DefaultRecordPath() {
-    const std::wstring local = Variable(L"LOCALAPPDATA");
+    const std::wstring local = win::Environment(L"LOCALAPPDATA");
     if (local.empty()) return {};
     return win::Narrow(local + L"\\Korvane\\record.jsonl");
 }
