@@ -308,6 +308,7 @@ void Output::Plan(const std::string& folder, const ops::SoundPlan& plan) const {
     }
     for (const auto& same : plan.sameNames) {
         std::vector<std::string> files;
+        files.reserve(same.size());
         for (std::size_t i : same) files.push_back(plan.sounds[i].file);
         warnings.push_back(Listed(files) + (files.size() == 2 ? " both" : " all") + " become " +
                            Quoted(ops::NameField(plan.sounds[same[0]].header)));
@@ -341,7 +342,7 @@ void Output::RecordLines(const std::vector<QJsonObject>& lines) const {
     for (const QJsonObject& line : lines) {
         const QJsonObject host = line["host"].toObject();
         std::string shown;
-        for (const QJsonValue& t : line["texts"].toArray())
+        for (const QJsonValue t : line["texts"].toArray())
             shown += (shown.empty() ? "" : " / ") + t.toString().trimmed().toStdString();
         std::replace(shown.begin(), shown.end(), '\n', ' ');
         rows.push_back({text(line["time"]), text(line["program"]), text(host["path"]),
