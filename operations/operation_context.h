@@ -3,7 +3,6 @@
 // operator seam, and where the parameter lists are staged.
 #include <cstdint>
 #include <functional>
-#include <optional>
 #include <string>
 #include <vector>
 

@@ -42,6 +42,6 @@ class RecordLock {
 // same write, so the new line stays whole. false, with why, on failure.
 bool AppendLine(const std::string& path, const std::string& line, std::string& why);
 // Renames `from` to `to`, replacing what is there.
-bool ReplaceFile(const std::string& from, const std::string& to);
+bool RenameReplacing(const std::string& from, const std::string& to);
 
 }  // namespace korvane::record

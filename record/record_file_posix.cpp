@@ -93,7 +93,7 @@ bool AppendLine(const std::string& path, const std::string& line, std::string& w
     return closed;
 }
 
-bool ReplaceFile(const std::string& from, const std::string& to) {
+bool RenameReplacing(const std::string& from, const std::string& to) {
     return std::rename(from.c_str(), to.c_str()) == 0;
 }
 

@@ -101,7 +101,7 @@ bool AppendLine(const std::string& path, const std::string& line, std::string& w
     return written && put == text.size();
 }
 
-bool ReplaceFile(const std::string& from, const std::string& to) {
+bool RenameReplacing(const std::string& from, const std::string& to) {
     const auto a = win::Widen(from);
     const auto b = win::Widen(to);
     return a && b && MoveFileExW(a->c_str(), b->c_str(), MOVEFILE_REPLACE_EXISTING) != 0;

@@ -65,7 +65,7 @@ bool AppendRecordLine(const std::string& path, const std::string& line, std::str
     const auto size = fs::file_size(file, ec);
     // A rotation that fails (the older file held open elsewhere) leaves the
     // record growing: a line is worth more than the bound.
-    if (!ec && size >= kRotateBytes) ReplaceFile(path, OlderFile(path));
+    if (!ec && size >= kRotateBytes) RenameReplacing(path, OlderFile(path));
     return AppendLine(path, line, why);
 }
 
