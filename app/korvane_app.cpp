@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QSettings>
+#include <QStatusBar>
 
 #include "app/frame_broadcasts.h"
 #include "app/main_frame.h"
@@ -11,6 +12,7 @@
 #include "dialogs/dialog_provider.h"
 #include "dialogs/qt_translations.h"
 #include "emulator/host_emulator.h"
+#include "record/record_log.h"
 #include "view/form_controller.h"
 #include "view/korvane_view.h"
 
@@ -70,12 +72,15 @@ bool CKorvaneApp::InitInstance(const StartOptions& startOptions) {
         std::make_unique<CMainFrame>(doc, recent, QString::fromStdString(EmulationNote(options)));
     korvane::SessionOptions session;
     session.emulate = options.emulateModel;
+    session.record = korvane::record::RecordPath(options.record);
     controller = std::make_unique<FormController>(*frame->View(), clock, session);
     // Sent, not posted: the lamp changes before the poll goes on.
     QObject::connect(controller.get(), &FormController::connectionState, frame.get(),
                      &CMainFrame::OnConnectionState, Qt::DirectConnection);
     QObject::connect(controller.get(), &FormController::deviceChange, frame.get(),
                      &CMainFrame::OnDeviceChange, Qt::DirectConnection);
+    QObject::connect(controller.get(), &FormController::recordUnwritable, frame.get(),
+                     [bar = frame->statusBar()](const QString& text) { bar->showMessage(text); });
     sessionEnd = std::make_unique<SessionEndGuard>(*frame);
     broadcasts = std::make_unique<FrameBroadcasts>(*frame);
     const bool watching = controller->WatchSystemDevices();

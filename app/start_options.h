@@ -10,7 +10,9 @@ struct StartOptions {
     std::optional<korvane::LampModel> emulateModel;
     std::string screenshotsDir;  // hidden: render each state to PNG and quit
     std::string documentPath;    // opened as the Open command opens a file
-    std::string error;           // non-empty: the command line was not understood
+    // --record[=FILE]: empty for the default place; nullopt when not given.
+    std::optional<std::string> record;
+    std::string error;  // non-empty: the command line was not understood
 };
 
 // args without the program name.

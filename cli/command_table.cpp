@@ -53,13 +53,19 @@ const std::vector<Command>& Commands() {
          "K is 1..3, COLOR red|yellow|green, EFFECT flashing|steady,\n"
          "an empty ADDRESS sends the group without an address",
          RunAddressSet, 0, kAnyCount},
-        {"voice download", "custom|fixed FOLDER", "download the folder's WAV files",
-         RunVoiceDownload, 2, 2},
+        {"voice plan", "FOLDER",
+         "the download of the folder as the host would get it, without\n"
+         "sending anything; exit status 2 when it would be refused",
+         RunVoicePlan, 1, 1},
+        {"voice download", "[--plan] custom|fixed FOLDER",
+         "download the folder's WAV files (--plan: show the plan first)", RunVoiceDownload, 2, 3},
         {"voice format", "custom|fixed", "format the sound area", RunVoiceFormat, 1, 1},
         {"upgrade", "FILE", "send a firmware image (.bin)", RunUpgrade, 1, 1},
         {"dump", "[FILE]", "the host's parameters of its model as a JSON profile", RunDump, 0, 1},
         {"apply", "FILE", "apply a JSON profile (checked completely before sending)", RunApply, 1,
          1},
+        {"record", "[--since YYYY-MM-DD] [--host PATH] [--json] [--record FILE]",
+         "the provisioning record as a table, or as JSON lines", RunRecord, 0, kAnyCount},
     };
     return commands;
 }

@@ -2,6 +2,7 @@
 // The command groups of korvane-cli and what they share: the options, the
 // runner that holds the session on the host, and the exit statuses.
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -26,6 +27,7 @@ struct Options {
     bool quiet = false;
     bool bar = false;  // --bar: the progress bar even when standard error is no terminal
     std::optional<std::string> password;  // --password
+    std::optional<std::string> record;    // --record[=FILE]: empty for the default place
     std::vector<std::string> args;        // the command and its arguments
 };
 
@@ -57,6 +59,10 @@ class Runner {
     bool SaveState();
     // Ctrl-C was pressed during this run.
     bool Interrupted() const { return interrupted_; }
+    // Runs an operation that may change the host, for the record (see HostSession).
+    bool Changing(const std::function<bool()>& run, const char* name = nullptr) {
+        return session_.RunRecorded(run, name);
+    }
 
   private:
     const Options& options_;
@@ -82,6 +88,8 @@ int RunVoiceDownload(Runner& r);
 int RunVoiceFormat(Runner& r);
 int RunDump(Runner& r);
 int RunApply(Runner& r);
+int RunVoicePlan(Runner& r);
+int RunRecord(Runner& r);
 
 // The options after "basic set" / "address set", over the window's defaults
 // already in `values`. Empty when they parse, else the usage error. Texts an

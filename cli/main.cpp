@@ -59,6 +59,8 @@ int main(int argc, char** argv) {
             const auto v = next();
             if (!v) return usage("--password needs a value");
             o.password = *v;
+        } else if (a == "--record" || a.rfind("--record=", 0) == 0) {
+            o.record = a.size() > 9 ? a.substr(9) : std::string();
         } else if (a == "--json") {
             o.json = true;
         } else if (a == "--quiet") {

@@ -2,12 +2,14 @@
 
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <algorithm>
 
 #include "cli/command_line.h"
 #include "cli/command_table.h"
 #include "cli/profile.h"
 #include "common/texts.h"
 #include "common/version.h"
+#include "protocol/bulk_packets.h"
 #include "protocol/frequency.h"
 #include "protocol/sound_image.h"
 
@@ -32,6 +34,9 @@ const char* const kHelpHead =
     "                            default), or the console's OEM code page, as cmd's\n"
     "                            pipes and PowerShell read it (Windows); a console\n"
     "                            shows the characters either way\n"
+    "  --record[=FILE]           append a line to the provisioning record for every\n"
+    "                            change to a host (also KORVANE_RECORD=1|FILE; the\n"
+    "                            default FILE is $XDG_DATA_HOME/korvane/record.jsonl)\n"
     "  --help, --version\n"
     "\n"
     "Commands:\n";
@@ -184,5 +189,171 @@ void Output::Address(const std::vector<AddressReadItem>& items) const {
 }
 
 void Output::Profile(const std::string& jsonText) const { PrintText(out_, "%s", jsonText.c_str()); }
+
+}  // namespace korvane::cli
+
+namespace korvane::cli {
+
+namespace {
+
+// Terminal columns of UTF-8 text: the wide characters of Chinese and its
+// neighbours take two.
+std::size_t Columns(const std::string& utf8) {
+    std::size_t n = 0;
+    for (const char32_t c : QString::fromStdString(utf8).toUcs4())
+        n += (c >= 0x1100 && c <= 0x115F) || (c >= 0x2E80 && c <= 0xA4CF) ||
+                     (c >= 0xAC00 && c <= 0xD7A3) || (c >= 0xF900 && c <= 0xFAFF) ||
+                     (c >= 0xFE30 && c <= 0xFE4F) || (c >= 0xFF00 && c <= 0xFF60) ||
+                     (c >= 0xFFE0 && c <= 0xFFE6)
+                 ? 2
+                 : 1;
+    return n;
+}
+
+// Rows of cells, each column as wide as its widest cell, the last left ragged.
+std::string Table(const std::vector<std::vector<std::string>>& rows) {
+    std::vector<std::size_t> widths;
+    for (const auto& row : rows)
+        for (std::size_t i = 0; i < row.size(); ++i) {
+            if (widths.size() <= i) widths.push_back(0);
+            widths[i] = std::max(widths[i], Columns(row[i]));
+        }
+    std::string out;
+    for (const auto& row : rows) {
+        for (std::size_t i = 0; i < row.size(); ++i) {
+            out += row[i];
+            if (i + 1 < row.size()) out.append(widths[i] - Columns(row[i]) + 2, ' ');
+        }
+        out += "\n";
+    }
+    return out;
+}
+
+// 3145728 as 3,145,728.
+std::string Grouped(std::uint64_t n) {
+    std::string digits = std::to_string(n);
+    for (int at = static_cast<int>(digits.size()) - 3; at > 0; at -= 3)
+        digits.insert(static_cast<std::size_t>(at), ",");
+    return digits;
+}
+
+std::string Duration(std::int64_t ms) {
+    char text[64];
+    if (ms < 60000)
+        std::snprintf(text, sizeof text, "%.2f s", static_cast<double>(ms) / 1000);
+    else
+        std::snprintf(text, sizeof text, "%lld min %lld s", static_cast<long long>(ms / 60000),
+                      static_cast<long long>((ms % 60000 + 500) / 1000));
+    return text;
+}
+
+std::string Quoted(const std::string& gbk) { return "\"" + GbkToUtf8(gbk) + "\""; }
+
+std::string WaveText(const ops::PlannedSound& s) {
+    if (s.bytes == 0) return "empty";
+    if (!s.wave.riffWave) return "not RIFF/WAVE";
+    if (!s.wave.channels) return "RIFF/WAVE without a format";
+    char text[128];
+    std::snprintf(text, sizeof text, "%u ch, %u Hz, %u bit", unsigned{*s.wave.channels},
+                  unsigned{*s.wave.sampleRate}, unsigned{*s.wave.bitsPerSample});
+    std::string out = text;
+    if (const auto seconds = s.wave.Seconds()) {
+        std::snprintf(text, sizeof text, ", %.2f s", *seconds);
+        out += text;
+    }
+    if (s.wave.dataCutShort) out += " (its sound is cut short)";
+    return out;
+}
+
+// What becomes of a name longer than the 8-byte field, byte for byte.
+std::string LongNameWarning(const ops::PlannedSound& s) {
+    const std::string& name = s.gbkName;
+    std::string why = s.file + ": \"" + GbkToUtf8(name) + "\" is " + std::to_string(name.size()) +
+                      " bytes, the name field 8: the host gets " +
+                      Quoted(ops::NameField(s.header)) + ", the length overwrites " +
+                      Quoted(name.substr(8, 4));
+    if (name.size() > 12) {
+        const std::string kept = name.substr(12, kSoundHeader - 12);
+        why += ", " + Quoted(kept) + " stays in " +
+               (kept.size() == 1 ? "byte 12" : "bytes 12-" + std::to_string(11 + kept.size())) +
+               " of the entry";
+    }
+    if (name.size() > kSoundHeader) why += ", and " + Quoted(name.substr(12 + 20)) + " is cut off";
+    return why;
+}
+
+std::string Listed(const std::vector<std::string>& names) {
+    std::string out;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (i > 0) out += i + 1 == names.size() ? " and " : ", ";
+        out += names[i];
+    }
+    return out;
+}
+
+}  // namespace
+
+void Output::Plan(const std::string& folder, const ops::SoundPlan& plan) const {
+    if (plan.sounds.empty()) {
+        PrintText(out_, "%s\n", plan.refusal.c_str());
+        return;
+    }
+    std::vector<std::vector<std::string>> rows{{"#", "name", "bytes", "header", "file"}};
+    std::vector<std::string> warnings;
+    for (std::size_t i = 0; i < plan.sounds.size(); ++i) {
+        const ops::PlannedSound& s = plan.sounds[i];
+        rows.push_back({std::to_string(i + 1), GbkToUtf8(ops::NameField(s.header)),
+                        Grouped(s.bytes), WaveText(s), s.file});
+        if (s.gbkName.size() > 8) warnings.push_back(LongNameWarning(s));
+        if (s.bytes == 0)
+            warnings.push_back(s.file + " is empty: it goes out as an entry without sound");
+        else if (!s.wave.riffWave)
+            warnings.push_back(s.file + " is no RIFF/WAVE file: it goes out as it is");
+    }
+    for (const auto& same : plan.sameNames) {
+        std::vector<std::string> files;
+        files.reserve(same.size());
+        for (std::size_t i : same) files.push_back(plan.sounds[i].file);
+        warnings.push_back(Listed(files) + (files.size() == 2 ? " both" : " all") + " become " +
+                           Quoted(ops::NameField(plan.sounds[same[0]].header)));
+    }
+    PrintText(out_, "The download of %s, in sending order (nothing is sent):\n%s",
+                 folder.c_str(), Table(rows).c_str());
+    for (const std::string& w : warnings) PrintText(out_, "warning: %s\n", w.c_str());
+    PrintText(out_, "audio:   %s of %s bytes\n", Grouped(plan.audioTotal).c_str(),
+                 Grouped(kSoundAudioLimit).c_str());
+    PrintText(out_, "packets: %s of %s (%s bytes with the entries' headers)\n",
+                 Grouped(plan.packets).c_str(), Grouped(kMaxPackets).c_str(),
+                 Grouped(plan.imageLength).c_str());
+    PrintText(out_, "pacing:  at least %s\n", Duration(plan.pacingMs).c_str());
+    PrintText(out_, "%s\n",
+                 plan.refusal.empty() ? "The download would go ahead." : plan.refusal.c_str());
+}
+
+void Output::RecordLines(const std::vector<QJsonObject>& lines) const {
+    if (json) {
+        for (const QJsonObject& line : lines)
+            PrintText(out_, "%s\n",
+                         QJsonDocument(line).toJson(QJsonDocument::Compact).constData());
+        return;
+    }
+    auto text = [](const QJsonValue& v) {
+        const std::string s = v.toString().toStdString();
+        return s.empty() ? std::string("-") : s;
+    };
+    std::vector<std::vector<std::string>> rows{
+        {"time", "program", "host", "model", "firmware", "operation", "outcome", "texts"}};
+    for (const QJsonObject& line : lines) {
+        const QJsonObject host = line["host"].toObject();
+        std::string shown;
+        for (const QJsonValue t : line["texts"].toArray())
+            shown += (shown.empty() ? "" : " / ") + t.toString().trimmed().toStdString();
+        std::replace(shown.begin(), shown.end(), '\n', ' ');
+        rows.push_back({text(line["time"]), text(line["program"]), text(host["path"]),
+                        text(host["model"]), text(host["firmware"]), text(line["operation"]),
+                        text(line["outcome"]), shown});
+    }
+    PrintText(out_, "%s", Table(rows).c_str());
+}
 
 }  // namespace korvane::cli

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "common/lamp_model.h"
+#include "operations/voice_plan.h"
 #include "protocol/records.h"
 
 namespace korvane::cli {
@@ -51,6 +52,11 @@ class Output {
     void Address(const std::vector<AddressReadItem>& items) const;
     // A profile's JSON text, as it is.
     void Profile(const std::string& jsonText) const;
+    // A download worked out without sending: the entries in sending order,
+    // the warnings, the totals against the bounds, and the verdict.
+    void Plan(const std::string& folder, const ops::SoundPlan& plan) const;
+    // Lines of the provisioning record: a table, or with json as JSON lines.
+    void RecordLines(const std::vector<QJsonObject>& lines) const;
 
   private:
     void PrintJson(const QJsonObject& o) const;

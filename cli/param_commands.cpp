@@ -102,7 +102,7 @@ int RunBasicSet(Runner& r) {
     if (const std::string why = ParseBasicSet(ArgsFrom(r, 2), v); !why.empty()) return r.Usage(why);
     // The operation shows the window's text for a refused value and sends nothing.
     const bool valid = BasicParamRecords(v).error == BasicParamError::None;
-    if (ops::SetBasicParams(r.context(), v)) return kExitOk;
+    if (r.Changing([&] { return ops::SetBasicParams(r.context(), v); })) return kExitOk;
     return valid ? kExitFailed : kExitUsage;
 }
 
@@ -118,7 +118,7 @@ int RunAddressSet(Runner& r) {
     if (const std::string why = ParseAddressSet(ArgsFrom(r, 2), v); !why.empty())
         return r.Usage(why);
     const bool valid = AddressCodeRecords(v).error == AddressCodeError::None;
-    if (ops::SetAddressCodes(r.context(), v)) return kExitOk;
+    if (r.Changing([&] { return ops::SetAddressCodes(r.context(), v); })) return kExitOk;
     return valid ? kExitFailed : kExitUsage;
 }
 

@@ -14,9 +14,6 @@ namespace korvane::cli {
 
 namespace {
 
-const char* const kColors[] = {"red", "yellow", "green"};
-const char* const kEffects[] = {"flashing", "steady"};
-
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 std::string S(const QJsonValue& v) { return v.toString().toStdString(); }
 
@@ -56,19 +53,6 @@ class ValueReader {
 };
 
 }  // namespace
-
-const char* ColorName(int index) { return index >= 0 && index < 3 ? kColors[index] : "?"; }
-const char* EffectName(int index) { return index >= 0 && index < 2 ? kEffects[index] : "?"; }
-int ColorIndex(const std::string& name) {
-    for (int i = 0; i < 3; ++i)
-        if (name == kColors[i]) return i;
-    return -1;
-}
-int EffectIndex(const std::string& name) {
-    for (int i = 0; i < 2; ++i)
-        if (name == kEffects[i]) return i;
-    return -1;
-}
 
 std::string ProfileToJson(const Profile& p) {
     QJsonObject root;

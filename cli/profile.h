@@ -5,6 +5,7 @@
 #include <string>
 
 #include "common/lamp_model.h"
+#include "protocol/form_values.h"  // ColorName, EffectName and their indexes
 #include "protocol/records.h"
 
 namespace korvane::cli {
@@ -22,10 +23,5 @@ std::string ProfileToJson(const Profile& p);
 std::optional<Profile> ProfileFromJson(const std::string& json, std::string& error);
 // Checks a profile as the window would before sending anything; empty when it passes.
 std::string ValidateProfile(const Profile& p);
-
-const char* ColorName(int index);          // "red", "yellow", "green"
-const char* EffectName(int index);         // "flashing", "steady"
-int ColorIndex(const std::string& name);   // -1 when unknown
-int EffectIndex(const std::string& name);  // -1 when unknown
 
 }  // namespace korvane::cli

@@ -79,15 +79,20 @@ int RunApply(Runner& r) {
     }
     if (*found != p->model)
         return r.Usage(file + ": the profile is for another lamp model than the host's");
-    if (p->frequency && !ops::SetFrequency(r.context(), *p->frequency)) return kExitFailed;
-    // A Ctrl-C taken while the frequency was set is meant for the whole
-    // profile; the next step would start without it.
-    if (r.Interrupted()) {
-        r.out().Error("interrupted: the parameters were not sent");
-        return kExitFailed;
-    }
-    const bool ok = p->model == LampModel::Rt220 ? ops::SetBasicParams(r.context(), p->basic)
-                                                 : ops::SetAddressCodes(r.context(), p->address);
+    // One line of the record for the whole profile.
+    const bool ok = r.Changing(
+        [&] {
+            if (p->frequency && !ops::SetFrequency(r.context(), *p->frequency)) return false;
+            // A Ctrl-C taken while the frequency was set is meant for the
+            // whole profile; the next step would start without it.
+            if (r.Interrupted()) {
+                r.out().Error("interrupted: the parameters were not sent");
+                return false;
+            }
+            return p->model == LampModel::Rt220 ? ops::SetBasicParams(r.context(), p->basic)
+                                                : ops::SetAddressCodes(r.context(), p->address);
+        },
+        "apply");
     return ok ? kExitOk : kExitFailed;
 }
 

@@ -1,11 +1,27 @@
 #include "cli/commands.h"
 #include "cli/emulator_state.h"
 #include "cli/interrupt.h"
+#include "record/record_log.h"
 
 namespace korvane::cli {
 
+namespace {
+
+SessionOptions WithRecord(const Options& options) {
+    SessionOptions session = options.session;
+    session.record = record::RecordPath(options.record);
+    session.program = "korvane-cli";
+    return session;
+}
+
+}  // namespace
+
 Runner::Runner(const Options& options, const Output& out, Clock& clock, TerminalOperator& op)
-    : options_(options), out_(out), op_(op), session_(clock, op, options.session) {
+    : options_(options), out_(out), op_(op), session_(clock, op, WithRecord(options)) {
+    session_.onRecordUnwritable = [this](const std::string& path, const std::string& why) {
+        out_.Error("cannot write the record " + path + " (" + why +
+                   "); the operations go on without it");
+    };
     // An interrupt ends a fixed pause too: Ctrl-C, and above all the console
     // closing, must not wait out the five seconds after a first packet.
     session_.protocol().endPauses = [] { return InterruptPending(); };

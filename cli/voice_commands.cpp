@@ -1,9 +1,10 @@
-// voice download custom|fixed FOLDER, voice format custom|fixed.
+// voice download [--plan] custom|fixed FOLDER, voice format custom|fixed, voice plan FOLDER.
 #include <optional>
 
 #include "cli/command_table.h"
 #include "cli/commands.h"
 #include "operations/voice_ops.h"
+#include "operations/voice_plan.h"
 
 namespace korvane::cli {
 
@@ -19,18 +20,35 @@ std::optional<ops::SoundArea> Area(const std::string& word) {
 }  // namespace
 
 int RunVoiceDownload(Runner& r) {
-    const std::optional<ops::SoundArea> area = Area(r.Arg(2));
+    std::vector<std::string> args;
+    bool plan = false;
+    for (std::size_t i = 2; i < r.ArgCount(); ++i) {
+        if (r.Arg(i) == "--plan")
+            plan = true;
+        else
+            args.push_back(r.Arg(i));
+    }
+    const std::optional<ops::SoundArea> area =
+        args.size() == 2 ? Area(args[0]) : std::optional<ops::SoundArea>();
     if (!area) return r.Usage(GroupUsage("voice"));
     r.op().password = r.options().password;
-    r.op().folder = r.Arg(3);
-    return ops::DownloadVoice(r.context(), *area) ? kExitOk : kExitFailed;
+    r.op().folder = args[1];
+    if (plan) r.out().Plan(args[1], ops::PlanSoundFolder(args[1]));
+    return r.Changing([&] { return ops::DownloadVoice(r.context(), *area); }) ? kExitOk
+                                                                              : kExitFailed;
+}
+
+int RunVoicePlan(Runner& r) {
+    const ops::SoundPlan plan = ops::PlanSoundFolder(r.Arg(2));
+    r.out().Plan(r.Arg(2), plan);
+    return plan.refusal.empty() ? kExitOk : kExitUsage;
 }
 
 int RunVoiceFormat(Runner& r) {
     const std::optional<ops::SoundArea> area = Area(r.Arg(2));
     if (!area) return r.Usage(GroupUsage("voice"));
     r.op().password = r.options().password;
-    if (ops::FormatVoiceArea(r.context(), *area)) return kExitOk;
+    if (r.Changing([&] { return ops::FormatVoiceArea(r.context(), *area); })) return kExitOk;
     if (r.Interrupted())
         r.out().Error("interrupted: the host may still be formatting the sound area");
     return kExitFailed;

@@ -147,22 +147,12 @@ bool MakePrivateFolder(const std::wstring& dir) {
     return PrivateFolder(dir, me);
 }
 
-std::wstring Environment(const wchar_t* name) {
-    const DWORD need = GetEnvironmentVariableW(name, nullptr, 0);
-    if (need <= 1) return {};
-    std::wstring value(need, L'\0');
-    const DWORD got = GetEnvironmentVariableW(name, value.data(), need);
-    if (got == 0 || got >= need) return {};
-    value.resize(got);
-    return value;
-}
-
 bool Gone(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
 
 std::wstring StagingCandidate() {
-    std::wstring dir = Environment(L"KORVANE_STAGING_DIR");
+    std::wstring dir = win::Environment(L"KORVANE_STAGING_DIR");
     if (!dir.empty()) return dir;
-    const std::wstring local = Environment(L"LOCALAPPDATA");
+    const std::wstring local = win::Environment(L"LOCALAPPDATA");
     return local.empty() ? std::wstring() : local + L"\\Korvane";
 }
 

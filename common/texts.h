@@ -117,6 +117,8 @@ inline constexpr const char* kFirmwareTooLarge = "升级程序文件不能超过
 inline constexpr const char* kVoiceFileUnreadable = "无法读取语音文件：%s，没有发送任何数据！";
 inline constexpr const char* kVoiceNameUnencodable =
     "语音文件名无法用于主机：%s，没有发送任何数据！";
+// The status bar's note when the provisioning record cannot be written; the file follows.
+inline constexpr const char* kRecordUnwritable = "无法写入配置记录，操作照常进行：";
 
 // Form: lists, captions and messages of the window
 inline constexpr const char* kColorRed = "红色";

@@ -26,4 +26,14 @@ std::string Narrow(const std::wstring& utf16) {
     return out;
 }
 
+std::wstring Environment(const wchar_t* name) {
+    const DWORD need = GetEnvironmentVariableW(name, nullptr, 0);
+    if (need <= 1) return {};
+    std::wstring value(need, L'\0');
+    const DWORD got = GetEnvironmentVariableW(name, value.data(), need);
+    if (got == 0 || got >= need) return {};
+    value.resize(got);
+    return value;
+}
+
 }  // namespace korvane::win

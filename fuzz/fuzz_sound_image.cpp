@@ -1,10 +1,12 @@
-// Sound image assembly from arbitrary names and sizes, and parsing it back.
+// Sound image assembly from arbitrary names and sizes, parsing it back, and
+// the WAVE header of a file an operator picked.
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
 
 #include "protocol/sound_image.h"
+#include "protocol/wave_format.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace korvane;
@@ -26,6 +28,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const auto parsed = SoundImage::Parse(image.bytes().data(), image.bytes().size());
     if (!parsed || parsed->size() != image.entries()) __builtin_trap();
     (void)SoundImage::Parse(data, size);
+    // A WAV header that lies about its sizes, in a file longer or shorter than it says.
+    const WaveFormat wave = ReadWaveFormat(data, size, size > 0 ? size * data[0] : 0);
+    if (wave.dataBytes && *wave.dataBytes > size * 255) __builtin_trap();
     (void)GbkToUtf8(std::string(reinterpret_cast<const char*>(data), size));
     return 0;
 }

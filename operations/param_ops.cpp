@@ -48,6 +48,10 @@ bool SetBasicParams(OperationContext& ctx, const BasicParamValues& values) {
         case BasicParamError::None:
             break;
     }
+    Outgoing sending;
+    sending.kind = Outgoing::Kind::Basic;
+    sending.basic = values;
+    TellSending(ctx, sending);
     const bool ok =
         SendParameterList(ctx, LampCommand::SetBasicParams, built.records, texts::kTitleSetParams);
     ShowAppBox(ctx.op, ok ? texts::kSetParamsOk : texts::kSetParamsFailed);
@@ -78,6 +82,10 @@ bool SetAddressCodes(OperationContext& ctx, const AddressCodeValues& values) {
         case AddressCodeError::None:
             break;
     }
+    Outgoing sending;
+    sending.kind = Outgoing::Kind::AddressCodes;
+    sending.address = values;
+    TellSending(ctx, sending);
     const bool ok = SendParameterList(ctx, LampCommand::SetAddressCodes, built.records,
                                       texts::kTitleSetAddressCodes);
     ShowAppBox(ctx.op, ok ? texts::kSetAddressCodesOk : texts::kSetAddressCodesFailed);

@@ -18,6 +18,10 @@ void ShowCommandProgress(OperatorSeam& op, const std::string& text) {
     op.ProgressSetText(ids::kProgressDoing, text);
 }
 
+void TellSending(const OperationContext& ctx, const Outgoing& what) {
+    if (ctx.onSending) ctx.onSending(what);
+}
+
 namespace ops {
 
 namespace {
@@ -40,6 +44,7 @@ const Bytes kReadVersionRequest = LampFrame::EmptyRequest(LampCommand::ReadVersi
 }  // namespace
 
 bool InitDevice(OperationContext& ctx) {
+    TellSending(ctx, Outgoing{});
     const bool ok =
         RunCommand(ctx, kInitRequest, texts::kInitialising, texts::kInitOk, texts::kInitFailed);
     ctx.op.ProgressClose();
@@ -47,6 +52,10 @@ bool InitDevice(OperationContext& ctx) {
 }
 
 bool SetFrequency(OperationContext& ctx, float frequency) {
+    Outgoing sending;
+    sending.kind = Outgoing::Kind::Frequency;
+    sending.frequency = frequency;
+    TellSending(ctx, sending);
     const bool ok = RunCommand(ctx, SetFrequencyRequest(frequency), texts::kSettingFrequency,
                                texts::kSetFrequencyOk, texts::kSetFrequencyFailed);
     ctx.op.ProgressClose();
@@ -113,6 +122,11 @@ bool UpgradeFirmware(OperationContext& ctx) {
         return false;
     }
 
+    Outgoing sending;
+    sending.kind = Outgoing::Kind::Upgrade;
+    sending.source = *path;
+    sending.bytes = image.size();
+    TellSending(ctx, sending);
     const int r = ctx.protocol.BulkSendBuffer(Code(LampCommand::UpgradeFirmware), image.data(),
                                               image.size(), texts::kTitleUpgrade);
     if (ctx.op.ProgressIsOpen()) ctx.op.ProgressClose();

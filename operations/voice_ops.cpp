@@ -77,14 +77,8 @@ bool Authorize(OperatorSeam& op) {
     return false;
 }
 
-SoundImageResult AssembleSoundFolder(const std::string& folder) {
-    SoundImageResult result;
-    struct Wav {
-        fs::path path;
-        std::string name;  // UTF-8, as the listing gave it
-        std::string full;  // UTF-8
-    };
-    std::vector<Wav> matches;
+SoundListing ListSoundFolder(const std::string& folder) {
+    SoundListing listing;
     std::error_code ec;
     try {
         // UTF-8 names throughout: through string() Windows would pass them
@@ -93,35 +87,60 @@ SoundImageResult AssembleSoundFolder(const std::string& folder) {
              it.increment(ec)) {
             std::string name = it->path().filename().u8string();
             if (EndsWithWavIgnoringCase(name))
-                matches.push_back({it->path(), std::move(name), it->path().u8string()});
+                listing.files.push_back({std::move(name), it->path().u8string(), {}});
         }
     } catch (const std::exception&) {
         // A name that is no text in any encoding (Windows throws on it).
         ec = std::make_error_code(std::errc::illegal_byte_sequence);
     }
     // A listing cut short by an error would send part of the folder.
-    if (ec || matches.empty()) {
-        result.error = texts::kNoVoiceFiles;
-        return result;
+    if (ec || listing.files.empty()) {
+        listing.files.clear();
+        listing.error = texts::kNoVoiceFiles;
+        return listing;
     }
     // The directory's own order on Linux is a hash order; the order Windows
     // lists a folder in is the one an operator can predict and check.
-    std::sort(matches.begin(), matches.end(),
-              [](const Wav& a, const Wav& b) { return ListedBefore(a.name, b.name); });
-
-    SoundImage image;
-    for (const Wav& wav : matches) {
-        const std::string& shown = wav.name;
-        const auto gbkName = Utf8ToGbk(shown);
+    std::sort(listing.files.begin(), listing.files.end(),
+              [](const SoundFile& a, const SoundFile& b) { return ListedBefore(a.name, b.name); });
+    for (SoundFile& file : listing.files) {
+        const auto gbkName = Utf8ToGbk(file.name);
         if (!gbkName) {
-            result.error = Format(texts::kVoiceNameUnencodable, shown);
-            return result;
+            listing.error = Format(texts::kVoiceNameUnencodable, file.name);
+            listing.files.clear();
+            return listing;
         }
+        file.gbkName = *gbkName;
+    }
+    return listing;
+}
+
+const char* SoundImageRefusal(std::uint64_t audioTotal, std::size_t entries) {
+    if (audioTotal == 0) return texts::kNoVoiceFiles;
+    if (audioTotal > kSoundAudioLimit) return texts::kVoiceTooLarge;
+    // Many small files can still outgrow the packet count with their headers.
+    if (audioTotal + kSoundHeader * entries > kMaxBulkImage) return texts::kImageTooLarge;
+    return nullptr;
+}
+
+std::string UnreadableSoundText(const SoundFile& file) {
+    return Format(texts::kVoiceFileUnreadable, file.name);
+}
+
+SoundImageResult AssembleSoundFolder(const std::string& folder) {
+    SoundImageResult result;
+    const SoundListing listing = ListSoundFolder(folder);
+    if (!listing.error.empty()) {
+        result.error = listing.error;
+        return result;
+    }
+    SoundImage image;
+    for (const SoundFile& wav : listing.files) {
         // Only a regular file counts: a sub-folder, a pipe or a device node
         // named *.wav ends the download before anything is sent.
-        OperatorFile file(wav.full);
+        OperatorFile file(wav.path);
         if (!file.ok()) {
-            result.error = Format(texts::kVoiceFileUnreadable, shown);
+            result.error = UnreadableSoundText(wav);
             return result;
         }
         const std::uint64_t length = file.size();
@@ -129,28 +148,19 @@ SoundImageResult AssembleSoundFolder(const std::string& folder) {
             // Refused anyway: count it, keep nothing. Counting a huge file as
             // just over the bound keeps the total from wrapping around.
             image.Add(
-                *gbkName, nullptr,
+                wav.gbkName, nullptr,
                 static_cast<std::size_t>(std::min<std::uint64_t>(length, kSoundAudioLimit + 1)));
             continue;
         }
         std::vector<uint8_t> data(static_cast<std::size_t>(length));
         if (!file.ReadAll(data.data(), data.size())) {
-            result.error = Format(texts::kVoiceFileUnreadable, shown);
+            result.error = UnreadableSoundText(wav);
             return result;
         }
-        image.Add(*gbkName, data.data(), data.size());
+        image.Add(wav.gbkName, data.data(), data.size());
     }
-    if (image.audioTotal() == 0) {
-        result.error = texts::kNoVoiceFiles;
-        return result;
-    }
-    if (image.overLimit()) {
-        result.error = texts::kVoiceTooLarge;
-        return result;
-    }
-    // Many small files can still outgrow the packet count with their headers.
-    if (image.imageLength() > kMaxBulkImage) {
-        result.error = texts::kImageTooLarge;
+    if (const char* refusal = SoundImageRefusal(image.audioTotal(), image.entries())) {
+        result.error = refusal;
         return result;
     }
     result.image = std::move(image);
@@ -168,6 +178,12 @@ bool DownloadVoice(OperationContext& ctx, SoundArea area) {
     }
     const AreaTexts& t = TextsOf(area);
     const Bytes& bytes = assembled.image->bytes();
+    Outgoing sending;
+    sending.kind = Outgoing::Kind::Download;
+    sending.area = area;
+    sending.source = folder;
+    sending.sounds = SoundImage::Parse(bytes.data(), bytes.size()).value_or(sending.sounds);
+    TellSending(ctx, sending);
     const int r =
         ctx.protocol.BulkSendBuffer(Code(t.download), bytes.data(), bytes.size(), t.title);
     assembled.image.reset();
@@ -179,6 +195,10 @@ bool DownloadVoice(OperationContext& ctx, SoundArea area) {
 bool FormatVoiceArea(OperationContext& ctx, SoundArea area) {
     if (area == SoundArea::Fixed && !Authorize(ctx.op)) return false;
     const AreaTexts& t = TextsOf(area);
+    Outgoing sending;
+    sending.kind = Outgoing::Kind::Format;
+    sending.area = area;
+    TellSending(ctx, sending);
     ShowCommandProgress(ctx.op, t.formatting);
     const Bytes request = LampFrame::EmptyRequest(t.format);
     const int r = ctx.protocol.SendCommand(1, static_cast<int>(request.size()), request.data());

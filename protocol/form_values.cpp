@@ -113,4 +113,22 @@ void ApplyReadBack(AddressCodeValues& values, const std::vector<AddressReadItem>
     for (const AddressReadItem& item : items) ApplyReadBackItem(values, item);
 }
 
+namespace {
+const char* const kColors[] = {"red", "yellow", "green"};
+const char* const kEffects[] = {"flashing", "steady"};
+}  // namespace
+
+const char* ColorName(int index) { return index >= 0 && index < 3 ? kColors[index] : "?"; }
+const char* EffectName(int index) { return index >= 0 && index < 2 ? kEffects[index] : "?"; }
+int ColorIndex(const std::string& name) {
+    for (int i = 0; i < 3; ++i)
+        if (name == kColors[i]) return i;
+    return -1;
+}
+int EffectIndex(const std::string& name) {
+    for (int i = 0; i < 2; ++i)
+        if (name == kEffects[i]) return i;
+    return -1;
+}
+
 }  // namespace korvane

@@ -42,6 +42,13 @@ bool IsAddressText(const std::string& text);
 // which no edit takes.
 std::optional<std::string> WholeNumberText(double value);
 
+// The lamp colours and effects of an address-code group as words (a
+// profile, the command line, the provisioning record), in list order.
+const char* ColorName(int index);          // "red", "yellow", "green"
+const char* EffectName(int index);         // "flashing", "steady"
+int ColorIndex(const std::string& name);   // -1 when unknown
+int EffectIndex(const std::string& name);  // -1 when unknown
+
 // ---- the form as it starts, and read-backs ----
 
 // Alarm time "10", volume "1", channel "0", password "QKMR".

@@ -11,7 +11,7 @@ std::size_t GbkCharLength(unsigned char b) { return b >= 0x81 && b <= 0xFE ? 2 :
 
 }  // namespace
 
-std::string SoundName(const std::string& gbkFileName) {
+std::string UncutSoundName(const std::string& gbkFileName) {
     // Lower-case ASCII letters only; the second byte of a double-byte character
     // can be an ASCII letter and must stay as it is.
     std::string lowered;
@@ -37,6 +37,11 @@ std::string SoundName(const std::string& gbkFileName) {
         name.append(lowered, i, len);
         i += len;
     }
+    return name;
+}
+
+std::string SoundName(const std::string& gbkFileName) {
+    std::string name = UncutSoundName(gbkFileName);
     // A name longer than the 32-byte header would run into the sound's bytes.
     if (name.size() > kSoundHeader) {
         std::size_t keep = 0;
@@ -50,16 +55,24 @@ std::string SoundName(const std::string& gbkFileName) {
     return name;
 }
 
-Bytes EncodeSoundEntry(const std::string& gbkName, const uint8_t* data, std::size_t length) {
-    Bytes entry(kSoundHeader + length, 0xFF);
+SoundHeader EncodeSoundHeader(const std::string& gbkName, std::size_t length) {
+    SoundHeader header;
+    header.fill(0xFF);
     const std::size_t nameBytes = std::min(gbkName.size(), kSoundHeader);
-    std::copy_n(gbkName.begin(), nameBytes, entry.begin());
+    std::copy_n(gbkName.begin(), nameBytes, header.begin());
     // The length goes in after the name, as the host reads it at offset 8.
     const auto len32 = static_cast<uint32_t>(length);
-    entry[8] = static_cast<uint8_t>(len32 & 0xFF);
-    entry[9] = static_cast<uint8_t>((len32 >> 8) & 0xFF);
-    entry[10] = static_cast<uint8_t>((len32 >> 16) & 0xFF);
-    entry[11] = static_cast<uint8_t>((len32 >> 24) & 0xFF);
+    header[8] = static_cast<uint8_t>(len32 & 0xFF);
+    header[9] = static_cast<uint8_t>((len32 >> 8) & 0xFF);
+    header[10] = static_cast<uint8_t>((len32 >> 16) & 0xFF);
+    header[11] = static_cast<uint8_t>((len32 >> 24) & 0xFF);
+    return header;
+}
+
+Bytes EncodeSoundEntry(const std::string& gbkName, const uint8_t* data, std::size_t length) {
+    const SoundHeader header = EncodeSoundHeader(gbkName, length);
+    Bytes entry(header.begin(), header.end());
+    entry.resize(kSoundHeader + length, 0xFF);
     if (length > 0 && data != nullptr) std::copy_n(data, length, entry.begin() + kSoundHeader);
     return entry;
 }

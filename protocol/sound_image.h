@@ -2,6 +2,7 @@
 // The image of a sound download: one entry per WAV file, back to back.
 // Entry: name (8 bytes, 0xFF after it), length (u32 little-endian at 8),
 // 20 bytes 0xFF, then the file's bytes unchanged.
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -18,10 +19,16 @@ inline constexpr std::size_t kSoundAudioLimit = 3145728;  // 3 x 1024 x 1024
 inline constexpr std::size_t kSoundWorkBuffer = 5242880;  // 0x500000
 
 // The sound name of a file name given in GBK bytes: ASCII A-Z lower-cased,
-// then every ".wav" removed scanning left to right. Names of more than 32
-// bytes are cut to 32 on a character boundary, so they never reach the file bytes.
+// then every ".wav" removed scanning left to right.
+std::string UncutSoundName(const std::string& gbkFileName);
+// The same, with a name of more than 32 bytes cut to 32 on a character
+// boundary, so it never reaches the file bytes.
 std::string SoundName(const std::string& gbkFileName);
 
+using SoundHeader = std::array<uint8_t, kSoundHeader>;
+// The 32 bytes in front of a file's bytes: the name written whole, then the
+// length over bytes 8 to 11, 0xFF wherever neither reaches.
+SoundHeader EncodeSoundHeader(const std::string& gbkName, std::size_t length);
 // One entry's bytes for a given sound name (GBK) and file content.
 Bytes EncodeSoundEntry(const std::string& gbkName, const uint8_t* data, std::size_t length);
 

@@ -4,6 +4,7 @@
 #include "emulator/emulated_backend.h"
 #include "emulator/host_emulator.h"
 #include "hid/system_backend.h"
+#include "record/provisioning_record.h"
 
 namespace korvane {
 
@@ -14,16 +15,36 @@ HostSession::HostSession(Clock& clock, OperatorSeam& op, const SessionOptions& o
     } else {
         backend_ = MakeSystemBackend();
     }
-    link_ = std::make_unique<HidLink>(*backend_, clock, op);
+    // Everything the operator is shown and every host opened passes these,
+    // for the record to see.
+    tap_ = std::make_unique<record::HostTap>(*backend_);
+    transcript_ = std::make_unique<record::TranscriptOperator>(op);
+    link_ = std::make_unique<HidLink>(*tap_, clock, *transcript_);
     link_->wantedPath = options.devicePath;
-    protocol_ = std::make_unique<LampProtocol>(*link_, op, clock);
+    protocol_ = std::make_unique<LampProtocol>(*link_, *transcript_, clock);
     // A staging folder that cannot be made private leaves the paths empty:
     // every staged operation then ends with its message and sends nothing.
     context_ = std::make_unique<OperationContext>(
-        OperationContext{*protocol_, op, StagingPath(kWriteFileName).value_or(""),
+        OperationContext{*protocol_, *transcript_, StagingPath(kWriteFileName).value_or(""),
                          StagingPath(kReadFileName).value_or("")});
+    if (options.record) {
+        record_ = std::make_unique<record::ProvisioningRecord>(
+            record::RecordOptions{*options.record, options.program}, *link_, *tap_, *transcript_);
+        record_->onUnwritable = [this, path = *options.record](const std::string& why) {
+            if (onRecordUnwritable) onRecordUnwritable(path, why);
+        };
+    }
+    protocol_->onVersionText = [this](const std::string& text) {
+        if (record_) record_->NoteVersion(text);
+        if (onVersionText) onVersionText(text);
+    };
 }
 
 HostSession::~HostSession() = default;
+
+bool HostSession::RunRecorded(const std::function<bool()>& run, const char* name) {
+    if (!record_) return run();
+    return record_->Run(*context_, run, name);
+}
 
 }  // namespace korvane

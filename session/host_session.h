@@ -1,6 +1,8 @@
 #pragma once
 // Everything an operator front end runs on: the backend (real hosts or the
-// emulator), the link, the protocol and the operation context, built once.
+// emulator), the link, the protocol and the operation context, built once,
+// and the provisioning record when the operator asked for it.
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -16,9 +18,18 @@ namespace korvane {
 
 class HostEmulator;
 
+namespace record {
+class HostTap;
+class ProvisioningRecord;
+class TranscriptOperator;
+}  // namespace record
+
 struct SessionOptions {
     std::optional<LampModel> emulate;  // the emulator of this model instead of real hosts
     std::string devicePath;            // one host among several (empty: the first)
+    // The provisioning record's file; nullopt: no record is kept.
+    std::optional<std::string> record;
+    std::string program = "korvane";  // the program, as the record names it
 };
 
 class HostSession {
@@ -35,12 +46,24 @@ class HostSession {
     // The emulated host, or nullptr on real hardware.
     HostEmulator* emulator() { return emulator_.get(); }
 
+    // Runs an operation that may change the host (init, a set, a download,
+    // a format, an upgrade, or several of them as `name`) and returns its
+    // result. With the record on, its line is appended when it sent anything.
+    bool RunRecorded(const std::function<bool()>& run, const char* name = nullptr);
+    // Each firmware version read, as the host sent it.
+    std::function<void(const std::string&)> onVersionText;
+    // The record could not be written, and why: told once, the operation goes on.
+    std::function<void(const std::string& path, const std::string& why)> onRecordUnwritable;
+
   private:
     std::unique_ptr<HostEmulator> emulator_;
     std::unique_ptr<HidBackend> backend_;
+    std::unique_ptr<record::HostTap> tap_;
+    std::unique_ptr<record::TranscriptOperator> transcript_;
     std::unique_ptr<HidLink> link_;
     std::unique_ptr<LampProtocol> protocol_;
     std::unique_ptr<OperationContext> context_;
+    std::unique_ptr<record::ProvisioningRecord> record_;
 };
 
 }  // namespace korvane

@@ -35,8 +35,12 @@ FormController::FormController(CKorvaneView& form, korvane::Clock& clock,
         return true;
     };
     link.onHostFound = [this](korvane::LampModel model) { OnHostFound(model); };
-    session->protocol().onVersionText = [this](const std::string& text) {
+    session->onVersionText = [this](const std::string& text) {
         view.ShowVersion(QString::fromStdString(korvane::GbkToUtf8(text)));
+    };
+    session->onRecordUnwritable = [this](const std::string& path, const std::string&) {
+        emit recordUnwritable(QString::fromUtf8(texts::kRecordUnwritable) +
+                              QString::fromStdString(path));
     };
     connect(view.progress, &CProgressDlg::cancelRequest, this,
             [this](int lParam) { session->protocol().OnCancelRequest(lParam); });
@@ -57,7 +61,8 @@ FormController::~FormController() {
     korvane::HidLink& link = session->link();
     link.pump = nullptr;
     link.onHostFound = nullptr;
-    session->protocol().onVersionText = nullptr;
+    session->onVersionText = nullptr;
+    session->onRecordUnwritable = nullptr;
 }
 
 bool FormController::WatchSystemDevices() {
@@ -128,32 +133,37 @@ void FormController::BindButtons() {
         view.SetHandler(id, [this, handler = handler] { (this->*handler)(); });
 }
 
-void FormController::OnInitDevice() { ops::InitDevice(session->context()); }
+void FormController::OnInitDevice() {
+    session->RunRecorded([this] { return ops::InitDevice(session->context()); });
+}
 
 void FormController::OnSetFrequency() {
     if (!view.UpdateData(true)) return;
-    ops::SetFrequency(session->context(), view.frequency);
+    const float mhz = view.frequency;
+    session->RunRecorded([this, mhz] { return ops::SetFrequency(session->context(), mhz); });
 }
 
-void FormController::OnUpgradeFirmware() { ops::UpgradeFirmware(session->context()); }
+void FormController::OnUpgradeFirmware() {
+    session->RunRecorded([this] { return ops::UpgradeFirmware(session->context()); });
+}
 
 void FormController::OnReadVersion() { ops::ReadVersion(session->context()); }
 
-void FormController::OnDownloadVoice() {
-    ops::DownloadVoice(session->context(), ops::SoundArea::Custom);
-}
+void FormController::OnDownloadVoice() { Download(ops::SoundArea::Custom); }
 
-void FormController::OnFormatVoiceArea() {
-    ops::FormatVoiceArea(session->context(), ops::SoundArea::Custom);
-}
+void FormController::OnFormatVoiceArea() { Format(ops::SoundArea::Custom); }
 
 // The fixed area asks for the authorization first, each time.
-void FormController::OnDownloadFixedVoice() {
-    ops::DownloadVoice(session->context(), ops::SoundArea::Fixed);
+void FormController::OnDownloadFixedVoice() { Download(ops::SoundArea::Fixed); }
+
+void FormController::OnFormatFixedVoiceArea() { Format(ops::SoundArea::Fixed); }
+
+void FormController::Download(ops::SoundArea area) {
+    session->RunRecorded([this, area] { return ops::DownloadVoice(session->context(), area); });
 }
 
-void FormController::OnFormatFixedVoiceArea() {
-    ops::FormatVoiceArea(session->context(), ops::SoundArea::Fixed);
+void FormController::Format(ops::SoundArea area) {
+    session->RunRecorded([this, area] { return ops::FormatVoiceArea(session->context(), area); });
 }
 
 void FormController::OnReadFrequency() {
@@ -170,7 +180,7 @@ void FormController::OnSetBasicParams() {
     const korvane::BasicParamValues values = view.BasicParams();
     // The alarm time is kept even when it is refused, as it was read.
     view.alarmTime = korvane::AlarmTimeFromText(values.alarmTimeText);
-    ops::SetBasicParams(session->context(), values);
+    session->RunRecorded([&] { return ops::SetBasicParams(session->context(), values); });
 }
 
 void FormController::OnReadBasicParams() {
@@ -183,7 +193,8 @@ void FormController::OnReadBasicParams() {
 }
 
 void FormController::OnSetAddressCodes() {
-    ops::SetAddressCodes(session->context(), view.AddressCodes());
+    const korvane::AddressCodeValues values = view.AddressCodes();
+    session->RunRecorded([&] { return ops::SetAddressCodes(session->context(), values); });
 }
 
 void FormController::OnReadAddressCodes() {

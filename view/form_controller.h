@@ -2,6 +2,7 @@
 // Ties the form to the host: the operations behind its buttons, the
 // once-a-second connection poll, and device arrival and removal.
 #include <QObject>
+#include <QString>
 #include <memory>
 
 #include "common/clock.h"
@@ -35,6 +36,8 @@ class FormController : public QObject {
     void connectionState(int state);
     // 0x8000 arrival, 0x8004 removal, as the frame receives it.
     void deviceChange(int event);
+    // The provisioning record cannot be written: what the status bar says, once.
+    void recordUnwritable(const QString& text);
 
   public slots:
     // One tick of the connection poll.
@@ -60,6 +63,8 @@ class FormController : public QObject {
     void OnReadBasicParams();
     void OnSetAddressCodes();
     void OnReadAddressCodes();
+    void Download(korvane::ops::SoundArea area);
+    void Format(korvane::ops::SoundArea area);
 
     CKorvaneView& view;
     QtOperator op;

@@ -3,12 +3,14 @@
 // a file between two runs.
 #include <gtest/gtest.h>
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QStandardPaths>
+#include <tuple>
 
 #include "cli_runner.h"
 
@@ -40,11 +42,28 @@ QJsonObject JsonOf(const std::string& text) {
 TEST_F(Cli, HelpNamesEveryCommandAndVersionPrintsTheNumber) {
     const CliResult help = scratch.Run({"--help"});
     EXPECT_EQ(help.code, 0);
-    for (const char* command :
-         {"list", "init", "version", "frequency get", "frequency set MHZ", "basic get", "basic set",
-          "address get", "address set", "--alarm-off", "voice download custom|fixed",
-          "voice format custom|fixed", "upgrade FILE", "dump [FILE]", "apply FILE", "--device PATH",
-          "--emulate rt220|rt221", "--json", "--password"})
+    for (const char* command : {"list",
+                                "init",
+                                "version",
+                                "frequency get",
+                                "frequency set MHZ",
+                                "basic get",
+                                "basic set",
+                                "address get",
+                                "address set",
+                                "--alarm-off",
+                                "voice download [--plan] custom|fixed",
+                                "voice plan FOLDER",
+                                "record [--since YYYY-MM-DD]",
+                                "--record[=FILE]",
+                                "voice format custom|fixed",
+                                "upgrade FILE",
+                                "dump [FILE]",
+                                "apply FILE",
+                                "--device PATH",
+                                "--emulate rt220|rt221",
+                                "--json",
+                                "--password"})
         EXPECT_NE(help.out.find(command), std::string::npos) << command;
 
     const CliResult version = scratch.Run({"--version"});
@@ -483,6 +502,196 @@ TEST_F(Cli, HelpTellsWhatEachHostModelAnswers) {
     EXPECT_NE(help.find("the RT-221 the\naddress-code parameters"), std::string::npos);
     EXPECT_NE(help.find("An emulated host (--emulate rt220 or rt221) answers every command"),
               std::string::npos);
+}
+
+// Sets environment variables for the programs a test starts, and puts them
+// back when it ends.
+class Environment {
+  public:
+    void Set(const char* name, const QByteArray& value) {
+        saved_.emplace_back(name, qgetenv(name), qEnvironmentVariableIsSet(name));
+        value.isNull() ? qunsetenv(name) : qputenv(name, value);
+    }
+    ~Environment() {
+        for (auto it = saved_.rbegin(); it != saved_.rend(); ++it)
+            std::get<2>(*it) ? qputenv(std::get<0>(*it), std::get<1>(*it))
+                             : qunsetenv(std::get<0>(*it));
+    }
+
+  private:
+    std::vector<std::tuple<const char*, QByteArray, bool>> saved_;
+};
+
+TEST_F(Cli, EveryChangeToAHostLeavesOneLineInTheRecord) {
+    Environment env;
+    env.Set("KORVANE_RECORD", QByteArray());
+    const QString record = scratch.Path("record.jsonl");
+    QDir(scratch.Path("")).mkdir("sounds");
+    scratch.WriteFile("sounds/fire.wav", SmallWav(scratch));
+    scratch.WriteFile("fw.bin", QByteArray(100, '\x22'));
+    scratch.WriteFile("p.json", R"({"model": "RT-221", "frequency": "868.3",
+        "address": {"volume": {"inEffect": true, "value": "3"}}})");
+    const struct {
+        QString model;
+        QStringList args;
+        int code;
+        const char* operation;  // nullptr: no line
+        const char* texts;
+    } rows[] = {
+        {"rt221", {"init"}, 0, "init", "初始化设备成功！"},
+        {"rt221", {"frequency", "set", "434.5"}, 0, "frequency set", "设置接收频率成功！"},
+        {"rt220",
+         {"basic", "set", "--volume", "5"},
+         0,
+         "basic set",
+         "设置参数发送成功 设置参数成功！"},
+        {"rt220", {"basic", "set", "--alarm-time", "65536"}, 2, nullptr, ""},
+        {"rt221",
+         {"address", "set", "--volume", "5"},
+         0,
+         "address set",
+         "设置地址码参数发送成功 设置地址码参数成功！"},
+        {"rt221",
+         {"voice", "download", "custom", scratch.Path("sounds")},
+         0,
+         "voice download",
+         "下载WAV音频报警音发送成功 下载成功！"},
+        {"rt221",
+         {"--password", "guard7302", "voice", "format", "fixed"},
+         0,
+         "voice format",
+         "格式化固化WAV音频区域成功！"},
+        {"rt221",
+         {"upgrade", scratch.Path("fw.bin")},
+         0,
+         "firmware upgrade",
+         "升级程序发送成功 升级成功！"},
+        {"rt221",
+         {"apply", scratch.Path("p.json")},
+         0,
+         "apply",
+         "设置接收频率成功！ 设置地址码参数发送成功 设置地址码参数成功！"},
+        {"rt221", {"frequency", "get"}, 0, nullptr, ""},
+        {"rt221",
+         {"--device", "/dev/hidraw99", "init"},
+         1,
+         "init",
+         "[失败1] 设备未连接，请连接设备！ 初始化设备失败！"},
+    };
+    std::vector<const char*> expected;
+    for (const auto& row : rows) {
+        const CliResult r =
+            Emu(row.model, QStringList{"--record=" + record} + row.args, row.model + ".json");
+        EXPECT_EQ(r.code, row.code) << row.args.join(' ').toStdString() << "\n" << r.err;
+        if (row.operation != nullptr) expected.push_back(row.texts);
+    }
+    const CliResult read = scratch.Run({"--json", "record", "--record", record});
+    EXPECT_EQ(read.code, 0);
+    const QList<QByteArray> lines = QByteArray::fromStdString(read.out).trimmed().split('\n');
+    ASSERT_EQ(lines.size(), static_cast<qsizetype>(expected.size())) << read.out;
+    std::size_t i = 0;
+    for (const auto& row : rows) {
+        if (row.operation == nullptr) continue;
+        const QJsonObject line = QJsonDocument::fromJson(lines[i]).object();
+        QStringList texts;
+        for (const QJsonValue& t : line["texts"].toArray()) texts << t.toString();
+        EXPECT_EQ(line["operation"].toString().toStdString(), row.operation);
+        EXPECT_EQ(texts.join(' ').toStdString(), expected[i]) << row.operation;
+        EXPECT_EQ(line["outcome"].toString(), row.code == 0 ? "success" : "failure");
+        EXPECT_EQ(line["program"].toString(), "korvane-cli");
+        ++i;
+    }
+    const QJsonObject apply = QJsonDocument::fromJson(lines[7]).object();
+    EXPECT_EQ(apply["host"].toObject(), (QJsonObject{{"path", "emulated:0"}, {"model", "RT-221"}}));
+    EXPECT_EQ(apply["sent"].toObject()["frequency"].toString(), "868.3");
+    EXPECT_EQ(apply["sent"].toObject()["address"].toObject()["volume"].toInt(), 3);
+    EXPECT_TRUE(QDateTime::fromString(apply["time"].toString(), Qt::ISODate).isValid());
+
+    // The table, of one host since a day.
+    const CliResult table = scratch.Run(
+        {"record", "--since", "2000-01-01", "--host", "/dev/hidraw99", "--record", record});
+    EXPECT_EQ(table.out, "time  program  host  model  firmware  operation  outcome  texts\n");
+    const CliResult all = scratch.Run({"record", "--record", record});
+    EXPECT_NE(all.out.find("korvane-cli  emulated:0  RT-220  -         basic set         success  "
+                           "设置参数发送成功 / 设置参数成功！\n"),
+              std::string::npos)
+        << all.out;
+}
+
+TEST_F(Cli, TheRecordIsKeptOnlyWhenAskedAndNeverFailsAnOperation) {
+    Environment env;
+    const QString home = scratch.Path("home");
+    QDir(scratch.Path("")).mkdir("home");
+    for (const char* place : {"HOME", "XDG_DATA_HOME", "LOCALAPPDATA"})
+        env.Set(place, home.toUtf8());
+    env.Set("KORVANE_RECORD", QByteArray());
+    EXPECT_EQ(Emu("rt221", {"init"}).code, 0);
+    EXPECT_TRUE(QDir(home).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden));
+
+    env.Set("KORVANE_RECORD", "1");
+    EXPECT_EQ(Emu("rt221", {"init"}).code, 0);
+#ifdef _WIN32
+    const QString place = home + "/Korvane/record.jsonl";
+#else
+    const QString place = home + "/korvane/record.jsonl";
+#endif
+    EXPECT_EQ(QFile(place).size(), Emu("rt221", {"record", "--json"}).out.size());
+
+    const CliResult r = Emu("rt221", {"--record=" + scratch.Path("none/record.jsonl"), "init"});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(r.out, "初始化设备成功！\n");
+    EXPECT_EQ(r.err, "korvane-cli: cannot write the record " +
+                         scratch.Path("none/record.jsonl").toStdString() + " (there is no folder " +
+                         scratch.Path("none").toStdString() +
+                         "); the operations go on without it\n");
+}
+
+// A WAVE file of 1 channel at 8000 Hz, 8 bit, with `n` bytes of sound.
+QByteArray Wave(int n) {
+    QByteArray wav = QByteArray::fromHex(
+        "52494646000000005741564566"
+        "6d7420100000000100010040"
+        "1f0000401f0000010008006461746100000000");
+    wav[40] = static_cast<char>(n & 0xFF);
+    wav[41] = static_cast<char>(n >> 8);
+    return wav + QByteArray(n, '\x80');
+}
+
+TEST_F(Cli, VoicePlanShowsTheDownloadWithoutSendingAndSaysWhetherItWouldGo) {
+    QDir(scratch.Path("")).mkdir("sounds");
+    scratch.WriteFile("sounds/fire.wav", Wave(8000));
+    scratch.WriteFile("sounds/fire.wav.wav", Wave(4000));
+    scratch.WriteFile("sounds/notes.wav", "hello");
+    const QString sounds = scratch.Path("sounds");
+    const std::string plan = "The download of " + sounds.toStdString() +
+                             ", in sending order (nothing is sent):\n"
+                             "#  name   bytes  header                        file\n"
+                             "1  fire   8,044  1 ch, 8000 Hz, 8 bit, 1.00 s  fire.wav\n"
+                             "2  fire   4,044  1 ch, 8000 Hz, 8 bit, 0.50 s  fire.wav.wav\n"
+                             "3  notes  5      not RIFF/WAVE                 notes.wav\n"
+                             "warning: notes.wav is no RIFF/WAVE file: it goes out as it is\n"
+                             "warning: fire.wav and fire.wav.wav both become \"fire\"\n"
+                             "audio:   12,093 of 3,145,728 bytes\n"
+                             "packets: 226 of 65,535 (12,189 bytes with the entries' headers)\n"
+                             "pacing:  at least 7.25 s\n";
+    const CliResult r = Emu("rt221", {"voice", "plan", sounds});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(r.out, plan + "The download would go ahead.\n");
+    EXPECT_EQ(State()["customSounds"].toArray().size(), 0);
+
+    const CliResult download = Emu("rt221", {"voice", "download", "--plan", "custom", sounds});
+    EXPECT_EQ(download.code, 0);
+    EXPECT_EQ(download.out, plan + "The download would go ahead.\n下载成功！\n");
+
+    QDir(scratch.Path("")).mkdir("big");
+    scratch.WriteFile("big/big.wav", QByteArray(3145729, '\x5A'));
+    const CliResult big = Emu("rt221", {"voice", "plan", scratch.Path("big")});
+    EXPECT_EQ(big.code, 2);
+    EXPECT_EQ(big.out.substr(big.out.rfind("audio:")),
+              "audio:   3,145,729 of 3,145,728 bytes\n"
+              "packets: 58,255 of 65,535 (3,145,761 bytes with the entries' headers)\n"
+              "pacing:  at least 9 min 48 s\n"
+              "所有的语音文件不能超过3M！\n");
 }
 
 }  // namespace

@@ -27,7 +27,8 @@ TEST(CommandTable, HelpAndUsageAreMadeFromTheRows) {
         EXPECT_NE(help.find(lines), std::string::npos) << lines;
     EXPECT_EQ(GroupUsage("frequency"), "frequency get | frequency set MHZ");
     EXPECT_EQ(GroupUsage("voice"),
-              "voice download custom|fixed FOLDER | voice format custom|fixed");
+              "voice plan FOLDER | voice download [--plan] custom|fixed FOLDER | "
+              "voice format custom|fixed");
 }
 
 TEST(GroupOption, TwoFieldsSetTheAddressAndKeepTheRestOfTheDefaults) {

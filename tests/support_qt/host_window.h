@@ -99,7 +99,10 @@ struct ClockFirst {
 
 class HostWindow : public ClockFirst<VirtualClock>, public FormWindow {
   public:
-    explicit HostWindow(int model = 0, bool plugged = true) : FormWindow(clock, Emulating(model)) {
+    // record: the provisioning record's file, when the window keeps one.
+    explicit HostWindow(int model = 0, bool plugged = true,
+                        std::optional<std::string> record = std::nullopt)
+        : FormWindow(clock, Emulating(model, std::move(record))) {
         if (!plugged) {
             // Absent from the start: no removal to announce.
             auto announce = Host().onPlug;
@@ -133,9 +136,10 @@ class HostWindow : public ClockFirst<VirtualClock>, public FormWindow {
     }
 
   private:
-    static SessionOptions Emulating(int model) {
+    static SessionOptions Emulating(int model, std::optional<std::string> record) {
         SessionOptions options;
         options.emulate = static_cast<LampModel>(model);
+        options.record = std::move(record);
         return options;
     }
 };

@@ -1,0 +1,202 @@
+#include "record/provisioning_record.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <filesystem>
+
+#include "common/codepage.h"
+#include "common/lamp_model.h"
+#include "common/resource_ids.h"
+#include "common/texts.h"
+#include "common/version.h"
+#include "protocol/form_values.h"
+#include "protocol/frequency.h"
+#include "record/record_log.h"
+
+namespace korvane::record {
+
+namespace {
+
+QString Q(const std::string& s) { return QString::fromStdString(s); }
+
+// A folder or file as it will still name the same weeks later.
+QString Absolute(const std::string& path) {
+    std::error_code ec;
+    const std::filesystem::path full = std::filesystem::absolute(std::filesystem::u8path(path), ec);
+    return Q(ec ? path : full.u8string());
+}
+
+QJsonObject BasicJson(const BasicParamValues& v) {
+    // The password is a secret of the lamps: its length in the host's bytes only.
+    const std::string password = Utf8ToGbk(v.password).value_or(v.password);
+    return QJsonObject{{"alarmTime", BasicParamRecords(v).alarmTime},
+                       {"volume", v.volumeIndex + 1},
+                       {"channel", v.channelIndex},
+                       {"passwordLength", static_cast<int>(password.size())}};
+}
+
+QJsonObject AddressJson(const AddressCodeValues& v) {
+    QJsonObject o;
+    if (v.volumeInEffect) o["volume"] = TextToInt(v.volume);
+    QJsonArray groups;
+    for (int g = 0; g < 3; ++g) {
+        const AddressGroupValues& group = v.groups[g];
+        if (!group.inEffect) continue;
+        QJsonObject sent{{"group", g + 1}};
+        // A group without an address goes out without its values.
+        if (!group.address.empty()) {
+            sent["address"] = Q(SevenDigits(group.address));
+            sent["color"] = ColorName(group.colorIndex);
+            sent["effect"] = EffectName(group.effectIndex);
+            sent["lampDuration"] = TextToInt(group.lampDuration);
+            sent["soundEffect"] = TextToInt(group.soundEffect);
+            sent["soundDuration"] = TextToInt(group.soundDuration);
+        }
+        groups.append(sent);
+    }
+    if (!groups.isEmpty()) o["groups"] = groups;
+    if (v.alarmOffInEffect)
+        o["alarmOff"] = Q(v.alarmOffAddress.empty() ? "" : SevenDigits(v.alarmOffAddress));
+    return o;
+}
+
+const char* AreaName(ops::SoundArea area) {
+    return area == ops::SoundArea::Custom ? "custom" : "fixed";
+}
+
+}  // namespace
+
+void TranscriptOperator::ShowBox(const std::string& text, const std::string& caption,
+                                 BoxIcon icon) {
+    if (armed_) texts_.push_back(caption == texts::kAppTitle ? text : "[" + caption + "] " + text);
+    shown_.ShowBox(text, caption, icon);
+}
+
+void TranscriptOperator::ProgressSetText(int controlId, const std::string& text) {
+    // The line of what is being done changes with every packet; the outcome is what counts.
+    if (armed_ && controlId == ids::kProgressOutcome) texts_.push_back(text);
+    shown_.ProgressSetText(controlId, text);
+}
+
+HostTap::HostTap(HidBackend& real) : real_(real) {
+    real_.onIdle = [this] {
+        if (onIdle) onIdle();
+    };
+}
+
+HostTap::~HostTap() { real_.onIdle = nullptr; }
+
+bool HostTap::Open(const std::string& path) {
+    if (!real_.Open(path)) return false;
+    path_ = path;
+    ++opens_;
+    return true;
+}
+
+const char* OperationName(Outgoing::Kind kind) {
+    switch (kind) {
+        case Outgoing::Kind::Init:
+            return "init";
+        case Outgoing::Kind::Frequency:
+            return "frequency set";
+        case Outgoing::Kind::Basic:
+            return "basic set";
+        case Outgoing::Kind::AddressCodes:
+            return "address set";
+        case Outgoing::Kind::Download:
+            return "voice download";
+        case Outgoing::Kind::Format:
+            return "voice format";
+        case Outgoing::Kind::Upgrade:
+            return "firmware upgrade";
+    }
+    return "?";
+}
+
+void AddSent(QJsonObject& sent, const Outgoing& what) {
+    switch (what.kind) {
+        case Outgoing::Kind::Init:
+            break;
+        case Outgoing::Kind::Frequency:
+            sent["frequency"] = Q(FormatMhz(what.frequency));
+            break;
+        case Outgoing::Kind::Basic:
+            sent["basic"] = BasicJson(what.basic);
+            break;
+        case Outgoing::Kind::AddressCodes:
+            sent["address"] = AddressJson(what.address);
+            break;
+        case Outgoing::Kind::Download: {
+            QJsonArray sounds;
+            for (const SoundEntry& e : what.sounds)
+                sounds.append(QJsonObject{{"name", Q(GbkToUtf8(e.name))},
+                                          {"size", static_cast<qint64>(e.length)}});
+            sent["area"] = AreaName(what.area);
+            sent["folder"] = Absolute(what.source);
+            sent["sounds"] = sounds;
+            break;
+        }
+        case Outgoing::Kind::Format:
+            sent["area"] = AreaName(what.area);
+            break;
+        case Outgoing::Kind::Upgrade:
+            sent["file"] = Absolute(what.source);
+            sent["size"] = static_cast<qint64>(what.bytes);
+            break;
+    }
+}
+
+ProvisioningRecord::ProvisioningRecord(RecordOptions options, HidLink& link, HostTap& tap,
+                                       TranscriptOperator& transcript)
+    : options_(std::move(options)), link_(link), tap_(tap), transcript_(transcript) {}
+
+void ProvisioningRecord::NoteVersion(const std::string& text) {
+    version_ = text;
+    versionHost_ = tap_.path();
+}
+
+bool ProvisioningRecord::Run(OperationContext& ctx, const std::function<bool()>& run,
+                             const char* name) {
+    std::vector<Outgoing> sending;
+    ctx.onSending = [&sending](const Outgoing& what) { sending.push_back(what); };
+    const bool hostOpen = link_.connected == 1 && link_.backend().IsOpen();
+    const unsigned opens = tap_.opens();
+    transcript_.Arm();
+    const bool ok = run();
+    const std::vector<std::string> shown = transcript_.Disarm();
+    ctx.onSending = nullptr;
+    // Refused or abandoned before anything went out: the host is as it was.
+    if (sending.empty()) return ok;
+
+    QJsonObject host;
+    if (hostOpen || tap_.opens() != opens) {
+        host["path"] = Q(tap_.path());
+        host["model"] = ModelName(link_.model);
+        if (!version_.empty() && versionHost_ == tap_.path())
+            host["firmware"] = Q(GbkToUtf8(version_));
+    }
+    QJsonObject sent;
+    for (const Outgoing& what : sending) AddSent(sent, what);
+    QJsonArray texts;
+    for (const std::string& text : shown) texts.append(Q(text));
+    const QJsonObject line{
+        {"time", Q(LocalTimeNow())},
+        {"program", Q(options_.program)},
+        {"version", KORVANE_VERSION},
+        {"host", host},
+        {"operation", name != nullptr ? name : OperationName(sending.front().kind)},
+        {"sent", sent},
+        {"outcome", ok ? "success" : "failure"},
+        {"texts", texts},
+    };
+    std::string why;
+    if (!AppendRecordLine(options_.path,
+                          QJsonDocument(line).toJson(QJsonDocument::Compact).toStdString(), why) &&
+        !warned_) {
+        warned_ = true;
+        if (onUnwritable) onUnwritable(why);
+    }
+    return ok;
+}
+
+}  // namespace korvane::record

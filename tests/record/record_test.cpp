@@ -1,0 +1,155 @@
+// The provisioning record without a host: where it goes, lines that stay
+// whole whoever writes, its rotation, and what a line says was sent.
+#include <gtest/gtest.h>
+
+#include <QJsonDocument>
+#include <filesystem>
+#include <map>
+#include <thread>
+
+#include "record/provisioning_record.h"
+#include "record/record_log.h"
+#include "tests/support/scratch_folder.h"
+
+namespace korvane::record {
+namespace {
+
+using test::ScratchFolder;
+
+std::vector<QJsonObject> Lines(const std::string& path, std::size_t* torn = nullptr) {
+    std::vector<QJsonObject> lines;
+    const RecordRead read = ReadRecord(path, [&](const QJsonObject& o) { lines.push_back(o); });
+    if (torn != nullptr) *torn = read.torn;
+    return lines;
+}
+
+TEST(RecordPath, TheOptionFirstThenTheEnvironment) {
+    const ScratchFolder data;
+#ifdef _WIN32
+    test::SetEnv("LOCALAPPDATA", data.path);
+    const std::string place = data.path + "\\Korvane\\record.jsonl";
+#else
+    test::SetEnv("XDG_DATA_HOME", data.path);
+    const std::string place = data.path + "/korvane/record.jsonl";
+#endif
+    const struct {
+        std::optional<std::string> option;
+        const char* environment;  // nullptr: not set
+        std::optional<std::string> path;
+    } cases[] = {
+        {std::nullopt, nullptr, std::nullopt},
+        {std::nullopt, "0", std::nullopt},
+        {std::nullopt, "", std::nullopt},
+        {std::nullopt, "1", place},
+        {std::nullopt, "x.jsonl", "x.jsonl"},
+        {"", nullptr, place},
+        {"", "0", place},
+        {"y.jsonl", "x.jsonl", "y.jsonl"},
+    };
+    for (const auto& c : cases) {
+        if (c.environment != nullptr)
+            test::SetEnv("KORVANE_RECORD", c.environment);
+        else
+            test::UnsetEnv("KORVANE_RECORD");
+        EXPECT_EQ(RecordPath(c.option), c.path)
+            << c.option.value_or("(none)") << " " << (c.environment ? c.environment : "(unset)");
+    }
+    test::UnsetEnv("KORVANE_RECORD");
+    // The default place's folder is made for the first line.
+    std::string why;
+    EXPECT_TRUE(AppendRecordLine(place, R"({"n":1})", why)) << why;
+    EXPECT_EQ(Lines(place).size(), 1u);
+}
+
+// Lines of 120,000 bytes from two writers: 120 of them pass 10 MiB once,
+// so the older file holds what came before the rotation and nothing is lost.
+TEST(RecordFile, TwoWritersAtOnceLeaveWholeLinesAcrossARotation) {
+    const ScratchFolder folder;
+    const std::string path = folder.File("record.jsonl");
+    auto writer = [&](const char* who) {
+        for (int i = 0; i < 60; ++i) {
+            const std::string line = std::string(R"({"who":")") + who + R"(","n":)" +
+                                     std::to_string(i) + R"(,"pad":")" + std::string(120000, 'x') +
+                                     "\"}";
+            std::string why;
+            EXPECT_TRUE(AppendRecordLine(path, line, why)) << why;
+        }
+    };
+    std::thread a(writer, "a");
+    std::thread b(writer, "b");
+    a.join();
+    b.join();
+    EXPECT_TRUE(std::filesystem::exists(folder.File("record.jsonl.1")));
+    EXPECT_LT(std::filesystem::file_size(folder.File("record.jsonl.1")), 10600000u);
+    std::size_t torn = 0;
+    std::map<std::string, int> next;
+    for (const QJsonObject& line : Lines(path, &torn)) {
+        const std::string who = line["who"].toString().toStdString();
+        EXPECT_EQ(line["n"].toInt(), next[who]++) << who;
+    }
+    EXPECT_EQ(torn, 0u);
+    EXPECT_EQ(next["a"], 60);
+    EXPECT_EQ(next["b"], 60);
+}
+
+TEST(RecordFile, ALineLeftTornStaysApartAndABadPlaceIsSaid) {
+    const ScratchFolder folder;
+    const std::string path = folder.File("record.jsonl");
+    test::WriteFile(path, {'{', '"', 'n', '"', ':', '1', '}', '\n', '{', '"', 't', 'o'});
+    std::string why;
+    ASSERT_TRUE(AppendRecordLine(path, R"({"n":2})", why)) << why;
+    std::size_t torn = 0;
+    const std::vector<QJsonObject> lines = Lines(path, &torn);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[1]["n"].toInt(), 2);
+    EXPECT_EQ(torn, 1u);
+
+    for (const std::string& bad : {folder.File("no/such/folder/record.jsonl"), folder.path}) {
+        why.clear();
+        EXPECT_FALSE(AppendRecordLine(bad, "{}", why)) << bad;
+        EXPECT_FALSE(why.empty()) << bad;
+    }
+    EXPECT_FALSE(ReadRecord(folder.File("absent.jsonl"), [](const QJsonObject&) {}).found);
+}
+
+TEST(RecordLine, WhatEachOperationSent) {
+    const ScratchFolder folder;
+    auto sent = [](const Outgoing& what) {
+        QJsonObject o;
+        AddSent(o, what);
+        return QJsonDocument(o).toJson(QJsonDocument::Compact).toStdString();
+    };
+    Outgoing o;
+    EXPECT_EQ(sent(o), "{}");
+    o.kind = Outgoing::Kind::Frequency;
+    o.frequency = 434.5f;
+    EXPECT_EQ(sent(o), R"({"frequency":"434.5"})");
+    o.kind = Outgoing::Kind::Basic;
+    o.basic = {"300", 4, 7, "报警"};
+    // The password is told by its length in the host's bytes only.
+    EXPECT_EQ(sent(o), R"({"basic":{"alarmTime":300,"channel":7,"passwordLength":4,"volume":5}})");
+    o.kind = Outgoing::Kind::AddressCodes;
+    o.address.volumeInEffect = true;
+    o.address.volume = "5";
+    o.address.groups[1] = {true, "42", 2, 1, "315", "59", "7"};
+    o.address.groups[2] = {true, "", 0, 0, "1", "1", "1"};
+    o.address.alarmOffInEffect = true;
+    o.address.alarmOffAddress = "99";
+    EXPECT_EQ(sent(o), R"({"address":{"alarmOff":"0000099","groups":[{"address":"0000042",)"
+                       R"("color":"green","effect":"steady","group":2,"lampDuration":315,)"
+                       R"("soundDuration":7,"soundEffect":59},{"group":3}],"volume":5}})");
+    o.kind = Outgoing::Kind::Download;
+    o.area = ops::SoundArea::Fixed;
+    o.source = folder.path;
+    o.sounds = {{"fire", 10}, {"\xB1\xA8\xBE\xAF", 0}};
+    QJsonObject download;
+    AddSent(download, o);
+    EXPECT_EQ(download.take("folder").toString().toStdString(), folder.path);
+    EXPECT_EQ(QJsonDocument(download).toJson(QJsonDocument::Compact).toStdString(),
+              R"({"area":"fixed","sounds":[{"name":"fire","size":10},{"name":"报警","size":0}]})");
+    o.kind = Outgoing::Kind::Format;
+    EXPECT_EQ(sent(o), R"({"area":"fixed"})");
+}
+
+}  // namespace
+}  // namespace korvane::record
