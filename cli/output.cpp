@@ -317,24 +317,23 @@ void Output::Plan(const std::string& folder, const ops::SoundPlan& plan) const {
         warnings.push_back(Listed(files) + (files.size() == 2 ? " both" : " all") + " become " +
                            Quoted(ops::NameField(plan.sounds[same[0]].header)));
     }
-    PrintText(out_, "The download of %s, in sending order (nothing is sent):\n%s",
-                 folder.c_str(), Table(rows).c_str());
+    PrintText(out_, "The download of %s, in sending order (nothing is sent):\n%s", folder.c_str(),
+              Table(rows).c_str());
     for (const std::string& w : warnings) PrintText(out_, "warning: %s\n", w.c_str());
     PrintText(out_, "audio:   %s of %s bytes\n", Grouped(plan.audioTotal).c_str(),
-                 Grouped(kSoundAudioLimit).c_str());
+              Grouped(kSoundAudioLimit).c_str());
     PrintText(out_, "packets: %s of %s (%s bytes with the entries' headers)\n",
-                 Grouped(plan.packets).c_str(), Grouped(kMaxPackets).c_str(),
-                 Grouped(plan.imageLength).c_str());
+              Grouped(plan.packets).c_str(), Grouped(kMaxPackets).c_str(),
+              Grouped(plan.imageLength).c_str());
     PrintText(out_, "pacing:  at least %s\n", Duration(plan.pacingMs).c_str());
     PrintText(out_, "%s\n",
-                 plan.refusal.empty() ? "The download would go ahead." : plan.refusal.c_str());
+              plan.refusal.empty() ? "The download would go ahead." : plan.refusal.c_str());
 }
 
 void Output::RecordLines(const std::vector<QJsonObject>& lines) const {
     if (json) {
         for (const QJsonObject& line : lines)
-            PrintText(out_, "%s\n",
-                         QJsonDocument(line).toJson(QJsonDocument::Compact).constData());
+            PrintText(out_, "%s\n", QJsonDocument(line).toJson(QJsonDocument::Compact).constData());
         return;
     }
     auto text = [](const QJsonValue& v) {
