@@ -348,6 +348,9 @@ TEST_F(Cli, ProfilesWithABadValueAreRefusedBeforeAnythingIsSent) {
          "basic.password: 密码长度必须是四位！"},
         {rt221(R"({"groups": [{"inEffect": true, "address": "12345678"}]})"),
          "address.groups[0].address"},
+        // A JSON number is read as its digits, never as an empty address.
+        {rt221(R"({"groups": [{"inEffect": true, "address": 12345678}]})"),
+         "address.groups[0].address"},
         {rt221(R"({"groups": [)" + std::string(group) +
                R"(, {"inEffect": true, "color": "blue"}]})"),
          "address.groups[1].color"},
