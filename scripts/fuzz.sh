@@ -13,19 +13,33 @@ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DKORVANE_FUZZ=ON -DKORVANE_BUILD_GUI=OFF -DKORVANE_BUILD_BENCH=OFF -DKORVANE_BUILD_TESTS=OFF >/dev/null
 targets=$(sed -n 's/^[[:space:]]*korvane_fuzzer(\(fuzz_[a-z_]*\).*/\1/p' fuzz/CMakeLists.txt)
 cmake --build build-fuzz --target $targets
-status=0
-for target in build-fuzz/fuzz/fuzz_*; do
-  [ -x "$target" ] || continue
+# One target per core at a time; each prints its lines when it ends.
+jobs_at_once=$(nproc 2>/dev/null || echo 2)
+run_one() {
+  local target=$1 name corpus seeds
   name=$(basename "$target"); name=${name#fuzz_}
   corpus="build-fuzz/corpus/$name"
   mkdir -p "$corpus"
   seeds="fuzz/seeds/$name"
   [ -d "$seeds" ] || seeds=""
-  echo "fuzz: $name for ${SECONDS_EACH}s"
-  if ! "$target" -max_total_time="$SECONDS_EACH" -max_len=4096 -print_final_stats=1 \
+  if "$target" -max_total_time="$SECONDS_EACH" -max_len=4096 -print_final_stats=1 \
        "$corpus" $seeds > "build-fuzz/$name.log" 2>&1; then
-    echo "fuzz: $name FAILED"; tail -40 "build-fuzz/$name.log"; status=1
+    echo "fuzz: $name for ${SECONDS_EACH}s"
+  else
+    echo "fuzz: $name FAILED"; tail -40 "build-fuzz/$name.log"; return 1
   fi
   grep -E 'stat::number_of_executed_units|stat::peak_rss_mb' "build-fuzz/$name.log" | sed "s/^/  $name /"
+}
+status=0
+pids=()
+for target in build-fuzz/fuzz/fuzz_*; do
+  [ -x "$target" ] || continue
+  run_one "$target" > "$target.out" &
+  pids+=("$!:$target")
+  if [ "${#pids[@]}" -ge "$jobs_at_once" ]; then
+    for p in "${pids[@]}"; do wait "${p%%:*}" || status=1; cat "${p#*:}.out"; done
+    pids=()
+  fi
 done
+for p in "${pids[@]}"; do wait "${p%%:*}" || status=1; cat "${p#*:}.out"; done
 exit $status
