@@ -103,12 +103,13 @@ int Download(std::size_t packets) {
     // One sound that fills the packets exactly, so the host takes the image.
     const Bytes sound(packets * kPacketPayload - kSoundHeader, 0x52);
     const Bytes image = EncodeSoundEntry("fire", sound.data(), sound.size());
+    const uint8_t cmd = Code(LampCommand::DownloadVoice);
     const double cpu0 = ProcessCpuSeconds();
     const auto start = std::chrono::steady_clock::now();
-    const int r = protocol.BulkSendBuffer(0xD5, image.data(), image.size(), "");
+    const int r = protocol.BulkSendBuffer(cmd, image.data(), image.size(), "");
     const double cpu = ProcessCpuSeconds() - cpu0;
     const double wall = std::chrono::duration<double, std::milli>(resultAt - start).count();
-    const double minimum = 5000.0 + 10.0 * static_cast<double>(packets - 1);
+    const double minimum = static_cast<double>(BulkSendPausesMs(cmd, packets));
     std::printf(
         "download of %zu packets: result %d, wall %.0f ms to the result line, mandated pauses "
         "%.0f ms, over by %.0f ms (%.2f%%, %.3f ms per packet), cpu %.3f s\n",

@@ -190,10 +190,6 @@ void Output::Address(const std::vector<AddressReadItem>& items) const {
 
 void Output::Profile(const std::string& jsonText) const { PrintText(out_, "%s", jsonText.c_str()); }
 
-}  // namespace korvane::cli
-
-namespace korvane::cli {
-
 namespace {
 
 // Terminal columns of UTF-8 text: the wide characters of Chinese and its
@@ -270,7 +266,7 @@ std::string LongNameWarning(const ops::PlannedSound& s) {
     const std::string& name = s.gbkName;
     std::string why = s.file + ": \"" + GbkToUtf8(name) + "\" is " + std::to_string(name.size()) +
                       " bytes, the name field 8: the host gets " +
-                      Quoted(ops::NameField(s.header)) + ", the length overwrites " +
+                      Quoted(SoundNameField(s.header)) + ", the length overwrites " +
                       Quoted(name.substr(8, 4));
     if (name.size() > 12) {
         const std::string kept = name.substr(12, kSoundHeader - 12);
@@ -302,7 +298,7 @@ void Output::Plan(const std::string& folder, const ops::SoundPlan& plan) const {
     std::vector<std::string> warnings;
     for (std::size_t i = 0; i < plan.sounds.size(); ++i) {
         const ops::PlannedSound& s = plan.sounds[i];
-        rows.push_back({std::to_string(i + 1), GbkToUtf8(ops::NameField(s.header)),
+        rows.push_back({std::to_string(i + 1), GbkToUtf8(SoundNameField(s.header)),
                         Grouped(s.bytes), WaveText(s), s.file});
         if (s.gbkName.size() > 8) warnings.push_back(LongNameWarning(s));
         if (s.bytes == 0)
@@ -315,7 +311,7 @@ void Output::Plan(const std::string& folder, const ops::SoundPlan& plan) const {
         files.reserve(same.size());
         for (std::size_t i : same) files.push_back(plan.sounds[i].file);
         warnings.push_back(Listed(files) + (files.size() == 2 ? " both" : " all") + " become " +
-                           Quoted(ops::NameField(plan.sounds[same[0]].header)));
+                           Quoted(SoundNameField(plan.sounds[same[0]].header)));
     }
     PrintText(out_, "The download of %s, in sending order (nothing is sent):\n%s", folder.c_str(),
               Table(rows).c_str());

@@ -16,11 +16,6 @@ constexpr std::size_t kHeaderBytesRead = 65536;
 
 }  // namespace
 
-std::string NameField(const SoundHeader& header) {
-    const auto end = std::find(header.begin(), header.begin() + 8, 0xFF);
-    return std::string(header.begin(), end);
-}
-
 SoundPlan PlanSoundFolder(const std::string& folder) {
     SoundPlan plan;
     const SoundListing listing = ListSoundFolder(folder);
@@ -49,7 +44,7 @@ SoundPlan PlanSoundFolder(const std::string& folder) {
         }
         sound.wave = ReadWaveFormat(head.data(), head.size(), sound.bytes);
         plan.audioTotal += sound.bytes;
-        byField[NameField(sound.header)].push_back(plan.sounds.size());
+        byField[SoundNameField(sound.header)].push_back(plan.sounds.size());
         plan.sounds.push_back(std::move(sound));
     }
     for (auto& [field, indexes] : byField)
@@ -57,9 +52,8 @@ SoundPlan PlanSoundFolder(const std::string& folder) {
     std::sort(plan.sameNames.begin(), plan.sameNames.end());
     plan.imageLength = plan.audioTotal + kSoundHeader * plan.sounds.size();
     plan.packets = PacketCount(static_cast<std::size_t>(plan.imageLength));
-    if (plan.packets > 0)
-        plan.pacingMs = FirstPacketWaitMs(Code(LampCommand::DownloadVoice)) +
-                        kNextPacketWaitMs * static_cast<std::int64_t>(plan.packets - 1);
+    plan.pacingMs =
+        BulkSendPausesMs(Code(LampCommand::DownloadVoice), static_cast<std::size_t>(plan.packets));
     if (const char* refusal = SoundImageRefusal(plan.audioTotal, plan.sounds.size()))
         plan.refusal = refusal;
     return plan;

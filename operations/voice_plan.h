@@ -35,8 +35,4 @@ struct SoundPlan {
 
 SoundPlan PlanSoundFolder(const std::string& folder);
 
-// The header's 8-byte name field, up to the first 0xFF (a sound name in the
-// host's code page).
-std::string NameField(const SoundHeader& header);
-
 }  // namespace korvane::ops

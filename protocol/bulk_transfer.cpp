@@ -23,6 +23,11 @@ int FirstPacketWaitMs(uint8_t cmd) {
     }
 }
 
+int64_t BulkSendPausesMs(uint8_t cmd, std::size_t packets) {
+    if (packets == 0) return 0;
+    return FirstPacketWaitMs(cmd) + kNextPacketWaitMs * static_cast<int64_t>(packets - 1);
+}
+
 std::string LampProtocol::PacketLine(const std::string& title, std::size_t total,
                                      std::size_t i) const {
     char line[128];

@@ -90,6 +90,11 @@ void SoundImage::Add(const std::string& gbkFileName, const uint8_t* data, std::s
     bytes_.insert(bytes_.end(), entry.begin(), entry.end());
 }
 
+std::string SoundNameField(const uint8_t* header) {
+    const uint8_t* end = std::find(header, header + 8, 0xFF);
+    return std::string(reinterpret_cast<const char*>(header), end - header);
+}
+
 std::optional<std::vector<SoundEntry>> SoundImage::Parse(const uint8_t* data, std::size_t n) {
     std::vector<SoundEntry> entries;
     std::size_t pos = 0;
@@ -97,9 +102,7 @@ std::optional<std::vector<SoundEntry>> SoundImage::Parse(const uint8_t* data, st
         if (n - pos < kSoundHeader) return std::nullopt;
         const uint8_t* h = data + pos;
         SoundEntry e;
-        std::size_t nameLen = 0;
-        while (nameLen < 8 && h[nameLen] != 0xFF) ++nameLen;
-        e.name.assign(reinterpret_cast<const char*>(h), nameLen);
+        e.name = SoundNameField(h);
         e.length = static_cast<uint32_t>(h[8]) | static_cast<uint32_t>(h[9]) << 8 |
                    static_cast<uint32_t>(h[10]) << 16 | static_cast<uint32_t>(h[11]) << 24;
         pos += kSoundHeader;

@@ -29,6 +29,12 @@ using SoundHeader = std::array<uint8_t, kSoundHeader>;
 // The 32 bytes in front of a file's bytes: the name written whole, then the
 // length over bytes 8 to 11, 0xFF wherever neither reaches.
 SoundHeader EncodeSoundHeader(const std::string& gbkName, std::size_t length);
+// An entry header's 8-byte name field, up to its first 0xFF: the sound
+// name the host sees.
+std::string SoundNameField(const uint8_t* header);
+inline std::string SoundNameField(const SoundHeader& header) {
+    return SoundNameField(header.data());
+}
 // One entry's bytes for a given sound name (GBK) and file content.
 Bytes EncodeSoundEntry(const std::string& gbkName, const uint8_t* data, std::size_t length);
 

@@ -36,7 +36,7 @@ TEST_F(VoiceTest, APlanShowsWhatTheHostWouldGetAndSendsNothing) {
     EXPECT_EQ(ToHex(plan.sounds[0].header),
               "61 6C 61 72 6D 73 69 72 36 00 00 00 33 34 " + Repeat("FF", 18));
     EXPECT_EQ(plan.sounds[0].gbkName, "alarmsiren1234");
-    EXPECT_EQ(ops::NameField(plan.sounds[2].header), "fire");
+    EXPECT_EQ(SoundNameField(plan.sounds[2].header), "fire");
     EXPECT_EQ(plan.sameNames, (std::vector<std::vector<std::size_t>>{{2, 3}}));
     EXPECT_EQ(plan.sounds[2].wave.Seconds(), 1.0);
     EXPECT_FALSE(plan.sounds[4].wave.riffWave);

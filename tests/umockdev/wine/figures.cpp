@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "harness.h"
+#include "protocol/bulk_transfer.h"
 
 namespace korvane::testing {
 
@@ -52,7 +53,8 @@ int RunFigures(int packets, const std::string& linuxBench) {
                      run.err.c_str());
         return 1;
     }
-    const double minimum = 5000.0 + 10.0 * (packets - 1);
+    const double minimum = static_cast<double>(
+        BulkSendPausesMs(Code(LampCommand::DownloadVoice), static_cast<std::size_t>(packets)));
     const double n = packets;
     // At the host: the first packet in to the last one, and the pause the
     // sender keeps after it before it asks for the acknowledgement.
