@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <iterator>
 
 #include "common/lamp_model.h"
 
@@ -34,8 +35,10 @@ bool IdsFromInterfacePath(const std::string& path, uint16_t& vendor, uint16_t& p
 
 std::vector<HidDeviceInfo> ListInterfaces(const std::vector<std::string>& paths,
                                           const InterfaceExaminer& examine) {
-    std::vector<HidDeviceInfo> out;
-    std::vector<bool> fits;
+    // A host's fitting collections first; everything else keeps its place
+    // relative to its kind.
+    std::vector<HidDeviceInfo> fitting;
+    std::vector<HidDeviceInfo> others;
     for (const std::string& path : paths) {
         HidDeviceInfo info;
         info.path = path;
@@ -49,18 +52,11 @@ std::vector<HidDeviceInfo> ListInterfaces(const std::vector<std::string>& paths,
             const auto lengths = examine.lengths(path);
             fit = lengths && lengths->first == kReportSize && lengths->second == kReportSize;
         }
-        out.push_back(std::move(info));
-        fits.push_back(fit);
+        (fit ? fitting : others).push_back(std::move(info));
     }
-    // A host's fitting collections first; everything else keeps its place
-    // relative to its kind.
-    std::vector<std::size_t> order(out.size());
-    for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
-    std::stable_partition(order.begin(), order.end(), [&](std::size_t i) { return fits[i]; });
-    std::vector<HidDeviceInfo> sorted;
-    sorted.reserve(out.size());
-    for (std::size_t i : order) sorted.push_back(std::move(out[i]));
-    return sorted;
+    fitting.insert(fitting.end(), std::make_move_iterator(others.begin()),
+                   std::make_move_iterator(others.end()));
+    return fitting;
 }
 
 }  // namespace korvane
