@@ -203,6 +203,7 @@ MockHidDevice::MockHidDevice(MockHidIdentity identity)
       bus_(MockHidBus::Shared()),
       testbed_(bus_->testbed()),
       root_(bus_->RootDir()) {
+    AwaitQuiet();
     try {
         RunOnLoop([this] {
             handler_ = umockdev_ioctl_base_new();
@@ -410,7 +411,16 @@ int64_t MockHidDevice::MsSinceAnyRemoval() {
     return last < 0 ? INT64_MAX : SteadyMs() - last;
 }
 
+void MockHidDevice::AwaitQuiet() const {
+    const int64_t since = MsSinceAnyRemoval();
+    if (since < identity_.quietAfterRemovalMs)
+        std::this_thread::sleep_for(
+            std::chrono::milliseconds(identity_.quietAfterRemovalMs - since));
+}
+
 void MockHidDevice::Remove() {
+    if (!Present()) return;
+    AwaitQuiet();
     {
         std::lock_guard<std::mutex> lock(mutex_);
         if (!present_) return;
@@ -448,6 +458,7 @@ void MockHidDevice::Remove() {
 
 void MockHidDevice::Add() {
     if (Present()) return;
+    AwaitQuiet();
     RunOnLoop([this] {
         BuildTree();  // announces each device itself
     });

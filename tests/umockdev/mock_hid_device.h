@@ -41,6 +41,12 @@ struct MockHidIdentity {
     // alone and polls the node in a loop (wine's bus) would spin on that
     // until it gets to close it; false leaves such handles quiet.
     bool hangUpOnRemoval = true;
+    // The device is plugged in and unplugged no sooner than this after the
+    // last removal of any device of the process. wine's bus unlinks a
+    // removed device from its list twice, once on the uevent and again when
+    // the removal reaches the device; a device added, or another removed,
+    // in between corrupts that list, and no device added later is seen.
+    int quietAfterRemovalMs = 0;
 };
 
 // The testbed every mocked device of the process lives in, with the thread
@@ -131,6 +137,7 @@ class MockHidDevice {
 
   private:
     void RunOnLoop(const std::function<void()>& fn) { bus_->RunOnLoop(fn); }
+    void AwaitQuiet() const;
     void BuildTree();   // on the loop thread
     void AttachNode();  // on the loop thread
     void ReplaceNodeWithFifo();

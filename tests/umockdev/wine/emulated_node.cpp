@@ -68,9 +68,6 @@ void EmulatedNode::Unplug() {
 }
 
 void EmulatedNode::Plug() {
-    // wine may pass over a device that arrives while it still removes one.
-    const int64_t since = MockHidDevice::MsSinceAnyRemoval();
-    if (since < 2000) std::this_thread::sleep_for(std::chrono::milliseconds(2000 - since));
     {
         std::lock_guard<std::mutex> lock(mutex_);
         host_.ClearFaults();

@@ -37,8 +37,6 @@ std::string Folder(const std::string& name) {
 }
 
 MockHidIdentity Device(uint16_t vendor, uint16_t product) {
-    const int64_t since = MockHidDevice::MsSinceAnyRemoval();
-    if (since < 2000) std::this_thread::sleep_for(std::chrono::milliseconds(2000 - since));
     static unsigned next = 0;
     MockHidIdentity id;
     id.vendorId = vendor;
@@ -48,6 +46,7 @@ MockHidIdentity Device(uint16_t vendor, uint16_t product) {
     std::snprintf(serial, sizeof serial, "MOCK%04u", id.node + 1);
     id.serial = serial;
     id.hangUpOnRemoval = false;
+    id.quietAfterRemovalMs = 2000;
     return id;
 }
 

@@ -34,9 +34,9 @@ bool Within(int timeoutMs, Pred done) {
     return true;
 }
 
-// A device on a node, and so a sysfs path, of its own, plugged in two
-// seconds after the last removal at the earliest: a device that arrives
-// while wine is still removing another is at times never added to its bus.
+// A device on a node, and so a sysfs path, of its own, plugged in and
+// unplugged two seconds after the last removal at the earliest, which gives
+// wine's bus time to finish each removal (see quietAfterRemovalMs).
 MockHidIdentity Device(uint16_t vendor, uint16_t product);
 // wine's HID class driver has taken the device in (it asks for the report
 // descriptor when it does).
