@@ -37,15 +37,8 @@ HANDLE ConsoleOf(std::FILE* stream) {
 void SetTextEncoding(TextEncoding encoding) { g_encoding = encoding; }
 
 std::string TextForStream(const std::string& utf8, TextEncoding encoding, unsigned oemCodePage) {
-    if (encoding == TextEncoding::Utf8 || utf8.empty()) return utf8;
-    const std::wstring wide = win::Widen(utf8).value_or(L"");
-    const int n = WideCharToMultiByte(oemCodePage, 0, wide.data(), static_cast<int>(wide.size()),
-                                      nullptr, 0, nullptr, nullptr);
-    if (n <= 0) return {};
-    std::string out(static_cast<std::size_t>(n), '\0');
-    WideCharToMultiByte(oemCodePage, 0, wide.data(), static_cast<int>(wide.size()), out.data(), n,
-                        nullptr, nullptr);
-    return out;
+    if (encoding == TextEncoding::Utf8) return utf8;
+    return win::Narrow(win::Widen(utf8).value_or(L""), oemCodePage);
 }
 
 void WriteText(std::FILE* stream, const std::string& utf8) {

@@ -16,13 +16,15 @@ std::optional<std::wstring> Widen(const std::string& utf8) {
     return out;
 }
 
-std::string Narrow(const std::wstring& utf16) {
+std::string Narrow(const std::wstring& utf16) { return Narrow(utf16, CP_UTF8); }
+
+std::string Narrow(const std::wstring& utf16, unsigned codePage) {
     if (utf16.empty()) return std::string();
     const int wn = static_cast<int>(utf16.size());
-    const int n = WideCharToMultiByte(CP_UTF8, 0, utf16.data(), wn, nullptr, 0, nullptr, nullptr);
+    const int n = WideCharToMultiByte(codePage, 0, utf16.data(), wn, nullptr, 0, nullptr, nullptr);
     if (n <= 0) return std::string();
     std::string out(static_cast<std::size_t>(n), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, utf16.data(), wn, out.data(), n, nullptr, nullptr);
+    WideCharToMultiByte(codePage, 0, utf16.data(), wn, out.data(), n, nullptr, nullptr);
     return out;
 }
 

@@ -11,6 +11,8 @@ namespace korvane::win {
 std::optional<std::wstring> Widen(const std::string& utf8);
 // Unpaired surrogates become U+FFFD.
 std::string Narrow(const std::wstring& utf16);
+// The same in another code page, where a character it lacks becomes '?'.
+std::string Narrow(const std::wstring& utf16, unsigned codePage);
 // An environment variable in full (getenv would pass it through the ANSI
 // code page); empty when it is not set.
 std::wstring Environment(const wchar_t* name);
