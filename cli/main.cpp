@@ -99,7 +99,8 @@ int main(int argc, char** argv) {
     if (!runner.LoadState()) return kExitUsage;
     const int status = RunCommand(runner);
     // The emulated host's state is the provisioning result: losing it is a failure.
-    const int result = runner.SaveState() || status != kExitOk ? status : kExitFailed;
+    const bool saved = runner.SaveState();
+    const int result = !saved && status == kExitOk ? kExitFailed : status;
     CommandFinished(result);
     return result;
 }
