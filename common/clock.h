@@ -11,6 +11,13 @@ class Clock {
     virtual int64_t NowMs() const = 0;
     // Blocks the calling thread for `ms` milliseconds (no event pumping).
     virtual void SleepMs(int64_t ms) = 0;
+
+    // The same time in microseconds, for the pauses a host counts to the
+    // millisecond; a clock that keeps milliseconds only gives NowMs() × 1000.
+    virtual int64_t NowUs() const { return NowMs() * 1000; }
+    // Blocks until NowUs() has reached `deadlineUs`: never less, and as
+    // little more as the system allows.
+    virtual void SleepUntilUs(int64_t deadlineUs);
 };
 
 // Wall-clock time on a monotonic source.
@@ -18,6 +25,8 @@ class SystemClock final : public Clock {
   public:
     int64_t NowMs() const override;
     void SleepMs(int64_t ms) override;
+    int64_t NowUs() const override;
+    void SleepUntilUs(int64_t deadlineUs) override;
 };
 
 // Time that only moves when someone sleeps on it.

@@ -7,6 +7,7 @@ namespace korvane {
 namespace {
 
 int g_held = 0;
+int g_precise = 0;
 std::function<void(bool)> g_watcher;
 
 }  // namespace
@@ -30,5 +31,15 @@ bool StayAwake::Held() { return g_held > 0; }
 void StayAwake::SetWatcher(std::function<void(bool held)> watcher) {
     g_watcher = std::move(watcher);
 }
+
+PreciseTimer::PreciseTimer() {
+    if (g_precise++ == 0 && TheSystemWait().preciseTimer) TheSystemWait().preciseTimer(true);
+}
+
+PreciseTimer::~PreciseTimer() {
+    if (--g_precise == 0 && TheSystemWait().preciseTimer) TheSystemWait().preciseTimer(false);
+}
+
+bool PreciseTimer::Held() { return g_precise > 0; }
 
 }  // namespace korvane

@@ -4,6 +4,7 @@
 // the middle of one leaves the host half written; a window whose thread
 // leaves its message queue alone for five seconds is marked as not
 // responding and offered for closing.
+#include <cstdint>
 #include <functional>
 
 namespace korvane {
@@ -22,6 +23,23 @@ class StayAwake {
     static void SetWatcher(std::function<void(bool held)> watcher);
 };
 
+// Holds the system's finest timer while any PreciseTimer lives (they nest).
+// The host needs 10 ms between two packets of a bulk send, and a default
+// tick of 15.6 ms would stretch each pause by half; held for a send only, so
+// an idle window costs a laptop's battery nothing.
+class PreciseTimer {
+  public:
+    PreciseTimer();
+    ~PreciseTimer();
+    PreciseTimer(const PreciseTimer&) = delete;
+    PreciseTimer& operator=(const PreciseTimer&) = delete;
+
+    static bool Held();
+};
+
+// Sleeps about `us` microseconds on the fine timer; false when none is held.
+using SleepFine = std::function<bool(int64_t us)>;
+
 // The system's side, one file per system; tests put their own in.
 struct SystemWait {
     // Asks the system to stay awake, or lets it sleep again.
@@ -30,6 +48,11 @@ struct SystemWait {
     // the system sees the thread alive, and messages sent to its windows
     // (the question whether the session may end) are answered.
     std::function<void()> touchQueue;
+    // Takes the finest timer the system offers, with whatever keeps it
+    // fine while the windows are hidden, or hands both back.
+    std::function<void(bool fine)> preciseTimer;
+    // The wait the system clock makes on that timer (see SleepFine).
+    SleepFine sleepFine;
 };
 SystemWait& TheSystemWait();
 
