@@ -8,12 +8,15 @@
 //   bulk_measure download [PACKETS]  wall time of one sound download on the
 //                                    real clock against the pauses it must
 //                                    keep: 5000 ms after the first packet,
-//                                    10 ms after each further one
+//                                    10 ms after each further one, and how
+//                                    far past its deadline each pause ended
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "bench/cpu_time.h"
 #include "bench/null_operator.h"
@@ -86,6 +89,18 @@ int Cpu(std::size_t packets) {
     return 0;
 }
 
+// How far past its deadline each pause between two packets ended.
+void PrintOvershoot(std::vector<double> ms) {
+    if (ms.empty()) return;
+    std::sort(ms.begin(), ms.end());
+    auto at = [&ms](double q) {
+        return ms[std::min(ms.size() - 1,
+                           static_cast<std::size_t>(q * static_cast<double>(ms.size())))];
+    };
+    std::printf("pause overshoot: median %.3f ms, p99 %.3f ms, max %.3f ms (%zu pauses)\n", at(0.5),
+                at(0.99), ms.back(), ms.size());
+}
+
 int Download(std::size_t packets) {
     SystemClock clock;
     HostEmulator host(clock, 0x7890);
@@ -100,6 +115,11 @@ int Download(std::size_t packets) {
     HidLink link(backend, clock, op);
     link.pump = [] { return true; };
     LampProtocol protocol(link, op, clock);
+    std::vector<double> overshootMs;
+    overshootMs.reserve(packets);
+    protocol.onPacketPause = [&overshootMs](int64_t neededUs, int64_t keptUs) {
+        overshootMs.push_back(static_cast<double>(keptUs - neededUs) / 1000.0);
+    };
     // One sound that fills the packets exactly, so the host takes the image.
     const Bytes sound(packets * kPacketPayload - kSoundHeader, 0x52);
     const Bytes image = EncodeSoundEntry("fire", sound.data(), sound.size());
@@ -115,6 +135,7 @@ int Download(std::size_t packets) {
         "%.0f ms, over by %.0f ms (%.2f%%, %.3f ms per packet), cpu %.3f s\n",
         packets, r, wall, minimum, wall - minimum, 100.0 * (wall - minimum) / minimum,
         (wall - minimum) / static_cast<double>(packets), cpu);
+    PrintOvershoot(overshootMs);
     return r == 1 ? 0 : 1;
 }
 

@@ -86,22 +86,29 @@ void HidLink::DiscardStaleInput() {
 }
 
 int HidLink::WriteReport(const Report& out) {
+    WriteReportUnless(out, nullptr);
+    return connected;
+}
+
+HidLink::WriteResult HidLink::WriteReportUnless(const Report& out,
+                                                const std::function<bool()>& withdrawn) {
     if (connected == 0) {
         connected = FindDevice();
-        if (connected != 1) return connected;
+        if (connected != 1) return WriteResult::Failed;
     }
     Report report = out;
     report[0] = 0x00;
     PumpMessages();
+    if (withdrawn && withdrawn()) return WriteResult::Withdrawn;
     if (!backend_.IsOpen()) {
         connected = 0;
-        return 0;
+        return WriteResult::Failed;
     }
     if (!backend_.Write(report, kWriteTimeoutMs)) {
         CloseDevice();
         connected = 0;
     }
-    return connected;
+    return connected == 1 ? WriteResult::Written : WriteResult::Failed;
 }
 
 int HidLink::ReadReport(Report& in, int timeoutMs) {

@@ -50,6 +50,12 @@ class HidLink {
     }
     // Each returns `connected` afterwards (1 = the report moved in time).
     int WriteReport(const Report& out);
+    // The same write, but one that `withdrawn` calls off, asked after the
+    // events before the write were dispatched, is not made at all and
+    // leaves the link as it is: a request that must not go out once the
+    // operator has cancelled (the first packet of a download erases an area).
+    enum class WriteResult { Written, Failed, Withdrawn };
+    WriteResult WriteReportUnless(const Report& out, const std::function<bool()>& withdrawn);
     int ReadReport(Report& in, int timeoutMs);
     // 1 while the application runs on, 0 once it is quitting.
     int PumpMessages();

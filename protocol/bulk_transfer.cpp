@@ -36,14 +36,13 @@ std::string LampProtocol::PacketLine(const std::string& title, std::size_t total
     return title + line + texts::kSending;
 }
 
-void LampProtocol::Pause(int64_t ms) {
-    for (int64_t left = ms; left > 0;) {
-        if (endPauses && endPauses()) return;
-        const int64_t slice = std::min<int64_t>(left, kPauseSliceMs);
-        clock_.SleepMs(slice);
-        left -= slice;
+bool LampProtocol::PauseUntil(int64_t deadlineUs) {
+    for (int64_t now = clock_.NowUs(); now < deadlineUs; now = clock_.NowUs()) {
+        if (endPauses && endPauses()) return false;
+        clock_.SleepUntilUs(std::min<int64_t>(deadlineUs, now + int64_t{kPauseSliceMs} * 1000));
         if (TheSystemWait().touchQueue) TheSystemWait().touchQueue();
     }
+    return true;
 }
 
 int LampProtocol::BulkSendFile(uint8_t cmd, const std::string& path, const std::string& title) {
@@ -90,20 +89,37 @@ int LampProtocol::BulkSendFileLocked(uint8_t cmd, const std::string& path,
     op_.ProgressSetRange(static_cast<int>(total));
     const int base = op_.ProgressPosition();
     link_.DiscardStaleInput();
+    const PreciseTimer fine;
+    auto honourCancel = [this] {
+        if (cancelRequested == 0) return false;
+        cancelRequested = 0;
+        op_.ProgressClose();
+        return true;
+    };
 
     for (std::size_t i = 1; i <= total; ++i) {
         const Bytes frame = PacketFrame(cmd, image.data(), image.size(), i);
-        if (SendCommandLocked(0, static_cast<int>(frame.size()), frame.data()) != 1) {
+        // A cancel seen before the first packet goes out sends nothing: that
+        // packet makes the host erase the area. Later ones stop after the
+        // packet being sent.
+        if (SendCommandLocked(0, static_cast<int>(frame.size()), frame.data(), i == 1) != 1) {
             op_.ProgressClose();
             return 0;
         }
+        // The host counts its pause from the packet's arrival.
+        const int64_t writtenUs = clock_.NowUs();
         link_.PumpMessages();
-        if (cancelRequested != 0) {
-            cancelRequested = 0;
-            op_.ProgressClose();
-            return 0;
+        if (honourCancel()) return 0;
+        const int64_t neededUs =
+            int64_t{i == 1 ? FirstPacketWaitMs(cmd) : kNextPacketWaitMs} * 1000;
+        const bool whole = PauseUntil(writtenUs + neededUs);
+        if (onPacketPause) onPacketPause(neededUs, clock_.NowUs() - writtenUs);
+        // A pause cut short by an interrupt ends the transfer before the next
+        // packet: the host would still be busy with this one.
+        if (!whole) {
+            link_.PumpMessages();
+            if (honourCancel()) return 0;
         }
-        Pause(i == 1 ? FirstPacketWaitMs(cmd) : kNextPacketWaitMs);
         op_.ProgressSetPosition(base + static_cast<int>(i));
         op_.ProgressSetText(ids::kProgressDoing, PacketLine(title, total, i));
     }

@@ -22,7 +22,12 @@ int LampProtocol::SendCommand(int waitForReply, int requestLength, const uint8_t
     if (link_.busy()) return 0;
     HidLink::ExchangeGuard guard(link_);
     StartExchange();
-    return SendCommandLocked(waitForReply, requestLength, request);
+    // A format empties the area at once: a cancel seen before it goes out
+    // keeps the sounds.
+    const bool format =
+        requestLength >= 2 && (request[1] == Code(LampCommand::FormatVoiceArea) ||
+                               request[1] == Code(LampCommand::FormatFixedVoiceArea));
+    return SendCommandLocked(waitForReply, requestLength, request, format);
 }
 
 void LampProtocol::StartExchange() {
@@ -33,15 +38,23 @@ void LampProtocol::StartExchange() {
     cancelRequested = 0;
 }
 
-int LampProtocol::SendCommandLocked(int waitForReply, int requestLength, const uint8_t* request) {
+int LampProtocol::SendCommandLocked(int waitForReply, int requestLength, const uint8_t* request,
+                                    bool withdrawOnCancel) {
     const std::size_t length = requestLength > 0 ? static_cast<std::size_t>(requestLength) : 0;
     OutputReport = LampFrame::PlaceRequest(request, length);
     if (waitForReply != 0) link_.DiscardStaleInput();
 
+    std::function<bool()> cancelled;
+    if (withdrawOnCancel) cancelled = [this] { return cancelRequested != 0; };
     bool written = false;
     for (int attempt = 0; attempt < kWriteAttempts && !written; ++attempt) {
         InputReport.fill(0);
-        written = link_.WriteReport(OutputReport) == 1;
+        const HidLink::WriteResult w = link_.WriteReportUnless(OutputReport, cancelled);
+        if (w == HidLink::WriteResult::Withdrawn) {
+            cancelRequested = 0;
+            return 0;
+        }
+        written = w == HidLink::WriteResult::Written;
     }
     if (!written) {
         op_.ShowBox(texts::kNotConnected, texts::kCaptionFail1, BoxIcon::None);

@@ -54,6 +54,10 @@ class LampProtocol {
     // interrupt, asked for by Ctrl-C or by closing the console. The window
     // leaves it empty (its cancel button is seen between packets).
     std::function<bool()> endPauses;
+    // Each pause between two packets of a bulk send as it was kept: what the
+    // host needs and how long the sender waited, from the end of the write
+    // to the end of the pause (for the measures).
+    std::function<void(int64_t neededUs, int64_t keptUs)> onPacketPause;
 
     // The firmware version of the last successful version read, up to its
     // first zero byte; also handed to onVersionText as it arrives.
@@ -64,12 +68,17 @@ class LampProtocol {
 
   private:
     void StartExchange();
-    int SendCommandLocked(int waitForReply, int requestLength, const uint8_t* request);
+    // With `withdrawOnCancel`, a cancel dispatched just before the write
+    // keeps the request from going out at all: 0, with nothing shown.
+    int SendCommandLocked(int waitForReply, int requestLength, const uint8_t* request,
+                          bool withdrawOnCancel = false);
     int BulkSendFileLocked(uint8_t cmd, const std::string& path, const std::string& title);
     int EndRead(const std::string& text);
-    // A fixed pause: the thread waits without dispatching anything, but looks
-    // at its message queue every kPauseSliceMs.
-    void Pause(int64_t ms);
+    // A fixed pause to a deadline on the clock's microseconds: the thread
+    // waits without dispatching anything, but looks at its message queue
+    // every kPauseSliceMs. false when endPauses cut it short.
+    bool PauseUntil(int64_t deadlineUs);
+    bool Pause(int64_t ms) { return PauseUntil(clock_.NowUs() + ms * 1000); }
     std::string PacketLine(const std::string& title, std::size_t total, std::size_t i) const;
 
     HidLink& link_;

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <functional>
 
 #include "common/staging.h"
 #include "protocol/sound_image.h"
@@ -185,6 +186,45 @@ TEST_F(BulkSendTest, CancelEndsTheSendAfterTheCurrentPacket) {
     EXPECT_TRUE(op.Texts(1002).empty());
     EXPECT_FALSE(op.ProgressIsOpen());
     EXPECT_EQ(op.OfKind(Kind::ProgressClose).back().timeMs, 4010);
+}
+
+// The first packet of a download makes the host erase its area, and a
+// format empties it: a cancel dispatched just before either goes out keeps
+// it back, so the host is never left emptied by a request the operator took
+// back. Once that packet is out, the cancel ends the send after it.
+TEST_F(BulkSendTest, ACancelSeenAsTheFirstPacketOrAFormatGoesOutSendsNothing) {
+    const Bytes image = Counting(54 * 3);
+    struct Case {
+        const char* name;
+        std::size_t cancelAtReceived;  // the pump before this write sees the cancel
+        std::function<int()> run;
+        std::size_t sent;
+    } cases[] = {
+        {"download, before packet 1", 0,
+         [&] { return protocol.BulkSendBuffer(0xD5, image.data(), image.size(), ""); }, 0},
+        {"download, once packet 1 is out", 1,
+         [&] { return protocol.BulkSendBuffer(0xD5, image.data(), image.size(), ""); }, 1},
+        {"format", 0, [&] { return Send("01 D6 00 28"); }, 0},
+        {"fixed-area format", 0, [&] { return Send("01 DA 00 24"); }, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        host.received.clear();
+        op.events.clear();
+        bool pressed = false;
+        link.pump = [&] {
+            if (!pressed && host.received.size() == c.cancelAtReceived) {
+                pressed = true;
+                protocol.OnCancelRequest(1);
+            }
+            return true;
+        };
+        EXPECT_EQ(c.run(), 0);
+        EXPECT_EQ(host.received.size(), c.sent);
+        EXPECT_EQ(protocol.cancelRequested, 0);
+        EXPECT_TRUE(op.OfKind(Kind::Box).empty());
+        EXPECT_FALSE(op.ProgressIsOpen());
+    }
 }
 
 TEST_F(BulkSendTest, ACancelPressedDuringACommandDoesNotStopTheNextSend) {
