@@ -33,6 +33,21 @@ bool IsBulkSend(uint8_t c) {
 
 Report Echo(uint8_t command) { return LampFrame::MakeReply(command, nullptr, 0); }
 
+// What the host needs after packet `number` - 1 of a sequence before it takes
+// packet `number`: it erases after the first.
+int64_t NeededGapUs(uint8_t command, std::size_t number) {
+    if (number > 2) return 10'000;
+    switch (command) {
+        case 0xD3:
+            return 4'000'000;
+        case 0xD5:
+        case 0xD9:
+            return 5'000'000;
+        default:
+            return 50'000;
+    }
+}
+
 template <typename T>
 void AppendBounded(std::vector<T>& log, const T& item) {
     if (log.size() >= HostEmulator::kLogLimit)
@@ -179,18 +194,30 @@ void HostEmulator::BulkPacket(uint8_t command, const Bytes& data) {
         const std::size_t total = static_cast<std::size_t>(data[0]) << 8 | data[1];
         const std::size_t number = static_cast<std::size_t>(data[2]) << 8 | data[3];
         const std::size_t payload = data.size() - kPacketHeader;
-        if (number == 1) bulk_ = BulkState{true, command, total, 1, false, {}};
+        const int64_t now = clock_.NowUs();
+        if (number == 1) bulk_ = BulkState{true, command, total, 1, false, {}, now};
         if (bulk_.active) {
             if (command != bulk_.command || total != bulk_.total || number != bulk_.next ||
                 total == 0 || payload == 0 || (number < total && payload != kPacketPayload)) {
                 bulk_.wrong = true;
             }
+            if (number > 1 && !KeptPace(number, now - bulk_.lastUs)) bulk_.wrong = true;
+            bulk_.lastUs = now;
             bulk_.image.insert(bulk_.image.end(), data.begin() + kPacketHeader, data.end());
             bulk_.next = number + 1;
             if (number >= bulk_.total) CompleteBulk();
         }
     }
     if (vanish) Unplug();
+}
+
+bool HostEmulator::KeptPace(std::size_t number, int64_t gapUs) {
+    const int64_t margin = gapUs - NeededGapUs(bulk_.command, number);
+    pacing.shortestMarginUs = std::min(pacing.shortestMarginUs, margin);
+    if (number > 2) pacing.shortestNextGapUs = std::min(pacing.shortestNextGapUs, gapUs);
+    if (margin >= 0) return true;
+    ++pacing.tooSoon;
+    return !keepsTime;
 }
 
 void HostEmulator::CompleteBulk() {

@@ -2,6 +2,7 @@
 // A stand-in for the host: answers every lamp command with correct frames,
 // keeps what it was sent, and misbehaves on request. No widgets, no I/O:
 // reports go in with Receive and come out, each at its ready time, with TakeReply.
+#include <climits>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -69,6 +70,19 @@ class HostEmulator {
     std::vector<SoundEntry> fixedSounds;    // area of 0xD9, formatted by 0xDA
     Bytes firmware;
 
+    // The host takes a bulk packet no sooner than it needs after the one
+    // before (it erases after the first): a packet that comes sooner spoils
+    // the sequence, which is then refused. Exact where the emulator shares
+    // the sender's clock; behind a device node, in another process, arrival
+    // times jitter, and keepsTime = false only notes the gaps.
+    bool keepsTime = true;
+    struct Pacing {
+        int64_t shortestMarginUs = INT64_MAX;   // the least time to spare over the need
+        int64_t shortestNextGapUs = INT64_MAX;  // between two packets after the first
+        int tooSoon = 0;                        // packets that came before their time
+    };
+    Pacing pacing;
+
     int replyDelayMs = 1;
     int packetSpacingMs = 1;
     int formatDelayMs = 5000;
@@ -85,6 +99,9 @@ class HostEmulator {
     void Answer(uint8_t command, std::vector<Report> replies, int64_t delayMs);
     void Queue(int64_t at, const Report& report);
     void BulkPacket(uint8_t command, const Bytes& data);
+    // Notes the gap before packet `number` of the sequence; false when the
+    // host would refuse it for coming too soon.
+    bool KeptPace(std::size_t number, int64_t gapUs);
     void CompleteBulk();
     void SendSequence(uint8_t command, const Bytes& payload);
     void StoreAddressCodes(const Bytes& text);
@@ -101,6 +118,7 @@ class HostEmulator {
         std::size_t next = 0;
         bool wrong = false;
         Bytes image;
+        int64_t lastUs = 0;  // when the packet before came
     };
 
     Clock& clock_;

@@ -4,6 +4,7 @@
 
 #include "common/clock.h"
 #include "protocol/lamp_frame.h"
+#include "protocol/sound_image.h"
 #include "tests/support/bytes.h"
 
 namespace korvane::test {
@@ -15,7 +16,11 @@ class HostEmulatorTest : public ::testing::Test {
     VirtualClock clock;
     HostEmulator host{clock, 0x7890};
 
-    void Packet(uint8_t cmd, std::size_t total, std::size_t i, const Bytes& payload) {
+    // Each packet comes `gapMs` after whatever came before; 50 ms keeps the
+    // pace of every sequence but the firmware's and the sounds' first pause.
+    void Packet(uint8_t cmd, std::size_t total, std::size_t i, const Bytes& payload,
+                int64_t gapMs = 50) {
+        clock.SleepMs(gapMs);
         Bytes data = {static_cast<uint8_t>(total >> 8), static_cast<uint8_t>(total),
                       static_cast<uint8_t>(i >> 8), static_cast<uint8_t>(i)};
         data.insert(data.end(), payload.begin(), payload.end());
@@ -51,6 +56,47 @@ TEST_F(HostEmulatorTest, SequenceIsAcknowledgedOnlyWhenCompleteAndInOrder) {
         EXPECT_EQ(Replies(), c.replies);
         host.Receive(LampFrame::PlaceRequest(Hex("01 D0 00 2E")));  // ends any open sequence
         Replies();
+    }
+}
+
+// The host erases after the first packet and needs time for each later
+// one; a sender that paces too fast is refused, as a real host would lose
+// the packet.
+TEST_F(HostEmulatorTest, APacketThatComesBeforeTheHostIsReadyIsRefused) {
+    const Bytes sound(3 * 54 - 32, 0x52);
+    const Bytes image = EncodeSoundEntry("fire", sound.data(), sound.size());
+    struct Case {
+        uint8_t cmd;
+        int64_t firstGapMs, laterGapMs;
+        bool keepsTime;
+        uint8_t verdict;
+        int tooSoon;
+    } cases[] = {
+        {0xD3, 4000, 10, true, 0x5A, 0},
+        {0xD3, 3999, 10, true, 0x5B, 1},
+        {0xD5, 5000, 10, true, 0x5A, 0},
+        {0xD5, 4999, 10, true, 0x5B, 1},
+        {0xD9, 4999, 10, true, 0x5B, 1},
+        {0xD1, 50, 10, true, 0x5A, 0},
+        {0xD1, 49, 10, true, 0x5B, 1},
+        {0xE2, 50, 9, true, 0x5B, 1},
+        {0xD5, 5000, 9, true, 0x5B, 1},
+        // Behind a device node the emulator only notes what it saw.
+        {0xD5, 5000, 9, false, 0x5A, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.cmd) + " " + std::to_string(c.firstGapMs) + "/" +
+                     std::to_string(c.laterGapMs));
+        host.keepsTime = c.keepsTime;
+        host.pacing = {};
+        Packet(c.cmd, 3, 1, Bytes(image.begin(), image.begin() + 54));
+        Packet(c.cmd, 3, 2, Bytes(image.begin() + 54, image.begin() + 108), c.firstGapMs);
+        Packet(c.cmd, 3, 3, Bytes(image.begin() + 108, image.end()), c.laterGapMs);
+        const uint8_t sum = static_cast<uint8_t>(~(0x02 + c.cmd + 0x01 + c.verdict));
+        EXPECT_EQ(Replies(), std::vector<std::string>{ToHex(
+                                 Bytes{0x00, 0x55, 0xAA, 0x02, c.cmd, 0x01, c.verdict, sum})});
+        EXPECT_EQ(host.pacing.tooSoon, c.tooSoon);
+        EXPECT_EQ(host.pacing.shortestNextGapUs, c.laterGapMs * 1000);
     }
 }
 

@@ -37,6 +37,10 @@ class EmulatedNode {
     int BulkPackets() const { return bulkPackets_.load(); }
     int64_t FirstPacketMs() const { return firstPacketMs_.load(); }
     int64_t LastPacketMs() const { return lastPacketMs_.load(); }
+    // The gaps between bulk packets as they arrived, against what the host needs.
+    HostEmulator::Pacing Pacing() {
+        return WithHost([](HostEmulator& h) { return h.pacing; });
+    }
 
     // The node goes (a host that vanishes by its faults goes the same way)
     // and comes back with the same host behind it.

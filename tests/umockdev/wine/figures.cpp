@@ -19,6 +19,11 @@ constexpr std::size_t kHeader = 32;   // of a sound entry
 
 std::string FirstLine(const std::string& text) { return text.substr(0, text.find('\n')); }
 
+std::string LineStarting(const std::string& text, const std::string& start) {
+    const std::size_t at = text.find(start);
+    return at == std::string::npos ? std::string() : FirstLine(text.substr(at));
+}
+
 // The Linux program's line, or why there is none.
 std::string RunLinux(const std::string& program, int packets) {
     if (program.empty()) return "(no Linux build given: --linux-bench PATH)";
@@ -28,7 +33,7 @@ std::string RunLinux(const std::string& program, int packets) {
     std::string out;
     char buf[512];
     while (std::fgets(buf, sizeof buf, pipe.get())) out += buf;
-    return FirstLine(out);
+    return FirstLine(out) + "\n    " + LineStarting(out, "pause overshoot");
 }
 
 }  // namespace
@@ -60,6 +65,8 @@ int RunFigures(int packets, const std::string& linuxBench) {
     // sender keeps after it before it asks for the acknowledgement.
     const double span = static_cast<double>(host.LastPacketMs() - host.FirstPacketMs()) + 10.0;
 
+    const HostEmulator::Pacing pacing = host.Pacing();
+
     const RunResult underWine =
         Prefix().Run({Program("bench/bulk_measure.exe"), "download", std::to_string(packets)});
 
@@ -70,8 +77,14 @@ int RunFigures(int packets, const std::string& linuxBench) {
         "and its pause (%+.2f%%, %.3f ms a packet); the whole run %lld ms\n",
         span, 100.0 * (span - minimum) / minimum, (span - minimum) / n,
         static_cast<long long>(run.wallMs));
-    std::printf("  emulated link under wine, bulk_measure.exe: %s\n",
-                FirstLine(Unix(underWine.out)).c_str());
+    std::printf(
+        "  at the host: the shortest gap between two later packets %.3f ms, the least time to "
+        "spare over the host's need %.3f ms, %d packets before their time\n",
+        static_cast<double>(pacing.shortestNextGapUs) / 1000.0,
+        static_cast<double>(pacing.shortestMarginUs) / 1000.0, pacing.tooSoon);
+    const std::string wineOut = Unix(underWine.out);
+    std::printf("  emulated link under wine, bulk_measure.exe: %s\n    %s\n",
+                FirstLine(wineOut).c_str(), LineStarting(wineOut, "pause overshoot").c_str());
     std::printf("  emulated link on Linux, bulk_measure: %s\n",
                 RunLinux(linuxBench, packets).c_str());
     std::printf("CPU per packet through the stack (process CPU time):\n");

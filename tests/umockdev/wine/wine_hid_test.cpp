@@ -125,6 +125,13 @@ TEST_F(Commands, EveryCommandRunsThroughTheStackWithTheBytesTheHostExpects) {
         EXPECT_EQ(fixed.out, "下载固化WAV音频报警音成功！\n") << fixed.err;
         const Cli upgrade = RunCli({"upgrade", WinePrefix::WindowsPath(firmware)});
         EXPECT_EQ(upgrade.out, "升级成功！\n") << upgrade.err;
+        // Through wine's stack the arrival of each packet jitters: told, not judged.
+        const HostEmulator::Pacing pacing = host.Pacing();
+        std::printf(
+            "pacing at the host: shortest later gap %.3f ms, least to spare %.3f ms, "
+            "%d packets before their time\n",
+            static_cast<double>(pacing.shortestNextGapUs) / 1000.0,
+            static_cast<double>(pacing.shortestMarginUs) / 1000.0, pacing.tooSoon);
 
         host.WithHost([](HostEmulator& h) {
             // Names as the host stores them: GBK, lower case, ".wav" gone.
