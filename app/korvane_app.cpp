@@ -71,7 +71,7 @@ bool CKorvaneApp::InitInstance(const StartOptions& startOptions) {
     frame =
         std::make_unique<CMainFrame>(doc, recent, QString::fromStdString(EmulationNote(options)));
     korvane::SessionOptions session;
-    session.emulate = options.emulateModel;
+    if (options.emulateModel) session.emulate = {*options.emulateModel};
     session.record = korvane::record::RecordPath(options.record);
     controller = std::make_unique<FormController>(*frame->View(), clock, session);
     // Sent, not posted: the lamp changes before the poll goes on.

@@ -31,7 +31,8 @@ std::string Indented(const std::string& text, std::size_t indent) {
 
 const std::vector<Command>& Commands() {
     static const std::vector<Command> commands = {
-        {"list", "", "the attached hosts: path, vendor:product, model", RunList},
+        {"list", "", "the attached hosts: path, vendor:product, model, serial, port", RunList, 0, 0,
+         false},
         {"init", "", "initialise the host", RunInit},
         {"version", "", "read the firmware version", RunVersion},
         {"frequency get", "", "read the receive frequency (MHz)", RunFrequencyGet},
@@ -56,7 +57,7 @@ const std::vector<Command>& Commands() {
         {"voice plan", "FOLDER",
          "the download of the folder as the host would get it, without\n"
          "sending anything; exit status 2 when it would be refused",
-         RunVoicePlan, 1, 1},
+         RunVoicePlan, 1, 1, false},
         {"voice download", "[--plan] custom|fixed FOLDER",
          "download the folder's WAV files (--plan: show the plan first)", RunVoiceDownload, 2, 3},
         {"voice format", "custom|fixed", "format the sound area", RunVoiceFormat, 1, 1},
@@ -65,7 +66,7 @@ const std::vector<Command>& Commands() {
         {"apply", "FILE", "apply a JSON profile (checked completely before sending)", RunApply, 1,
          1},
         {"record", "[--since YYYY-MM-DD] [--host PATH] [--json] [--record FILE]",
-         "the provisioning record as a table, or as JSON lines", RunRecord, 0, kAnyCount},
+         "the provisioning record as a table, or as JSON lines", RunRecord, 0, kAnyCount, false},
     };
     return commands;
 }
@@ -85,6 +86,7 @@ int RunCommand(Runner& r) {
         }
         const std::size_t given = r.ArgCount() - taken;
         if (given < c.minArgs || given > c.maxArgs) break;
+        if (c.usesHost && !r.ChosenHostAttached()) return kExitFailed;
         return c.run(r);
     }
     if (!known) return r.Usage("unknown command '" + word + "'");

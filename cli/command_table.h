@@ -22,6 +22,8 @@ struct Command {
     // How many arguments may follow the name; the handler gets no other count.
     std::size_t minArgs = 0;
     std::size_t maxArgs = 0;
+    // false for a command that never reaches a host (it reads files, or lists).
+    bool usesHost = true;
 };
 
 inline constexpr std::size_t kAnyCount = static_cast<std::size_t>(-1);

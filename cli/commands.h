@@ -22,7 +22,8 @@ inline constexpr int kExitUsage = 2;   // a usage error, or a value refused befo
 
 struct Options {
     SessionOptions session;
-    std::string stateFile;  // --emulator-state
+    std::string stateFile;             // --emulator-state
+    std::vector<std::string> devices;  // each --device, as written
     bool json = false;
     bool quiet = false;
     bool bar = false;  // --bar: the progress bar even when standard error is no terminal
@@ -50,6 +51,10 @@ class Runner {
 
     // Prints the usage error; returns kExitUsage.
     int Usage(const std::string& why) const;
+    // false, told, when --device names a serial number or a port that no
+    // attached host has: nothing is sent to any other host. A path is taken
+    // as it is (the exchange tells when no host is there).
+    bool ChosenHostAttached();
     // The model of the host the link finds, nullopt when none is connected.
     std::optional<LampModel> ModelOfHost();
 

@@ -7,6 +7,7 @@
 #include <QJsonObject>
 #include <QSaveFile>
 
+#include "emulator/emulated_backend.h"
 #include "emulator/host_emulator.h"
 
 namespace korvane::cli {
@@ -73,6 +74,18 @@ bool LoadEmulatorState(HostEmulator& host, const std::string& path) {
     if (o.contains("fixedSounds")) host.fixedSounds = Sounds(o["fixedSounds"]);
     if (o.contains("firmware")) host.firmware = Decode(o["firmware"]);
     return true;
+}
+
+std::string EmulatorStatePath(const std::string& file, std::size_t index) {
+    if (index == 0) return file;
+    const std::string serial = "." + EmulatedBackend::SerialOf(index);
+    const std::size_t slash = file.find_last_of("/\\");
+    const std::size_t dot = file.rfind('.');
+    // A dot that starts the name (".host") or sits in a folder's name is no extension.
+    const bool extension =
+        dot != std::string::npos && dot > 0 && (slash == std::string::npos || dot > slash + 1);
+    if (!extension) return file + serial;
+    return file.substr(0, dot) + serial + file.substr(dot);
 }
 
 bool SaveEmulatorState(const HostEmulator& host, const std::string& path) {

@@ -45,16 +45,17 @@ int main(int argc, char** argv) {
             return kExitOk;
         } else if (a == "--emulate") {
             const auto v = next();
-            o.session.emulate = v ? ParseLampModel(*v) : std::nullopt;
-            if (!o.session.emulate) return usage("--emulate takes rt220 or rt221");
+            o.session.emulate = v ? ParseLampModels(*v) : std::vector<LampModel>();
+            if (o.session.emulate.empty())
+                return usage("--emulate takes rt220 or rt221, or several joined by commas");
         } else if (a == "--emulator-state") {
             const auto v = next();
             if (!v) return usage("--emulator-state needs a file");
             o.stateFile = *v;
         } else if (a == "--device") {
             const auto v = next();
-            if (!v) return usage("--device needs a path");
-            o.session.devicePath = *v;
+            if (!v || v->empty()) return usage("--device needs a path, serial:S, port:P or all");
+            o.devices.push_back(*v);
         } else if (a == "--password") {
             const auto v = next();
             if (!v) return usage("--password needs a value");
@@ -81,8 +82,11 @@ int main(int argc, char** argv) {
         }
     }
     if (o.args.empty()) return usage("no command given");
-    if (!o.stateFile.empty() && !o.session.emulate)
+    if (!o.stateFile.empty() && o.session.emulate.empty())
         return usage("--emulator-state works with --emulate only");
+    if (o.devices.size() > 1 || (o.devices.size() == 1 && o.devices[0] == "all"))
+        return usage("--device chooses several hosts; a command runs on one host at a time");
+    if (o.devices.size() == 1) o.session.device = HostChoice::Parse(o.devices[0]);
     out.json = o.json;
 
     InstallInterruptHandler();

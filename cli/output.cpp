@@ -22,9 +22,13 @@ const char* const kHelpHead =
     "Usage: korvane-cli [options] <command> [arguments]\n"
     "\n"
     "Options:\n"
-    "  --emulate rt220|rt221     work on the built-in host emulator\n"
-    "  --emulator-state FILE     keep the emulated host's state in FILE between runs\n"
-    "  --device PATH             the host at PATH when several are attached (see 'list')\n"
+    "  --emulate MODEL[,MODEL]   work on built-in emulated hosts, one per model given\n"
+    "                            (rt220 or rt221)\n"
+    "  --emulator-state FILE     keep the emulated hosts' state in FILE (the first host)\n"
+    "                            and beside it (host.EMU0002.json ...) between runs\n"
+    "  --device PATH|serial:S|port:P\n"
+    "                            the host at PATH, with serial number S, or at USB\n"
+    "                            port P, when several are attached (see 'list')\n"
     "  --json                    print what is read as JSON\n"
     "  --password TEXT           authorization password for the fixed sound area\n"
     "                            (else the key file pwd.txt in the current folder)\n"
@@ -138,10 +142,14 @@ void Output::Hosts(const std::vector<HostEntry>& hosts) const {
         std::snprintf(id, sizeof id, "%04x:%04x", h.vendor, h.product);
         const char* model = ModelName(h.model);
         if (json)
-            list.append(QJsonObject{
-                {"path", QString::fromStdString(h.path)}, {"id", id}, {"model", model}});
+            list.append(QJsonObject{{"path", QString::fromStdString(h.path)},
+                                    {"id", id},
+                                    {"model", model},
+                                    {"serial", QString::fromStdString(h.serial)},
+                                    {"port", QString::fromStdString(h.port)}});
         else
-            PrintText(out_, "%s\t%s\t%s\n", h.path.c_str(), id, model);
+            PrintText(out_, "%s\t%s\t%s\t%s\t%s\n", h.path.c_str(), id, model, h.serial.c_str(),
+                      h.port.c_str());
     }
     if (json) PrintJson(QJsonObject{{"hosts", list}});
 }

@@ -21,6 +21,8 @@ struct HostEntry {
     uint16_t vendor = 0;
     uint16_t product = 0;
     LampModel model = LampModel::Rt220;
+    std::string serial;  // empty where the host tells none
+    std::string port;
 };
 
 // The fields of a basic-parameter read-back, only those the host sent.

@@ -44,6 +44,15 @@ int Runner::Usage(const std::string& why) const {
     return kExitUsage;
 }
 
+bool Runner::ChosenHostAttached() {
+    const HostChoice& wanted = session_.link().wanted;
+    if (wanted.by != HostChoice::By::Serial && wanted.by != HostChoice::By::Port) return true;
+    for (const HidDeviceInfo& d : session_.backend().Enumerate())
+        if (ModelOfDevice(d.vendor, d.product) && wanted.Matches(d)) return true;
+    out_.Error("no host matches " + wanted.Form());
+    return false;
+}
+
 std::optional<LampModel> Runner::ModelOfHost() {
     if (session_.link().connected == 0) session_.link().FindDevice();
     if (session_.link().connected != 1) return std::nullopt;
@@ -51,17 +60,30 @@ std::optional<LampModel> Runner::ModelOfHost() {
 }
 
 bool Runner::LoadState() {
-    if (!session_.emulator() || options_.stateFile.empty()) return true;
-    if (LoadEmulatorState(*session_.emulator(), options_.stateFile)) return true;
-    out_.Error(options_.stateFile + " is not an emulator state file (left unchanged)");
-    return false;
+    if (options_.stateFile.empty()) return true;
+    const auto& hosts = session_.emulators();
+    for (std::size_t i = 0; i < hosts.size(); ++i) {
+        const std::string path = EmulatorStatePath(options_.stateFile, i);
+        if (LoadEmulatorState(*hosts[i], path)) continue;
+        out_.Error(path + " is not an emulator state file (left unchanged)");
+        return false;
+    }
+    return true;
 }
 
 bool Runner::SaveState() {
-    if (!session_.emulator() || options_.stateFile.empty()) return true;
-    if (SaveEmulatorState(*session_.emulator(), options_.stateFile)) return true;
-    out_.Error("cannot write the emulator state to " + options_.stateFile);
-    return false;
+    if (options_.stateFile.empty()) return true;
+    const auto& hosts = session_.emulators();
+    bool saved = true;
+    for (std::size_t i = 0; i < hosts.size(); ++i) {
+        // Another run may be serving a host this one never opened: its file is that run's.
+        if (hosts.size() > 1 && hosts[i]->opens == 0) continue;
+        const std::string path = EmulatorStatePath(options_.stateFile, i);
+        if (SaveEmulatorState(*hosts[i], path)) continue;
+        out_.Error("cannot write the emulator state to " + path);
+        saved = false;
+    }
+    return saved;
 }
 
 }  // namespace korvane::cli

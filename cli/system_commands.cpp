@@ -10,7 +10,8 @@ int RunList(Runner& r) {
     std::vector<HostEntry> hosts;
     for (const HidDeviceInfo& d : r.session().backend().Enumerate()) {
         const std::optional<LampModel> found = ModelOfDevice(d.vendor, d.product);
-        if (found) hosts.push_back(HostEntry{d.path, d.vendor, d.product, *found});
+        if (found)
+            hosts.push_back(HostEntry{d.path, d.vendor, d.product, *found, d.serial, d.port});
     }
     r.out().Hosts(hosts);
     // Standard output stays empty for scripts; the person at the terminal is told.

@@ -25,4 +25,17 @@ std::optional<LampModel> ParseLampModel(const std::string& text) {
     return std::nullopt;
 }
 
+std::vector<LampModel> ParseLampModels(const std::string& text) {
+    std::vector<LampModel> models;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t comma = text.find(',', start);
+        const std::optional<LampModel> m = ParseLampModel(text.substr(start, comma - start));
+        if (!m) return {};
+        models.push_back(*m);
+        if (comma == std::string::npos) return models;
+        start = comma + 1;
+    }
+}
+
 }  // namespace korvane

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace korvane {
 
@@ -27,5 +28,7 @@ const char* ModelName(LampModel m);
 inline constexpr int ModelIndex(LampModel m) { return static_cast<int>(m); }
 // "rt220", "RT-220", "rt-220" and the same for the RT-221; nullopt otherwise.
 std::optional<LampModel> ParseLampModel(const std::string& text);
+// Several of those joined by commas ("rt221,rt221,rt220"); empty when any is none.
+std::vector<LampModel> ParseLampModels(const std::string& text);
 
 }  // namespace korvane

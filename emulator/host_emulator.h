@@ -60,6 +60,8 @@ class HostEmulator {
     std::optional<Report> TakeReply(int64_t now);
     // What a reopened device node no longer holds.
     void DropReplies() { replies_.clear(); }
+    // How often the host's node was opened.
+    int opens = 0;
 
     // What the host holds.
     std::string frequencyDigits = "433920000";

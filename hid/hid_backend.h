@@ -15,6 +15,12 @@ struct HidDeviceInfo {
     std::string path;  // empty when the platform could not tell the device's path
     uint16_t vendor = 0;
     uint16_t product = 0;
+    // What stays with a host when it is plugged in again, and where it sits:
+    // its USB serial number string (UTF-8) and the place of its USB device on
+    // the bus ("1-1.3", a location path). Each empty where the host or the
+    // system gives none; listed for the hosts, not for other devices.
+    std::string serial;
+    std::string port;
 };
 
 class HidBackend {

@@ -37,7 +37,7 @@ int HidLink::FindDevice(Search by) {
     }
     for (const HidDeviceInfo& info : devices) {
         if (!ModelOfDevice(info.vendor, info.product)) continue;
-        if (!wantedPath.empty() && info.path != wantedPath) continue;
+        if (!wanted.Matches(info)) continue;
         if (info.path.empty()) {
             DiscoveryBox(texts::kPathError);
             return connected;

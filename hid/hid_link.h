@@ -9,6 +9,7 @@
 #include "common/lamp_model.h"
 #include "common/operator_seam.h"
 #include "hid/hid_backend.h"
+#include "hid/host_choice.h"
 
 namespace korvane {
 
@@ -30,8 +31,8 @@ class HidLink {
     // up waiting: a read in progress ends at once, as a failed one. The window
     // always goes on (an exchange runs to its end even when it is closed).
     std::function<bool()> pump;
-    // With several hosts attached, the one to take (empty: the first found).
-    std::string wantedPath;
+    // With several hosts attached, the one to take (Any: the first found).
+    HostChoice wanted;
 
     // Who asks: the once-a-second poll keeps quiet about a host it has
     // already reported as unopenable; an operation's search always tells.

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <hidapi.h>
+#include <libudev.h>
 #include <linux/hidraw.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
@@ -13,6 +14,8 @@
 #include <optional>
 #include <system_error>
 #include <thread>
+
+#include "common/lamp_model.h"
 
 namespace korvane {
 
@@ -30,6 +33,51 @@ bool AnswersDescriptorSize(const std::string& path) {
     ::close(fd);
     return ok;
 }
+// hidapi's strings are wide (UTF-32 on Linux); the program's are UTF-8.
+std::string Utf8(const wchar_t* text) {
+    std::string out;
+    if (text == nullptr) return out;
+    for (; *text != L'\0'; ++text) {
+        auto c = static_cast<uint32_t>(*text);
+        if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) c = 0xFFFD;
+        if (c < 0x80) {
+            out.push_back(static_cast<char>(c));
+        } else if (c < 0x800) {
+            out.push_back(static_cast<char>(0xC0 | c >> 6));
+            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        } else if (c < 0x10000) {
+            out.push_back(static_cast<char>(0xE0 | c >> 12));
+            out.push_back(static_cast<char>(0x80 | (c >> 6 & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        } else {
+            out.push_back(static_cast<char>(0xF0 | c >> 18));
+            out.push_back(static_cast<char>(0x80 | (c >> 12 & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (c >> 6 & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        }
+    }
+    return out;
+}
+
+// Where the USB device above a hidraw node sits on the bus: its sysname,
+// such as "1-1.3" (bus 1, port 1, then port 3 of the hub there). Empty when
+// the node has no USB device above it or udev cannot tell.
+std::string UsbPort(struct udev* udev, const std::string& devnode) {
+    if (udev == nullptr || devnode.rfind("/dev/", 0) != 0) return {};
+    const std::string sysname = devnode.substr(5);
+    struct udev_device* node =
+        udev_device_new_from_subsystem_sysname(udev, "hidraw", sysname.c_str());
+    if (node == nullptr) return {};
+    std::string port;
+    // The parent belongs to the node and goes with it.
+    if (struct udev_device* usb =
+            udev_device_get_parent_with_subsystem_devtype(node, "usb", "usb_device")) {
+        if (const char* name = udev_device_get_sysname(usb)) port = name;
+    }
+    udev_device_unref(node);
+    return port;
+}
+
 }  // namespace
 
 // Shared by the caller and the I/O thread. The thread owns the handle's
@@ -96,13 +144,20 @@ std::vector<HidDeviceInfo> HidapiBackend::Enumerate() {
     // Filtering is the caller's: some hidraw trees list a device only in the
     // unfiltered enumeration.
     hid_device_info* list = hid_enumerate(0, 0);
+    struct udev* udev = nullptr;
     for (hid_device_info* d = list; d != nullptr; d = d->next) {
         HidDeviceInfo info;
         if (d->path != nullptr) info.path = d->path;
         info.vendor = d->vendor_id;
         info.product = d->product_id;
+        if (ModelOfDevice(info.vendor, info.product)) {
+            info.serial = Utf8(d->serial_number);
+            if (udev == nullptr) udev = udev_new();
+            info.port = UsbPort(udev, info.path);
+        }
         out.push_back(std::move(info));
     }
+    if (udev != nullptr) udev_unref(udev);
     hid_free_enumeration(list);
     return out;
 }

@@ -51,6 +51,7 @@ std::vector<HidDeviceInfo> ListInterfaces(const std::vector<std::string>& paths,
         if (ModelOfDevice(info.vendor, info.product)) {
             const auto lengths = examine.lengths(path);
             fit = lengths && lengths->first == kReportSize && lengths->second == kReportSize;
+            if (examine.identity) examine.identity(path, info);
         }
         (fit ? fitting : others).push_back(std::move(info));
     }

@@ -27,6 +27,8 @@ struct InterfaceExaminer {
     // The input and output report lengths, with the report ID.
     std::function<std::optional<std::pair<std::size_t, std::size_t>>(const std::string& path)>
         lengths;
+    // A host's serial number and port, where the system tells them.
+    std::function<void(const std::string& path, HidDeviceInfo& info)> identity;
 };
 
 // The interfaces of `paths` with their vendor and product (0 when unknown),

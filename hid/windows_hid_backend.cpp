@@ -4,12 +4,15 @@
 extern "C" {
 #include <hidsdi.h>
 }
+#include <cfgmgr32.h>
 #include <setupapi.h>
 
 #include <algorithm>
 #include <cctype>
 #include <chrono>
 #include <cstdlib>
+#include <cwctype>
+#include <map>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -76,7 +79,9 @@ std::optional<std::pair<std::size_t, std::size_t>> ReportLengths(const std::stri
                           std::size_t{caps->OutputReportByteLength});
 }
 
-std::optional<std::wstring> InterfacePath(HDEVINFO set, SP_DEVICE_INTERFACE_DATA& iface) {
+// The interface's path, and the device node of its HID collection.
+std::optional<std::wstring> InterfacePath(HDEVINFO set, SP_DEVICE_INTERFACE_DATA& iface,
+                                          DEVINST& node) {
     DWORD need = 0;
     SetupDiGetDeviceInterfaceDetailW(set, &iface, nullptr, 0, &need, nullptr);
     if (need < sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_W) || need > 65536) return std::nullopt;
@@ -84,14 +89,63 @@ std::optional<std::wstring> InterfacePath(HDEVINFO set, SP_DEVICE_INTERFACE_DATA
     std::vector<DWORD> buf((need + sizeof(DWORD) - 1) / sizeof(DWORD) + 1);
     auto* detail = reinterpret_cast<SP_DEVICE_INTERFACE_DETAIL_DATA_W*>(buf.data());
     detail->cbSize = sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_W);
-    if (!SetupDiGetDeviceInterfaceDetailW(set, &iface, detail, need, nullptr, nullptr))
+    SP_DEVINFO_DATA device{};
+    device.cbSize = sizeof device;
+    if (!SetupDiGetDeviceInterfaceDetailW(set, &iface, detail, need, nullptr, &device))
         return std::nullopt;
+    node = device.DevInst;
     // The path runs to the end of what the call filled, terminated within it.
     const std::size_t room =
         (need - offsetof(SP_DEVICE_INTERFACE_DETAIL_DATA_W, DevicePath)) / sizeof(wchar_t);
     const std::wstring path(detail->DevicePath, wcsnlen(detail->DevicePath, room));
     if (path.empty()) return std::nullopt;
     return path;
+}
+
+// The device's serial number string; empty where it has none.
+std::string SerialNumber(const std::string& path) {
+    Owned h(QueryHandle(path));
+    if (!h.ok()) return {};
+    // A USB string descriptor holds at most 126 characters.
+    wchar_t text[128] = {};
+    if (!HidD_GetSerialNumberString(h.h, text, sizeof text - sizeof(wchar_t))) return {};
+    return win::Narrow(std::wstring(text, wcsnlen(text, 127)));
+}
+
+std::wstring DeviceId(DEVINST node) {
+    wchar_t id[MAX_DEVICE_ID_LEN + 1] = {};
+    if (CM_Get_Device_IDW(node, id, MAX_DEVICE_ID_LEN, 0) != CR_SUCCESS) return {};
+    return id;
+}
+
+std::wstring NodeText(DEVINST node, ULONG property) {
+    wchar_t text[512] = {};
+    ULONG size = sizeof text - sizeof(wchar_t);
+    ULONG type = 0;
+    if (CM_Get_DevNode_Registry_PropertyW(node, property, &type, text, &size, 0) != CR_SUCCESS)
+        return {};
+    // A list of strings: its first one.
+    return std::wstring(text, wcsnlen(text, 511));
+}
+
+// Where the USB device above a HID collection sits: its location path
+// (PCIROOT(0)#PCI(1400)#USBROOT(0)#USB(3)), else its location text
+// (Port_#0003.Hub_#0002). The collection's parents are the USB interface of
+// a composite device (USB\...&MI_nn), then the device itself (USB\VID_...).
+std::string UsbPort(DEVINST collection) {
+    DEVINST node = collection;
+    for (int depth = 0; depth < 8; ++depth) {
+        DEVINST parent = 0;
+        if (CM_Get_Parent(&parent, node, 0) != CR_SUCCESS) return {};
+        node = parent;
+        std::wstring id = DeviceId(node);
+        for (wchar_t& ch : id) ch = static_cast<wchar_t>(towupper(ch));
+        if (id.rfind(L"USB\\", 0) != 0 || id.find(L"&MI_") != std::wstring::npos) continue;
+        std::wstring where = NodeText(node, CM_DRP_LOCATION_PATHS);
+        if (where.empty()) where = NodeText(node, CM_DRP_LOCATION_INFORMATION);
+        return win::Narrow(where);
+    }
+    return {};
 }
 
 OVERLAPPED Fresh(HANDLE event) {
@@ -129,6 +183,7 @@ WindowsHidBackend::~WindowsHidBackend() { Close(); }
 
 std::vector<HidDeviceInfo> WindowsHidBackend::Enumerate() {
     std::vector<std::string> paths;
+    std::map<std::string, DEVINST> nodes;
     GUID hid{};
     HidD_GetHidGuid(&hid);
     HDEVINFO set =
@@ -139,13 +194,20 @@ std::vector<HidDeviceInfo> WindowsHidBackend::Enumerate() {
         iface.cbSize = sizeof iface;
         if (!SetupDiEnumDeviceInterfaces(set, nullptr, &hid, index, &iface)) break;
         // Without its path an interface can be neither examined nor opened.
-        if (const std::optional<std::wstring> path = InterfacePath(set, iface))
+        DEVINST node = 0;
+        if (const std::optional<std::wstring> path = InterfacePath(set, iface, node)) {
             paths.push_back(win::Narrow(*path));
+            nodes[paths.back()] = node;
+        }
     }
     SetupDiDestroyDeviceInfoList(set);
     // Polled once a second: only a host's interfaces are opened, and those
     // only for a query.
-    return ListInterfaces(paths, {DeviceIds, ReportLengths});
+    auto identity = [&nodes](const std::string& path, HidDeviceInfo& info) {
+        info.serial = SerialNumber(path);
+        info.port = UsbPort(nodes[path]);
+    };
+    return ListInterfaces(paths, {DeviceIds, ReportLengths, identity});
 }
 
 bool WindowsHidBackend::Open(const std::string& path) {

@@ -86,9 +86,16 @@ HostTap::HostTap(HidBackend& real) : real_(real) {
 
 HostTap::~HostTap() { real_.onIdle = nullptr; }
 
+std::vector<HidDeviceInfo> HostTap::Enumerate() {
+    listed_ = real_.Enumerate();
+    return listed_;
+}
+
 bool HostTap::Open(const std::string& path) {
     if (!real_.Open(path)) return false;
-    path_ = path;
+    opened_ = HidDeviceInfo{path};
+    for (const HidDeviceInfo& d : listed_)
+        if (d.path == path) opened_ = d;
     ++opens_;
     return true;
 }
@@ -152,7 +159,8 @@ ProvisioningRecord::ProvisioningRecord(RecordOptions options, HidLink& link, Hos
 
 void ProvisioningRecord::NoteVersion(const std::string& text) {
     version_ = text;
-    versionHost_ = tap_.path();
+    versionSerial_ = tap_.serial();
+    versionOpen_ = tap_.opens();
 }
 
 bool ProvisioningRecord::Run(OperationContext& ctx, const std::function<bool()>& run,
@@ -168,12 +176,18 @@ bool ProvisioningRecord::Run(OperationContext& ctx, const std::function<bool()>&
     // Refused or abandoned before anything went out: the host is as it was.
     if (sending.empty()) return ok;
 
+    // A new image may be in the host now, or half of one.
+    for (const Outgoing& what : sending)
+        if (what.kind == Outgoing::Kind::Upgrade) version_.clear();
     QJsonObject host;
     if (hostOpen || tap_.opens() != opens) {
         host["path"] = Q(tap_.path());
         host["model"] = ModelName(link_.model);
-        if (!version_.empty() && versionHost_ == tap_.path())
-            host["firmware"] = Q(GbkToUtf8(version_));
+        if (!tap_.serial().empty()) host["serial"] = Q(tap_.serial());
+        if (!tap_.port().empty()) host["port"] = Q(tap_.port());
+        const bool sameHost =
+            versionSerial_.empty() ? versionOpen_ == tap_.opens() : versionSerial_ == tap_.serial();
+        if (!version_.empty() && sameHost) host["firmware"] = Q(GbkToUtf8(version_));
     }
     QJsonObject sent;
     for (const Outgoing& what : sending) AddSent(sent, what);

@@ -54,14 +54,14 @@ class TranscriptOperator final : public OperatorSeam {
     std::vector<std::string> texts_;
 };
 
-// The backend in front of the real one: passes everything on, and keeps the
-// path of the host the link opened last.
+// The backend in front of the real one: passes everything on, and keeps
+// what the search listed of the host the link opened last.
 class HostTap final : public HidBackend {
   public:
     explicit HostTap(HidBackend& real);
     ~HostTap() override;
 
-    std::vector<HidDeviceInfo> Enumerate() override { return real_.Enumerate(); }
+    std::vector<HidDeviceInfo> Enumerate() override;
     bool Open(const std::string& path) override;
     void Close() override { real_.Close(); }
     bool IsOpen() const override { return real_.IsOpen(); }
@@ -75,13 +75,17 @@ class HostTap final : public HidBackend {
         return real_.Read(report, timeoutMs);
     }
 
-    const std::string& path() const { return path_; }
+    const std::string& path() const { return opened_.path; }
+    // Its serial number and port, where the search told them.
+    const std::string& serial() const { return opened_.serial; }
+    const std::string& port() const { return opened_.port; }
     // Counts the opens, so a caller can tell whether one came since it looked.
     unsigned opens() const { return opens_; }
 
   private:
     HidBackend& real_;
-    std::string path_;
+    std::vector<HidDeviceInfo> listed_;
+    HidDeviceInfo opened_;
     unsigned opens_ = 0;
 };
 
@@ -110,8 +114,12 @@ class ProvisioningRecord {
     HidLink& link_;
     HostTap& tap_;
     TranscriptOperator& transcript_;
-    std::string version_;  // the firmware version read, and on which host
-    std::string versionHost_;
+    // The firmware version read, and of which host: the one with its serial
+    // number, else the one open then (a host opened later at the same path
+    // may be another).
+    std::string version_;
+    std::string versionSerial_;
+    unsigned versionOpen_ = 0;
     bool warned_ = false;
 };
 

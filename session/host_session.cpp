@@ -9,9 +9,12 @@
 namespace korvane {
 
 HostSession::HostSession(Clock& clock, OperatorSeam& op, const SessionOptions& options) {
-    if (options.emulate) {
-        emulator_ = std::make_unique<HostEmulator>(clock, ProductOf(*options.emulate));
-        backend_ = std::make_unique<EmulatedBackend>(*emulator_, clock);
+    if (!options.emulate.empty()) {
+        for (const LampModel model : options.emulate)
+            emulators_.push_back(std::make_unique<HostEmulator>(clock, ProductOf(model)));
+        auto emulated = std::make_unique<EmulatedBackend>(*emulators_.front(), clock);
+        for (std::size_t i = 1; i < emulators_.size(); ++i) emulated->AddHost(*emulators_[i]);
+        backend_ = std::move(emulated);
     } else {
         backend_ = MakeSystemBackend();
     }
@@ -20,7 +23,7 @@ HostSession::HostSession(Clock& clock, OperatorSeam& op, const SessionOptions& o
     tap_ = std::make_unique<record::HostTap>(*backend_);
     transcript_ = std::make_unique<record::TranscriptOperator>(op);
     link_ = std::make_unique<HidLink>(*tap_, clock, *transcript_);
-    link_->wantedPath = options.devicePath;
+    link_->wanted = options.device;
     protocol_ = std::make_unique<LampProtocol>(*link_, *transcript_, clock);
     // A staging folder that cannot be made private leaves the paths empty:
     // every staged operation then ends with its message and sends nothing.

@@ -6,17 +6,17 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "common/clock.h"
 #include "common/lamp_model.h"
 #include "common/operator_seam.h"
+#include "emulator/host_emulator.h"
 #include "hid/hid_link.h"
 #include "operations/operation_context.h"
 #include "protocol/transaction.h"
 
 namespace korvane {
-
-class HostEmulator;
 
 namespace record {
 class HostTap;
@@ -25,8 +25,9 @@ class TranscriptOperator;
 }  // namespace record
 
 struct SessionOptions {
-    std::optional<LampModel> emulate;  // the emulator of this model instead of real hosts
-    std::string devicePath;            // one host among several (empty: the first)
+    // Emulated hosts of these models instead of real ones, one per entry.
+    std::vector<LampModel> emulate;
+    HostChoice device;  // one host among several (Any: the first found)
     // The provisioning record's file; nullopt: no record is kept.
     std::optional<std::string> record;
     std::string program = "korvane";  // the program, as the record names it
@@ -43,8 +44,10 @@ class HostSession {
     LampProtocol& protocol() { return *protocol_; }
     OperationContext& context() { return *context_; }
     HidBackend& backend() { return *backend_; }
-    // The emulated host, or nullptr on real hardware.
-    HostEmulator* emulator() { return emulator_.get(); }
+    // The (first) emulated host, or nullptr on real hardware.
+    HostEmulator* emulator() { return emulators_.empty() ? nullptr : emulators_.front().get(); }
+    // Every emulated host, in the order of their paths.
+    const std::vector<std::unique_ptr<HostEmulator>>& emulators() const { return emulators_; }
 
     // Runs an operation that may change the host (init, a set, a download,
     // a format, an upgrade, or several of them as `name`) and returns its
@@ -56,7 +59,7 @@ class HostSession {
     std::function<void(const std::string& path, const std::string& why)> onRecordUnwritable;
 
   private:
-    std::unique_ptr<HostEmulator> emulator_;
+    std::vector<std::unique_ptr<HostEmulator>> emulators_;
     std::unique_ptr<HidBackend> backend_;
     std::unique_ptr<record::HostTap> tap_;
     std::unique_ptr<record::TranscriptOperator> transcript_;

@@ -60,8 +60,8 @@ TEST_F(Cli, HelpNamesEveryCommandAndVersionPrintsTheNumber) {
                                 "upgrade FILE",
                                 "dump [FILE]",
                                 "apply FILE",
-                                "--device PATH",
-                                "--emulate rt220|rt221",
+                                "--device PATH|serial:S|port:P",
+                                "--emulate MODEL[,MODEL]",
                                 "--json",
                                 "--password"})
         EXPECT_NE(help.out.find(command), std::string::npos) << command;
@@ -176,7 +176,7 @@ TEST_F(Cli, SystemCommandsAndFrequencyRoundTripAcrossTwoRuns) {
 
     const CliResult list = Emu("rt220", {"list"});
     EXPECT_EQ(list.code, 0);
-    EXPECT_EQ(list.out, "emulated:0\t0483:1234\tRT-220\n");
+    EXPECT_EQ(list.out, "emulated:0\t0483:1234\tRT-220\tEMU0001\temulated:1\n");
     const QJsonArray hosts = JsonOf(Emu("rt221", {"--json", "list"}).out)["hosts"].toArray();
     ASSERT_EQ(hosts.size(), 1);
     EXPECT_EQ(hosts[0].toObject()["id"].toString(), "0483:7890");
@@ -605,7 +605,10 @@ TEST_F(Cli, EveryChangeToAHostLeavesOneLineInTheRecord) {
         ++i;
     }
     const QJsonObject apply = QJsonDocument::fromJson(lines[7]).object();
-    EXPECT_EQ(apply["host"].toObject(), (QJsonObject{{"path", "emulated:0"}, {"model", "RT-221"}}));
+    EXPECT_EQ(apply["host"].toObject(), (QJsonObject{{"path", "emulated:0"},
+                                                     {"model", "RT-221"},
+                                                     {"serial", "EMU0001"},
+                                                     {"port", "emulated:1"}}));
     EXPECT_EQ(apply["sent"].toObject()["frequency"].toString(), "868.3");
     EXPECT_EQ(apply["sent"].toObject()["address"].toObject()["volume"].toInt(), 3);
     EXPECT_TRUE(QDateTime::fromString(apply["time"].toString(), Qt::ISODate).isValid());

@@ -85,7 +85,7 @@ TEST_F(CliInterrupt, ApplyStopsBetweenItsSteps) {
         "basic": {"alarmTime": "25", "volume": 2, "channel": 3, "password": "ABCD"}})");
     cli::InstallInterruptHandler();
     cli::Options options;
-    options.session.emulate = LampModel::Rt220;
+    options.session.emulate = {LampModel::Rt220};
     options.args = {"apply", scratch.Path("p.json").toStdString()};
     std::FILE* sink = std::tmpfile();
     const cli::Output out(sink, sink);

@@ -26,7 +26,7 @@ TEST(CliClose, ClosingTheConsoleCancelsTheDownloadAndWaitsForItsEnd) {
     qputenv("KORVANE_STAGING_DIR", scratch.StagingDir().toUtf8());
     cli::InstallInterruptHandler();
     cli::Options options;
-    options.session.emulate = LampModel::Rt221;
+    options.session.emulate = {LampModel::Rt221};
     options.args = {"voice", "download", "custom", scratch.Path("sounds").toStdString()};
     std::FILE* sink = std::tmpfile();
     const cli::Output out(sink, sink);

@@ -83,12 +83,36 @@ TEST_F(HidLinkTest, DiscoveryBoxesNeverStack) {
     EXPECT_EQ(op.Boxes().size(), 2u);
 }
 
-TEST_F(HidLinkTest, WantedPathPassesOverOtherHosts) {
-    link.wantedPath = "/dev/hidraw7";
-    EXPECT_EQ(link.FindDevice(), 0);
-    EXPECT_EQ(backend.opens, 0);
-    link.wantedPath = "emulated:0";
-    EXPECT_EQ(link.FindDevice(), 1);
+// A host is chosen by its path, its serial number or its port; a form that
+// matches no host opens nothing, and one host's serial or port never takes
+// another that tells none.
+TEST_F(HidLinkTest, EachFormOfTheChoiceTakesItsHostAndNoOther) {
+    HostEmulator second(clock, 0x7890);
+    backend.AddHost(second);
+    backend.devicesAfter = {{"/dev/hidraw9", 0x0483, 0x1234, "", ""}};
+    struct Case {
+        const char* form;
+        const char* opened;  // nullptr: none
+    } cases[] = {
+        {"", "emulated:0"},
+        {"emulated:1", "emulated:1"},
+        {"serial:EMU0002", "emulated:1"},
+        {"port:emulated:1", "emulated:0"},
+        {"serial:EMU0003", nullptr},
+        {"port:1-1.3", nullptr},
+        {"serial:", nullptr},
+        {"/dev/hidraw7", nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.form);
+        link.wanted = HostChoice::Parse(c.form);
+        EXPECT_EQ(link.wanted.Form(), c.form);
+        backend.openedPaths.clear();
+        EXPECT_EQ(link.FindDevice(), c.opened ? 1 : 0);
+        EXPECT_EQ(backend.openedPaths,
+                  c.opened ? std::vector<std::string>{c.opened} : std::vector<std::string>{});
+        link.Disconnect();
+    }
 }
 
 TEST_F(HidLinkTest, SearchStartsFromDisconnected) {

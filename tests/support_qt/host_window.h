@@ -138,7 +138,7 @@ class HostWindow : public ClockFirst<VirtualClock>, public FormWindow {
   private:
     static SessionOptions Emulating(int model, std::optional<std::string> record) {
         SessionOptions options;
-        options.emulate = static_cast<LampModel>(model);
+        options.emulate = {static_cast<LampModel>(model)};
         options.record = std::move(record);
         return options;
     }

@@ -118,7 +118,7 @@ Strings ThroughTheWindow(const Row& row, std::string& held) {
 Strings ThroughTheCli(const Row& row, int& status, std::string& held) {
     const Setting& s = *row.into;
     cli::Options options;
-    options.session.emulate = Basic(s) ? LampModel::Rt220 : LampModel::Rt221;
+    options.session.emulate = {Basic(s) ? LampModel::Rt220 : LampModel::Rt221};
     options.args = s.args;
     options.args.push_back(s.before + row.text + s.after);
     std::FILE* sink = std::tmpfile();

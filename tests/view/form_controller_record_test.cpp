@@ -65,15 +65,23 @@ TEST(WindowRecord, EveryChangeToTheHostLeavesItsLine) {
                        "voice download success", "voice format success", "voice download success",
                        "address set success", "init failure", "basic set success"}));
     ASSERT_EQ(lines.size(), 9u);
-    EXPECT_EQ(
-        lines[0]["host"].toObject(),
-        (QJsonObject{{"path", "emulated:0"}, {"model", "RT-221"}, {"firmware", "KV-HOST V2.1"}}));
+    EXPECT_EQ(lines[0]["host"].toObject(), (QJsonObject{{"path", "emulated:0"},
+                                                        {"model", "RT-221"},
+                                                        {"serial", "EMU0001"},
+                                                        {"port", "emulated:1"},
+                                                        {"firmware", "KV-HOST V2.1"}}));
+    EXPECT_EQ(lines[1]["host"].toObject()["firmware"], "KV-HOST V2.1");
+    // After an upgrade the version read before it is another image's.
+    EXPECT_FALSE(lines[2]["host"].toObject().contains("firmware"));
+    EXPECT_FALSE(lines[3]["host"].toObject().contains("firmware"));
     EXPECT_EQ(lines[1]["sent"].toObject(), (QJsonObject{{"frequency", "433.5"}}));
     EXPECT_EQ(lines[6]["sent"].toObject()["address"].toObject(), (QJsonObject{{"volume", 5}}));
     EXPECT_EQ(lines[7]["texts"].toArray(),
               (QJsonArray{"[失败1] 设备未连接，请连接设备！", "初始化设备失败！"}));
-    EXPECT_EQ(lines[8]["host"].toObject(),
-              (QJsonObject{{"path", "emulated:0"}, {"model", "RT-220"}}));
+    EXPECT_EQ(lines[8]["host"].toObject(), (QJsonObject{{"path", "emulated:0"},
+                                                        {"model", "RT-220"},
+                                                        {"serial", "EMU0001"},
+                                                        {"port", "emulated:1"}}));
 }
 
 TEST(WindowRecord, AnUnwritableRecordIsSaidOnceAndTheOperationsGoOn) {
