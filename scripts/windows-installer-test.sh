@@ -290,8 +290,8 @@ cli_pid=""
 say "installer and uninstaller refused while korvane-cli ran"
 
 # --- A program that only the mark for every session shows (another user's,
-# or a scheduled task's in session 0), or whose mark refuses to be opened (an
-# earlier version's, made by another user's elevated copy): each refused too.
+# or a scheduled task's in session 0), or a mark this user may not open (as
+# an earlier version's made by another user's elevated copy): refused too.
 for mark in 'Global\KorvaneRunning' 'Global\KorvaneRunning|D:(A;;GA;;;SY)' 'Local\KorvaneRunning|D:(A;;GA;;;SY)'; do
   if [ "${mark#*|}" = "$mark" ]; then hold_mark "$mark"; else hold_mark "${mark%%|*}" "${mark#*|}"; fi
   run_nsis $wine "$newer_setup" /S
