@@ -5,14 +5,21 @@
 #   folder alone (the window's screenshots prove Qt's plugins load there),
 #   and the portable .zip holds the same files;
 # - an upgrade with a second package (a higher version, one file fewer,
-#   signed with a certificate made here and now, every signature verified),
+#   signed with a certificate made here and now: every program and DLL of
+#   the package, of the unpacked installer and of the install verified),
 #   then the older package over it, refused;
-# - a running korvane-cli.exe (a download) makes the installer and the
-#   uninstaller fail and leaves everything in place; after it, the registered
-#   quiet uninstall removes what was installed and nothing of the operator's;
+# - a running korvane-cli.exe (a download), and a stand-in for a program of
+#   another session or of another user's elevated copy, make the installer
+#   and the uninstaller fail and leave everything in place; after it, the
+#   registered quiet uninstall removes what was installed and nothing of the
+#   operator's;
 # - for all users: a folder outside Program Files refused, then an install
 #   under Program Files and HKLM, upgraded in that mode by a plain /S, and
-#   uninstalled.
+#   uninstalled by the registered quiet uninstall, as Settings starts it;
+#   installed again and uninstalled by a plain uninstall.exe /S. The second
+#   package takes a standard user's way here (windows-package.sh
+#   --standard-until-elevated): each of its runs without /Elevated starts an
+#   elevated copy, with the "runas" verb that wine's trace shows.
 #   scripts/windows-installer-test.sh [build-windows]
 # Exit 77 (skipped) when the installer has not been made
 # (scripts/windows-package.sh).
@@ -26,7 +33,9 @@ if [ ! -f "$setup" ]; then
   echo "installer test: no $setup (scripts/windows-package.sh makes it)"
   exit 77
 fi
-for tool in osslsigncode openssl makensis; do
+holder="$build/tests/common/korvane-mark-holder.exe"
+[ -f "$holder" ] || { echo "installer test: no $holder (the tests' build makes it)" >&2; exit 1; }
+for tool in osslsigncode openssl makensis 7zz; do
   command -v $tool > /dev/null || { echo "installer test: no $tool (scripts/windows.sh installs it)" >&2; exit 1; }
 done
 # The window needs an X display for wine to draw on.
@@ -38,9 +47,11 @@ unset WINEPATH
 wine=/usr/lib/wine/wine64
 wineserver=/usr/lib/wine/wineserver
 cli_pid=""
+holder_pid=""
 locked=""
 finish() {
   [ -z "$cli_pid" ] || kill "$cli_pid" 2> /dev/null || true
+  [ -z "$holder_pid" ] || kill "$holder_pid" 2> /dev/null || true
   [ -z "$locked" ] || chattr -i "$locked" 2> /dev/null || true
   $wineserver -k 2> /dev/null || true
   rm -rf "$scratch"
@@ -59,7 +70,8 @@ say() { echo "installer test: [$((SECONDS - started)) s] $*"; }
 windows_path() { printf 'Z:%s' "${1//\//\\}"; }
 
 # The second package: a higher version, without the offscreen platform
-# plugin, uncompressed (made in seconds), signed with a throwaway certificate.
+# plugin, uncompressed (made in seconds), signed with a throwaway
+# certificate, and taking a standard user's way.
 IFS=. read -r major minor patch <<< "$version"
 newer="$major.$minor.$((patch + 1))"
 cert="$scratch/cert"
@@ -70,12 +82,24 @@ openssl pkcs12 -export -inkey "$cert/key.pem" -in "$cert/cert.pem" -out "$cert/c
   -passout pass:"throwaway pass"
 KORVANE_SIGN_PKCS12="$cert/cert.p12" KORVANE_SIGN_PASSWORD="throwaway pass" \
   scripts/windows-package.sh "$build" --out "$scratch/newer" --version "$newer" --fast \
-  --without platforms/qoffscreen.dll > "$scratch/package.log" 2>&1 ||
+  --without platforms/qoffscreen.dll --standard-until-elevated > "$scratch/package.log" 2>&1 ||
   { cat "$scratch/package.log"; fail "the second package could not be made"; }
 newer_setup="$scratch/newer/korvane-$newer-setup.exe"
 verify() {
   osslsigncode verify -CAfile "$cert/cert.pem" -in "$1" > "$scratch/verify.log" 2>&1 ||
     { cat "$scratch/verify.log"; fail "the signature of $1 does not verify"; }
+}
+# Verifies every program and DLL (PE file: "MZ" first) under a folder, and
+# sets verified to their names, one a line.
+verify_all() {
+  verified=$(
+    cd "$1"
+    find . -type f | sed 's|^\./||' | sort | while IFS= read -r f; do
+      [ "$(head -c 2 "$f" | od -An -tx1 | tr -d ' \n')" != 4d5a ] || echo "$f"
+    done
+  )
+  [ -n "$verified" ] || fail "no program or DLL under $1"
+  while IFS= read -r f; do verify "$1/$f"; done <<< "$verified"
 }
 say "made the signed $newer package"
 
@@ -83,6 +107,15 @@ $wine wineboot.exe -i > /dev/null 2>&1 || true
 $wineserver -w
 # One server for the whole run: a program then starts in a fraction of a second.
 $wineserver -p
+# wine's trace of the shell's executions, for a run whose elevated copy is checked.
+traced=(env WINEDEBUG=trace+exec)
+# The parameters of the elevated copy that a traced run in $1 started with
+# the "runas" verb, as the command line spells them.
+elevated_with() {
+  grep -a 'trace:exec:SHELL_execute mask=.* verb=L"runas"' "$1" |
+    sed -n 's/.* parm=L"\(.*\)" dir=.*/\1/p' | sed 's/\\\\/\\/g'
+}
+
 drive="$WINEPREFIX/drive_c"
 user=$(id -un)
 home_win="C:\\users\\$user"
@@ -113,12 +146,31 @@ run_nsis() {
     "$@" > "$scratch/run.log" 2>&1 || status=$?
   fi
 }
+# Runs an uninstall command as registered, traced into $scratch/run.log.
 run_quiet_uninstall() {
   local quiet=$1 exe args
   exe=$(sed 's/^"\([^"]*\)".*/\1/' <<< "$quiet")
   args=$(sed 's/^"[^"]*" *//' <<< "$quiet")
   # shellcheck disable=SC2086 # the options as registered, one word each
-  $wine "$exe" $args > /dev/null 2>&1 || true
+  "${traced[@]}" $wine "$exe" $args > "$scratch/run.log" 2>&1 || true
+}
+# A stand-in for a korvane of another session: holds the mutex NAME (made as
+# the programs make it, or with the access list SDDL) until released.
+hold_mark() {
+  touch "$scratch/hold"
+  $wine "$holder" "$(windows_path "$scratch/hold")" "$@" > "$scratch/holder.out" 2>&1 &
+  holder_pid=$!
+  for _ in $(seq 150); do
+    grep -q held "$scratch/holder.out" 2> /dev/null && return 0
+    kill -0 $holder_pid 2> /dev/null || break
+    sleep 0.2
+  done
+  fail "the stand-in could not hold $1: $(cat "$scratch/holder.out")"
+}
+release_mark() {
+  rm "$scratch/hold"
+  wait $holder_pid || fail "the stand-in holding the mark ended with status $?"
+  holder_pid=""
 }
 
 # --- For the current user, the default.
@@ -174,14 +226,29 @@ run_nsis $wine "$newer_setup" /S
 [ ! -e "$dir/platforms/qoffscreen.dll" ] || fail "the file the newer version lacks is left"
 [ -f "$dir/platforms/qwindows.dll" ] || fail "the upgrade lost platforms/qwindows.dll"
 [ -f "$dir/notes.txt" ] || fail "the upgrade removed the operator's own file"
-for f in "$newer_setup" "$dir/korvane.exe" "$dir/korvane-cli.exe" "$dir/uninstall.exe"; do verify "$f"; done
+# Signed: the installer, every program and DLL it installed (the
+# uninstaller too), staged, or holds unpacked (NSIS's plugins too).
+verify "$newer_setup"
+verify_all "$dir"
+grep -qx uninstall.exe <<< "$verified" || fail "the installed uninstall.exe was not verified"
+installed_pe=$verified
+verify_all "$scratch/newer/Korvane"
+[ "$verified" = "$(grep -vx uninstall.exe <<< "$installed_pe")" ] ||
+  fail "the staged programs and DLLs are not those installed: $verified"
+7zz x -o"$scratch/unpacked" "$newer_setup" > "$scratch/unpack.log" 2>&1 ||
+  { cat "$scratch/unpack.log"; fail "7zz could not unpack the installer"; }
+verify_all "$scratch/unpacked"
+# shellcheck disable=SC2016 # NSIS's folder, named as the unpacked installer names it
+for f in '$PLUGINSDIR/System.dll' '$PLUGINSDIR/nsDialogs.dll' '$PLUGINSDIR/UserInfo.dll' uninstall.exe; do
+  grep -qxF "$f" <<< "$verified" || fail "$f was not among the installer's signed files: $verified"
+done
 # The check is real: a changed byte breaks the signature.
 cp "$newer_setup" "$scratch/changed.exe"
 printf '\x5a' | dd of="$scratch/changed.exe" bs=1 seek=4096 conv=notrunc 2> /dev/null
 if osslsigncode verify -CAfile "$cert/cert.pem" -in "$scratch/changed.exe" > /dev/null 2>&1; then
   fail "a changed installer still verifies"
 fi
-say "upgraded to $newer; signatures verified"
+say "upgraded to $newer; $(wc -l <<< "$verified") signed files of the unpacked installer verified"
 
 # --- Downgrade: refused, nothing changed.
 run_nsis $wine "$setup" /S
@@ -222,6 +289,22 @@ cli_pid=""
 [ "$(entry HKCU | value DisplayVersion)" = "$newer" ] || fail "the entry changed while the program ran"
 say "installer and uninstaller refused while korvane-cli ran"
 
+# --- A program that only the mark for every session shows (another user's,
+# or a scheduled task's in session 0), or a mark this user may not open (as
+# an earlier version's made by another user's elevated copy): refused too.
+for mark in 'Global\KorvaneRunning' 'Global\KorvaneRunning|D:(A;;GA;;;SY)' 'Local\KorvaneRunning|D:(A;;GA;;;SY)'; do
+  if [ "${mark#*|}" = "$mark" ]; then hold_mark "$mark"; else hold_mark "${mark%%|*}" "${mark#*|}"; fi
+  run_nsis $wine "$newer_setup" /S
+  [ $status = 5 ] || fail "the installer ended with status $status with $mark held, not 5"
+  run_nsis $wine 'C:\uninstaller-copy\uninstall.exe' /S "_?=$dir_win"
+  [ $status = 5 ] || fail "the uninstaller ended with status $status with $mark held, not 5"
+  release_mark
+done
+[ "$(installed_files "$dir")" = "$(cat "$scratch/in-place.txt")" ] ||
+  fail "files changed while another session's program ran"
+[ "$(entry HKCU | value DisplayVersion)" = "$newer" ] || fail "the entry changed while another session's program ran"
+say "installer and uninstaller refused while another session's program ran"
+
 # --- A file that cannot be removed keeps the entry and the uninstaller, so
 # that the uninstall can run again (where the file system lets root make a
 # file immutable).
@@ -261,14 +344,36 @@ run_nsis $wine cmd.exe /c "$setup_win /AllUsers /S /D=$pf_win"
 [ -f "$all_menu/Korvane.lnk" ] || fail "no Start-menu entry for all users"
 [ "$(entry HKLM | value InstallLocation)" = "$pf_win" ] || fail "no HKLM entry for $pf_win"
 absent "HKCU\\$key" "the all-users install wrote an HKCU uninstall entry"
-# Registered under HKLM, it is upgraded for all users without being told.
-run_nsis $wine "$newer_setup" /S
+# Registered under HKLM, it is upgraded for all users without being told,
+# through the second package's elevated copy.
+run_nsis "${traced[@]}" $wine "$newer_setup" /S
 [ $status = 0 ] || fail "the all-users upgrade ended with status $status"
+[ "$(elevated_with "$scratch/run.log")" = "/Elevated /AllUsers /S" ] ||
+  fail "the upgrade's elevated copy started with '$(elevated_with "$scratch/run.log")'"
 [ "$(entry HKLM | value DisplayVersion)" = "$newer" ] || fail "the HKLM entry was not upgraded"
 [ ! -e "$pf/platforms/qoffscreen.dll" ] || fail "the all-users upgrade left the file the newer version lacks"
 absent "HKCU\\$key" "the all-users upgrade wrote an HKCU uninstall entry"
+# The registered uninstall, as Settings starts it: NSIS runs a copy from
+# %TEMP%, whose elevated copy must still be told which folder to clear.
 run_quiet_uninstall "$(entry HKLM | value QuietUninstallString)"
 await_no_entry HKLM
+[ "$(elevated_with "$scratch/run.log")" = "/Elevated /AllUsers /S _?=$pf_win" ] ||
+  fail "the uninstaller's elevated copy started with '$(elevated_with "$scratch/run.log")'"
 [ ! -e "$pf" ] || fail "left after the all-users uninstall: $(installed_files "$pf")"
 [ ! -e "$all_menu" ] || fail "the all-users Start-menu folder is left"
-say "installed, upgraded and uninstalled for all users; korvane $version and $newer passed"
+say "installed, upgraded and uninstalled for all users, each elevated copy through runas"
+
+# uninstall.exe started in the folder with no mode: NSIS's _?= ends in a
+# backslash, and the folder still matches the HKLM entry.
+newer_setup_win=$(windows_path "$newer_setup")
+run_nsis "${traced[@]}" $wine cmd.exe /c "$newer_setup_win /AllUsers /S /D=$pf_win"
+[ $status = 0 ] || fail "the second all-users install ended with status $status"
+[ "$(elevated_with "$scratch/run.log")" = "/Elevated /AllUsers /S /D=$pf_win" ] ||
+  fail "the install's elevated copy started with '$(elevated_with "$scratch/run.log")'"
+run_quiet_uninstall "\"$pf_win\\uninstall.exe\" /S"
+await_no_entry HKLM
+[ "$(elevated_with "$scratch/run.log")" = "/Elevated /AllUsers /S _?=$pf_win" ] ||
+  fail "the mode-less uninstall's elevated copy started with '$(elevated_with "$scratch/run.log")'"
+[ ! -e "$pf" ] || fail "left after the mode-less uninstall: $(installed_files "$pf")"
+absent "HKCU\\$key" "the mode-less uninstall wrote an HKCU uninstall entry"
+say "uninstalled for all users with no mode given; korvane $version and $newer passed"

@@ -2,14 +2,18 @@
 # Stages korvane.exe, korvane-cli.exe and everything they load into
 # <out>/Korvane, and makes of it the installer (NSIS,
 # packaging/windows/korvane.nsi) and a portable .zip of the same files:
-#   scripts/windows-package.sh [build-windows] [--out DIR] [--version X.Y.Z] [--fast] [--without FILE]
+#   scripts/windows-package.sh [build-windows] [--out DIR] [--version X.Y.Z] [--fast]
+#                              [--without FILE] [--standard-until-elevated]
 # The build is a Windows one (scripts/windows.sh); makensis is Debian's nsis.
 # <out> is <build>/package unless --out names another folder; the version is
 # the project's unless --version names another. --fast makes an uncompressed
-# installer and no .zip, and --without leaves one staged file out: both for
-# the installer test's second package.
-# With KORVANE_SIGN_PKCS12 and KORVANE_SIGN_PASSWORD set, the two programs,
-# the installer and its uninstaller are signed (scripts/windows-sign.sh).
+# installer and no .zip, --without leaves one staged file out, and
+# --standard-until-elevated makes the installer that takes the standard
+# user's way under wine (korvane.nsi): all for the installer test's second
+# package.
+# With KORVANE_SIGN_PKCS12 and KORVANE_SIGN_PASSWORD set, every staged program
+# and DLL, the NSIS plugins the installer unpacks, the installer and its
+# uninstaller are signed (scripts/windows-sign.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -24,12 +28,14 @@ version=$(sed -n 's/^project(Korvane VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 out="$build/package"
 fast=0
 without=""
+test_build=()
 while [ $# -gt 0 ]; do
   case "$1" in
     --out) out=$2; shift 2 ;;
     --version) version=$2; shift 2 ;;
     --fast) fast=1; shift ;;
     --without) without=$2; shift 2 ;;
+    --standard-until-elevated) test_build=(-DSTANDARD_UNTIL_ELEVATED); shift ;;
     *) echo "windows-package: unknown option $1" >&2; exit 2 ;;
   esac
 done
@@ -63,14 +69,30 @@ fi
 cp packaging/windows/korvane.ico "$stage/"
 if [ -n "$without" ]; then rm "$stage/$without"; fi
 
+# Each staged file that is a program or a DLL (a PE file: "MZ" first).
+pe_files() {
+  find "$1" -type f | sort | while IFS= read -r f; do
+    [ "$(head -c 2 "$f" | od -An -tx1 | tr -d ' \n')" != 4d5a ] || echo "$f"
+  done
+}
+
 sign=()
 if [ -n "${KORVANE_SIGN_PKCS12:-}" ]; then
-  scripts/windows-sign.sh "$stage/korvane.exe"
-  scripts/windows-sign.sh "$stage/korvane-cli.exe"
-  sign=(-DSIGN="$root/scripts/windows-sign.sh")
+  # Smart App Control checks each file the loader maps, and its block has no
+  # "run anyway": Qt's DLLs, the plugins and the compiler's runtime too.
+  mapfile -t pe < <(pe_files "$stage")
+  scripts/windows-sign.sh "${pe[@]}"
+  # The installer unpacks and loads NSIS's plugins: signed copies of them.
+  plugins="$out/nsis-plugins"
+  rm -rf "$plugins"
+  mkdir -p "$plugins"
+  cp /usr/share/nsis/Plugins/amd64-unicode/*.dll "$plugins/"
+  scripts/windows-sign.sh "$plugins"/*.dll
+  sign=(-DSIGN="$root/scripts/windows-sign.sh" -DPLUGINS="$plugins")
+  echo "windows-package: signed ${#pe[@]} staged files and the NSIS plugins"
 else
   echo "windows-package: no certificate (KORVANE_SIGN_PKCS12, KORVANE_SIGN_PASSWORD):" \
-    "the programs, the installer and the uninstaller are unsigned"
+    "the programs, their DLLs, the installer and the uninstaller are unsigned"
 fi
 
 # What the uninstaller removes: each file, then each folder, deepest first,
@@ -91,7 +113,7 @@ setup="$out/korvane-$version-setup.exe"
 compression=()
 [ "$fast" = 0 ] || compression=(-DFAST)
 makensis -V2 -DVERSION="$version" -DSTAGE="$stage" -DFILES="$files" -DSIZE_KB="$size_kb" \
-  -DOUTFILE="$setup" "${sign[@]}" "${compression[@]}" packaging/windows/korvane.nsi
+  -DOUTFILE="$setup" "${sign[@]}" "${compression[@]}" "${test_build[@]}" packaging/windows/korvane.nsi
 echo "windows-package: $setup"
 [ "$fast" = 0 ] || exit 0
 zip="$out/korvane-$version-windows.zip"

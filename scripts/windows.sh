@@ -16,6 +16,8 @@ run_tests=1
 packages=(
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix wine64 qt6-base-dev-tools googletest
   cmake ninja-build xz-utils xvfb nsis zip osslsigncode openssl
+  # The installer test unpacks the installer to verify its signed files.
+  7zip
   # The harness of the wine HID cases, a Linux program of the same tree.
   build-essential pkg-config qt6-base-dev libgl-dev libhidapi-dev libudev-dev libgtest-dev
   umockdev libumockdev-dev libx11-dev

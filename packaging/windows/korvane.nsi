@@ -1,11 +1,16 @@
 ; The Windows installer of korvane.exe and korvane-cli.exe, made on Linux by
 ; scripts/windows-package.sh with Debian's makensis (3.08):
 ;   makensis -DVERSION=1.0.0 -DSTAGE=<staged folder> -DFILES=<files.nsh> -DSIZE_KB=<size>
-;            -DOUTFILE=<setup.exe> [-DSIGN=<command>] [-DFAST] korvane.nsi
+;            -DOUTFILE=<setup.exe> [-DSIGN=<command> -DPLUGINS=<folder>] [-DFAST]
+;            [-DSTANDARD_UNTIL_ELEVATED] korvane.nsi
 ; STAGE holds everything installed; FILES names each of its files and folders,
 ; so the uninstaller removes those and nothing else of the folder. SIGN, when
-; given, signs the uninstaller and the installer (its one argument: the file).
-; FAST stores the files uncompressed (a package for tests, made in seconds).
+; given, signs the uninstaller and the installer (its one argument: the file);
+; PLUGINS then holds signed copies of the NSIS plugins, in amd64-unicode, that
+; the installer unpacks and loads. FAST stores the files uncompressed (a
+; package for tests, made in seconds). STANDARD_UNTIL_ELEVATED is for the
+; installer test alone: under wine every user is an administrator, and with it
+; only a copy started elevated by the script counts as one (see Elevate).
 ;
 ; Two modes, through MultiUser.nsh:
 ; - for the current user, the default, without administrator rights: into
@@ -20,7 +25,7 @@
 ; Exit status, besides NSIS's own (0 done, 1 cancelled, 2 aborted):
 ;   3  refused: all users, and the folder is not inside Program Files
 ;   4  refused: a newer version is installed
-;   5  refused: korvane or korvane-cli is running
+;   5  refused: korvane or korvane-cli is running, in this session or another
 ;   6  the installer could not remove the earlier version, or the uninstaller
 ;      some file of its own (the entry stays: uninstall again)
 ;   other  the system's error when elevation failed: 1223 refused, 740 no
@@ -38,8 +43,10 @@ Target amd64-unicode
   !error "VERSION is not defined"
 !endif
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Korvane"
-; Held by korvane.exe and korvane-cli.exe while they run (common/running_mark_windows.cpp).
+; Held by korvane.exe and korvane-cli.exe while they run
+; (common/running_mark_windows.cpp): one in each session, one for the machine.
 !define RUNNING_MUTEX "Local\KorvaneRunning"
+!define RUNNING_MUTEX_ANY_SESSION "Global\KorvaneRunning"
 
 ; Neither the installer nor the uninstaller asks for elevation (asInvoker):
 ; only an all-users install or uninstall starts an elevated copy.
@@ -75,6 +82,11 @@ VIAddVersionKey /LANG=0 "LegalCopyright" "Copyright Korvane"
 !ifdef SIGN
   !uninstfinalize '${SIGN} "%1"' = 0
   !finalize '${SIGN} "%1"' = 0
+  ; Smart App Control checks every DLL that is loaded, the plugins too.
+  !ifndef PLUGINS
+    !error "SIGN needs PLUGINS, the signed copies of the plugins"
+  !endif
+  !addplugindir /amd64-unicode "${PLUGINS}"
 !endif
 
 Var Mode          ; AllUsers or CurrentUser, as asked for or as found
@@ -96,41 +108,70 @@ UninstPage instfiles
 ; stays; anywhere else the program ends with the system's error.
 !macro ELEVATE_FUNCTION UN
 Function ${UN}Elevate
-  ; Not what UserInfo reports: an administrator's filtered token is no
-  ; administrator's until elevated.
-  System::Call 'shell32::IsUserAnAdmin() i .r0'
-  ${If} $0 <> 0
-    Return
-  ${EndIf}
+  ; $4: 1 in the copy this function started.
   ${GetParameters} $0
   ClearErrors
   ${GetOptions} $0 "/Elevated" $1
-  ${IfNot} ${Errors}
+  StrCpy $4 1
+  ${If} ${Errors}
+    StrCpy $4 0
+  ${EndIf}
+!ifdef STANDARD_UNTIL_ELEVATED
+  ; The installer test's build: only the copy started here has the rights,
+  ; so that wine, which makes every user an administrator, takes this way.
+  StrCpy $0 $4
+!else
+  ; Not what UserInfo reports: an administrator's filtered token is no
+  ; administrator's until elevated.
+  System::Call 'shell32::IsUserAnAdmin() i .r0'
+!endif
+  ${If} $0 <> 0
+    Return
+  ${EndIf}
+  ${If} $4 = 1
     ; Started elevated already, and still without the rights: the system
     ; gave none (elevation switched off). Never start another copy.
     MessageBox MB_ICONSTOP "$(^Name): administrator rights are needed for all users." /SD IDOK
     SetErrorLevel 740 ; ERROR_ELEVATION_REQUIRED
     Quit
   ${EndIf}
-  HideWindow
+  ; The elevated copy does not see the drives this user mapped: started from
+  ; one, it starts from the drive's network path.
+  StrCpy $5 $EXEPATH
+  System::Alloc 4096 ; UNIVERSAL_NAME_INFOW, the path behind it
+  Pop $6
+  System::Call 'mpr::WNetGetUniversalNameW(w "$EXEPATH", i 1, p r6, *i 4096) i .r7'
+  ${If} $7 = 0
+    System::Call '*$6(w .r5)'
+  ${EndIf}
+  System::Free $6
   ; SHELLEXECUTEINFOW of 64-bit Windows, its padding spelled out:
   ; cbSize fMask hwnd verb file parameters directory nShow - hInstApp idList
-  ; class hkeyClass hotKey - icon hProcess; SEE_MASK_NOCLOSEPROCESS.
-  System::Call '*(i 112, i 0x40, p $HWNDPARENT, w "runas", w "$EXEPATH", w "/Elevated $R9", p 0, \
+  ; class hkeyClass hotKey - icon hProcess; SEE_MASK_NOCLOSEPROCESS. The
+  ; window stays while the system asks the operator: the prompt comes to the
+  ; front with it, where it would only flash in the taskbar behind a hidden one.
+  System::Call '*(i 112, i 0x40, p $HWNDPARENT, w "runas", w "$5", w "/Elevated $R9", p 0, \
     i 1, i 0, p 0, p 0, p 0, p 0, i 0, i 0, p 0, p 0) p .r0'
   System::Call 'shell32::ShellExecuteExW(p r0) i .r1 ?e'
   Pop $2
   ${If} $1 = 0
     System::Free $0
-    MessageBox MB_ICONSTOP "$(^Name): no administrator rights for all users (error $2)." /SD IDOK
+    ${If} $2 = 2 ; ERROR_FILE_NOT_FOUND
+    ${OrIf} $2 = 3 ; ERROR_PATH_NOT_FOUND
+      MessageBox MB_ICONSTOP \
+        "$(^Name): the copy with administrator rights cannot find $5 (a network drive may be yours alone). Copy it onto this computer and start it there." \
+        /SD IDOK
+    ${Else}
+      MessageBox MB_ICONSTOP "$(^Name): no administrator rights for all users (error $2)." /SD IDOK
+    ${EndIf}
     ${If} ${Silent}
     ${OrIf} $HWNDPARENT = 0
       SetErrorLevel $2
       Quit
     ${EndIf}
-    ShowWindow $HWNDPARENT ${SW_SHOW}
     Abort
   ${EndIf}
+  HideWindow
   System::Call '*$0(i, i, p, p, p, p, p, i, i, p, p, p, p, i, i, p, p .r3)'
   System::Free $0
   System::Call 'kernel32::WaitForSingleObject(p r3, i -1)'
@@ -143,20 +184,37 @@ FunctionEnd
 !insertmacro ELEVATE_FUNCTION ""
 !insertmacro ELEVATE_FUNCTION "un."
 
-; Waits until neither program runs: asks to close them, or, silently, ends
-; with status 5 before anything is changed.
+; Waits until neither program runs, in this session or any other: asks to
+; close them, or, silently, ends with status 5 before anything is changed.
 !macro NOT_RUNNING_FUNCTION UN
+; $0: 1 when the mutex $1 names is held: it opens, or it is refused, as an
+; earlier version's mutex made by another user's elevated copy is.
+Function ${UN}MarkHeld
+  System::Call 'kernel32::OpenMutexW(i 0x00100000, i 0, w r1) p .r2 ?e'
+  Pop $3
+  StrCpy $0 0
+  ${If} $2 P<> 0
+    System::Call 'kernel32::CloseHandle(p r2)'
+    StrCpy $0 1
+  ${ElseIf} $3 = 5 ; ERROR_ACCESS_DENIED
+    StrCpy $0 1
+  ${EndIf}
+FunctionEnd
+
 Function ${UN}CheckNotRunning
   retry:
-  System::Call 'kernel32::OpenMutexW(i 0x00100000, i 0, w "${RUNNING_MUTEX}") p .r0 ?e'
-  Pop $1
-  ${If} $0 P<> 0
-    System::Call 'kernel32::CloseHandle(p r0)'
-  ${ElseIf} $1 <> 5 ; ERROR_ACCESS_DENIED: held by another user's elevated copy
+  StrCpy $1 "${RUNNING_MUTEX}"
+  Call ${UN}MarkHeld
+  StrCpy $4 "Korvane is running. Close korvane and korvane-cli, then click Retry."
+  ${If} $0 = 0
+    StrCpy $1 "${RUNNING_MUTEX_ANY_SESSION}"
+    Call ${UN}MarkHeld
+    StrCpy $4 "Korvane is running in another session (another user's, or a scheduled task's). Close korvane and korvane-cli there, then click Retry."
+  ${EndIf}
+  ${If} $0 = 0
     Return
   ${EndIf}
-  MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION \
-    "Korvane is running. Close korvane and korvane-cli, then click Retry." /SD IDCANCEL IDRETRY retry
+  MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "$4" /SD IDCANCEL IDRETRY retry
   SetErrorLevel 5
   Quit
 FunctionEnd
@@ -361,21 +419,25 @@ SectionEnd
 Function un.onInit
   SetRegView 64
   ; _?= (or the folder of the uninstaller) is the folder to clear; the mode
-  ; functions would put the registered one in its place.
+  ; functions would put the registered one in its place. Started without
+  ; _?=, as Settings starts it, NSIS runs a copy from %TEMP% with _?= naming
+  ; the folder and hides _?= from $CMDLINE. NSIS drops the backslash it puts
+  ; at the end, so the folder matches the registered one.
   StrCpy $ChosenDir $INSTDIR
   !insertmacro MULTIUSER_UNINIT
   Call un.ModeOption
+  ${GetParameters} $R9
   ${If} $Mode == ""
     ReadRegStr $R1 HKLM "${UNINSTALL_KEY}" "InstallLocation"
+    StrCpy $Mode CurrentUser
     ${If} $R1 == $ChosenDir
       StrCpy $Mode AllUsers
-    ${Else}
-      StrCpy $Mode CurrentUser
+      StrCpy $R9 "/AllUsers $R9"
     ${EndIf}
   ${EndIf}
   ${If} $Mode == AllUsers
-    ${GetParameters} $R0
-    StrCpy $R9 "/AllUsers $R0"
+    ; The elevated copy clears this folder too, not the one it runs from.
+    StrCpy $R9 "$R9 _?=$ChosenDir"
     Call un.Elevate
     Call un.MultiUser.InstallMode.AllUsers
     ${If} $MultiUser.InstallMode != AllUsers
