@@ -100,11 +100,18 @@ CMainFrame::CMainFrame(CKorvaneDoc& document, RecentFileList& recentFiles, const
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
     if (view->IsBusy()) {
+        // A transfer runs for up to ten minutes: a close box that seems dead
+        // meanwhile would be pressed again, or the PC switched off.
         closePending = true;
+        statusBar()->showMessage(PaneZeroText());
         event->ignore();
         return;
     }
     QMainWindow::closeEvent(event);
+}
+
+QString CMainFrame::PaneZeroText() const {
+    return closePending ? U(texts::kTransferRunning) : idleText;
 }
 
 void CMainFrame::AddEmulatorMenu(const std::function<void(bool plugged)>& plug) {
@@ -189,9 +196,10 @@ void CMainFrame::BuildStatusBar() {
     idleText = U(texts::kReady);
     if (!note.isEmpty()) idleText += QStringLiteral("    ") + note;
     bar->showMessage(idleText);
-    // Pane 0 returns to the idle text whenever a command prompt goes away.
+    // Pane 0 returns to the idle text (or to why a close waits) whenever a
+    // command prompt goes away.
     connect(bar, &QStatusBar::messageChanged, this, [this](const QString& m) {
-        if (m.isEmpty()) statusBar()->showMessage(idleText);
+        if (m.isEmpty()) statusBar()->showMessage(PaneZeroText());
     });
 
     auto* pane = new QFrame(bar);

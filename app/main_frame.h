@@ -60,6 +60,8 @@ class CMainFrame : public QMainWindow {
     void BuildMenu();
     void BuildStatusBar();
     void UpdateLockKeys();
+    // What pane 0 shows when no command prompt is up.
+    QString PaneZeroText() const;
 
     static constexpr int kLockKeysPollMs = 200;
 
