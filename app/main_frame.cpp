@@ -110,6 +110,12 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
     QMainWindow::closeEvent(event);
 }
 
+QMenu* CMainFrame::createPopupMenu() {
+    // The toolbar has no title, so the framework's menu would be one blank
+    // item that hides it; the View menu is where the bars are shown and hidden.
+    return nullptr;
+}
+
 QString CMainFrame::PaneZeroText() const {
     return closePending ? U(texts::kTransferRunning) : idleText;
 }

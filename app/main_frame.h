@@ -38,6 +38,8 @@ class CMainFrame : public QMainWindow {
     void AddEmulatorMenu(const std::function<void(bool plugged)>& plug);
     // A close asked for while an operation runs waits for its end.
     bool ClosePending() const { return closePending; }
+    // No menu of the bars on a right click.
+    QMenu* createPopupMenu() override;
 
   public slots:
     // 1 = connected, 0 = not connected; anything else leaves the pane alone.
