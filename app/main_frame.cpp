@@ -291,6 +291,10 @@ void CMainFrame::InitialUpdateView() {
     // screen. A screen too small for the form gets scroll bars instead.
     QSize size = sizeHint();
     if (const QScreen* screen = this->screen()) size = size.boundedTo(screen->availableSize());
+    // The first fit replaces a size nobody chose. Later ones (New, Open)
+    // only shrink: a frame the operator made smaller keeps its size.
+    if (fitted) size = size.boundedTo(this->size());
+    fitted = true;
     resize(size);
 }
 

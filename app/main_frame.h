@@ -32,7 +32,8 @@ class CMainFrame : public QMainWindow {
     bool ConnectionLampLit() const { return lampLit; }
     QString IdleText() const { return idleText; }
 
-    // Runs the form's initial update and fits the frame to the form.
+    // Runs the form's initial update and fits the frame to the form; after
+    // the first time, only a frame larger than the form changes.
     void InitialUpdateView();
     // Emulate mode only: a menu to plug and unplug the emulated host.
     void AddEmulatorMenu(const std::function<void(bool plugged)>& plug);
@@ -78,4 +79,5 @@ class CMainFrame : public QMainWindow {
     QLabel* lockPanes[3] = {};
     bool lampLit = false;
     bool closePending = false;
+    bool fitted = false;  // the frame has been fitted to the form once
 };

@@ -166,6 +166,26 @@ TEST(MainFrame, ARightClickOnTheBarsOpensNoMenu) {
     EXPECT_TRUE(toolbar->isVisible());
 }
 
+TEST(MainFrame, NewOnlyShrinksTheFrameToTheForm) {
+    Frame f;
+    const QSize fit = f.frame.size();
+    const struct {
+        const char* name;
+        QSize before;
+        QSize after;
+    } cases[] = {
+        {"made smaller", fit - QSize(100, 80), fit - QSize(100, 80)},
+        {"made larger", fit + QSize(120, 90), fit},
+        {"narrower and taller", fit + QSize(-100, 90), fit + QSize(-100, 0)},
+    };
+    for (const auto& c : cases) {
+        f.frame.resize(c.before);
+        ASSERT_EQ(f.frame.size(), c.before) << c.name;
+        QTest::keyClick(&f.frame, Qt::Key_N, Qt::ControlModifier);
+        EXPECT_EQ(f.frame.size(), c.after) << c.name;
+    }
+}
+
 TEST(MainFrame, CommandPromptShowsThenIdleTextReturns) {
     Frame f;
     QStatusTipEvent tip(f.Action(57665)->statusTip());
