@@ -100,11 +100,24 @@ CMainFrame::CMainFrame(CKorvaneDoc& document, RecentFileList& recentFiles, const
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
     if (view->IsBusy()) {
+        // A transfer runs for up to ten minutes: a close box that seems dead
+        // meanwhile would be pressed again, or the PC switched off.
         closePending = true;
+        statusBar()->showMessage(PaneZeroText());
         event->ignore();
         return;
     }
     QMainWindow::closeEvent(event);
+}
+
+QMenu* CMainFrame::createPopupMenu() {
+    // The toolbar has no title, so the framework's menu would be one blank
+    // item that hides it; the View menu is where the bars are shown and hidden.
+    return nullptr;
+}
+
+QString CMainFrame::PaneZeroText() const {
+    return closePending ? U(texts::kTransferRunning) : idleText;
 }
 
 void CMainFrame::AddEmulatorMenu(const std::function<void(bool plugged)>& plug) {
@@ -189,9 +202,10 @@ void CMainFrame::BuildStatusBar() {
     idleText = U(texts::kReady);
     if (!note.isEmpty()) idleText += QStringLiteral("    ") + note;
     bar->showMessage(idleText);
-    // Pane 0 returns to the idle text whenever a command prompt goes away.
+    // Pane 0 returns to the idle text (or to why a close waits) whenever a
+    // command prompt goes away.
     connect(bar, &QStatusBar::messageChanged, this, [this](const QString& m) {
-        if (m.isEmpty()) statusBar()->showMessage(idleText);
+        if (m.isEmpty()) statusBar()->showMessage(PaneZeroText());
     });
 
     auto* pane = new QFrame(bar);
@@ -277,6 +291,10 @@ void CMainFrame::InitialUpdateView() {
     // screen. A screen too small for the form gets scroll bars instead.
     QSize size = sizeHint();
     if (const QScreen* screen = this->screen()) size = size.boundedTo(screen->availableSize());
+    // The first fit replaces a size nobody chose. Later ones (New, Open)
+    // only shrink: a frame the operator made smaller keeps its size.
+    if (fitted) size = size.boundedTo(this->size());
+    fitted = true;
     resize(size);
 }
 

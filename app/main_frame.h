@@ -32,12 +32,15 @@ class CMainFrame : public QMainWindow {
     bool ConnectionLampLit() const { return lampLit; }
     QString IdleText() const { return idleText; }
 
-    // Runs the form's initial update and fits the frame to the form.
+    // Runs the form's initial update and fits the frame to the form; after
+    // the first time, only a frame larger than the form changes.
     void InitialUpdateView();
     // Emulate mode only: a menu to plug and unplug the emulated host.
     void AddEmulatorMenu(const std::function<void(bool plugged)>& plug);
     // A close asked for while an operation runs waits for its end.
     bool ClosePending() const { return closePending; }
+    // No menu of the bars on a right click.
+    QMenu* createPopupMenu() override;
 
   public slots:
     // 1 = connected, 0 = not connected; anything else leaves the pane alone.
@@ -60,6 +63,8 @@ class CMainFrame : public QMainWindow {
     void BuildMenu();
     void BuildStatusBar();
     void UpdateLockKeys();
+    // What pane 0 shows when no command prompt is up.
+    QString PaneZeroText() const;
 
     static constexpr int kLockKeysPollMs = 200;
 
@@ -74,4 +79,5 @@ class CMainFrame : public QMainWindow {
     QLabel* lockPanes[3] = {};
     bool lampLit = false;
     bool closePending = false;
+    bool fitted = false;  // the frame has been fitted to the form once
 };

@@ -109,7 +109,14 @@ std::size_t FixedRecordLength(const uint8_t* r, std::size_t n, RecordList list) 
                            [&](std::size_t at) { return r[at] == kFieldSeparator; });
     };
     if (n < 3) return 0;
-    if (list == RecordList::Basic) return r[0] == 0x31 && whole(5, {}) ? 5 : 0;
+    if (list == RecordList::Basic) {
+        if (r[0] == 0x31) return whole(5, {}) ? 5 : 0;
+        // The edit takes ";" as a password character, and the host hands back
+        // the four characters as it was sent them. A short form (id, 0x2C,
+        // fewer characters, 0x3B) ends at its own 0x3B as before.
+        if (r[0] == 0x34) return whole(7, {}) ? 7 : 0;
+        return 0;
+    }
     switch (r[0]) {
         case 0x32:
         case 0x33:

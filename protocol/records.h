@@ -55,10 +55,10 @@ BasicParamResult BasicParamRecords(const BasicParamValues& values);
 enum class RecordList { Basic, AddressCodes };
 
 // Splits a read-back into records, each without its 0x3B. A record ends at
-// the next 0x3B, except one whose binary value may itself hold a 0x3B (the
-// alarm time, a group's numbers, the sound count): that one is taken by its
-// fixed length when the byte at its fixed end is 0x3B (and, for a group,
-// the 0x3A separators stand where they belong). Only the first 1024 bytes
+// the next 0x3B, except one whose value may itself hold a 0x3B (the alarm
+// time, the password, a group's numbers, the sound count): that one is taken
+// by its fixed length when the byte at its fixed end is 0x3B (and, for a
+// group, the 0x3A separators stand where they belong). Only the first 1024 bytes
 // are looked at; bytes after the last 0x3B are ignored; a record keeps at
 // most 99 bytes.
 std::vector<Bytes> ParseRecordList(const uint8_t* data, std::size_t n, RecordList list);

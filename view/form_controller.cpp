@@ -45,6 +45,7 @@ FormController::FormController(CKorvaneView& form, korvane::Clock& clock,
     connect(view.progress, &CProgressDlg::cancelRequest, this,
             [this](int lParam) { session->protocol().OnCancelRequest(lParam); });
     connect(&view, &CKorvaneView::pollTick, this, &FormController::Poll);
+    connect(&view, &CKorvaneView::operationFinished, this, &FormController::OnOperationFinished);
     if (korvane::HostEmulator* host = session->emulator()) {
         host->onPlug = [this](bool arrived) {
             // As the system announces it, after the current event.
@@ -88,10 +89,20 @@ void FormController::OnDeviceChange(int event) {
 void FormController::Poll() {
     if (view.linkUp == 1) return;
     korvane::HidLink& link = session->link();
-    // A tick pumped inside an exchange must not reopen or close the handles
-    // that exchange is using, nor one pumped inside a discovery box start a
-    // second search.
-    if (link.busy() || polling) return;
+    // A tick pumped inside a discovery box must not start a second search.
+    if (polling) return;
+    if (link.busy()) {
+        // Nor may one pumped inside an exchange reopen or close the handles
+        // the exchange is using. While they are open the host answers it,
+        // whatever else was removed meanwhile: that is the tick's answer, or
+        // a ten-minute download would show the host as gone throughout.
+        if (link.connected == 1 && link.backend().IsOpen()) {
+            linkedByExchange = true;
+            view.OnHostLinked();
+            emit connectionState(1);
+        }
+        return;
+    }
     polling = true;
     const int found = link.FindDevice(korvane::HidLink::Search::Poll);
     polling = false;
@@ -101,6 +112,17 @@ void FormController::Poll() {
     } else {
         view.OnHostUnlinked(false);
         link.Disconnect();
+        emit connectionState(0);
+    }
+}
+
+void FormController::OnOperationFinished() {
+    // An exchange that lost the host it vouched for leaves the poll to look
+    // again; a host lost without such a word stays shown as linked.
+    const bool vouchedForLost = linkedByExchange && session->link().connected != 1;
+    linkedByExchange = false;
+    if (vouchedForLost && view.linkUp == 1) {
+        view.OnHostUnlinked(true);
         emit connectionState(0);
     }
 }

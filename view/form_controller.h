@@ -48,6 +48,7 @@ class FormController : public QObject {
   private:
     void BindButtons();
     void OnHostFound(korvane::LampModel model);
+    void OnOperationFinished();
 
     // The handlers of the form's buttons.
     void OnInitDevice();
@@ -71,4 +72,6 @@ class FormController : public QObject {
     std::unique_ptr<korvane::HostSession> session;
     std::unique_ptr<korvane::DeviceWatcher> watcher;
     bool polling = false;
+    // Linked on the word of the running exchange rather than by a search.
+    bool linkedByExchange = false;
 };

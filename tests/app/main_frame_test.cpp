@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -148,6 +149,41 @@ TEST(MainFrame, MenusAndToolbar) {
     EXPECT_FALSE(f.frame.statusBar()->isVisible());
     f.Action(59393)->trigger();
     EXPECT_TRUE(f.frame.statusBar()->isVisible());
+}
+
+TEST(MainFrame, ARightClickOnTheBarsOpensNoMenu) {
+    Frame f;
+    auto* toolbar = f.frame.findChild<QToolBar*>(QStringLiteral("59392"));
+    for (QWidget* bar :
+         {static_cast<QWidget*>(toolbar), static_cast<QWidget*>(f.frame.menuBar())}) {
+        const QPoint at(bar->width() - 4, bar->height() / 2);
+        QContextMenuEvent click(QContextMenuEvent::Mouse, at, bar->mapToGlobal(at));
+        QApplication::sendEvent(bar, &click);
+        QWidget* popup = QApplication::activePopupWidget();
+        EXPECT_EQ(popup, nullptr) << bar->metaObject()->className();
+        if (popup != nullptr) popup->close();
+    }
+    EXPECT_TRUE(toolbar->isVisible());
+}
+
+TEST(MainFrame, NewOnlyShrinksTheFrameToTheForm) {
+    Frame f;
+    const QSize fit = f.frame.size();
+    const struct {
+        const char* name;
+        QSize before;
+        QSize after;
+    } cases[] = {
+        {"made smaller", fit - QSize(100, 80), fit - QSize(100, 80)},
+        {"made larger", fit + QSize(120, 90), fit},
+        {"narrower and taller", fit + QSize(-100, 90), fit + QSize(-100, 0)},
+    };
+    for (const auto& c : cases) {
+        f.frame.resize(c.before);
+        ASSERT_EQ(f.frame.size(), c.before) << c.name;
+        QTest::keyClick(&f.frame, Qt::Key_N, Qt::ControlModifier);
+        EXPECT_EQ(f.frame.size(), c.after) << c.name;
+    }
 }
 
 TEST(MainFrame, CommandPromptShowsThenIdleTextReturns) {

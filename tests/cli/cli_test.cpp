@@ -286,6 +286,21 @@ TEST_F(Cli, DumpAndApplyCopyOneHostToAnother) {
     EXPECT_EQ(basic["password"].toString(), "报警");
 }
 
+TEST_F(Cli, APasswordWithASemicolonIsDumpedWholeAndAppliesAgain) {
+    ASSERT_EQ(Emu("rt220", {"basic", "set", "--comm-password", "a;bc"}, "a.json").code, 0);
+    ASSERT_EQ(Emu("rt220", {"dump", scratch.Path("profile.json")}, "a.json").code, 0);
+    const QJsonObject basic =
+        QJsonDocument::fromJson(scratch.ReadFile("profile.json")).object()["basic"].toObject();
+    EXPECT_EQ(basic["password"].toString().toStdString(), "A;BC");
+
+    const CliResult apply = Emu("rt220", {"apply", scratch.Path("profile.json")}, "b.json");
+    EXPECT_EQ(apply.code, 0);
+    EXPECT_EQ(apply.out, "设置接收频率成功！\n设置参数成功！\n");
+    EXPECT_EQ(
+        QByteArray::fromBase64(State("b.json")["basicParams"].toString().toLatin1()).toHex(' '),
+        "31 2c 00 0a 3b 32 2c 31 3b 33 2c 30 3b 34 2c 41 3b 42 43 3b");
+}
+
 TEST_F(Cli, DumpKeepsTheWindowsDefaultsForWhatTheHostDoesNotSend) {
     // A new RT-221 host holds no address codes: nothing is in effect, and the
     // values are the ones the window starts from.

@@ -8,6 +8,7 @@
 #include "cli/command_table.h"
 #include "cli/commands.h"
 #include "cli/output.h"
+#include "cli/profile.h"
 #include "protocol/form_values.h"
 
 namespace korvane::cli {
@@ -124,6 +125,25 @@ TEST(BasicSet, RefusesOutOfRangeValuesAndAMissingValue) {
     for (const auto& [args, why] : cases) {
         BasicParamValues v = DefaultBasicParams();
         EXPECT_EQ(ParseBasicSet(args, v), why) << args[0];
+    }
+}
+
+TEST(Profile, OfTwoBadValuesTheFirstIsNamed) {
+    const std::pair<std::string, std::string> cases[] = {
+        {R"({"model": "RT-220", "basic": {"alarmTime": 10.7, "volume": 1, "channel": 2.5,
+            "password": "ABCD"}})",
+         "basic.alarmTime is not a whole number"},
+        {R"({"model": "RT-220", "basic": {"alarmTime": 10.7, "volume": 9, "channel": 0,
+            "password": "ABCD"}})",
+         "basic.alarmTime is not a whole number"},
+        {R"({"model": "RT-220", "basic": {"alarmTime": 1, "volume": 9, "channel": 2.5,
+            "password": "ABCD"}})",
+         "basic.volume: must be 1..8"},
+    };
+    for (const auto& [json, why] : cases) {
+        std::string error;
+        EXPECT_FALSE(ProfileFromJson(json, error)) << json;
+        EXPECT_EQ(error, why) << json;
     }
 }
 

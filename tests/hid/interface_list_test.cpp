@@ -40,10 +40,12 @@ TEST(InterfaceList, OnlyHostsAreExaminedAndTheirFittingCollectionsComeFirst) {
     const std::string mouse = "\\\\?\\hid#vid_046d&pid_c077#7&1&0&0000#{4d1e55b2}";
     const std::string hostKeys = "\\\\?\\hid#vid_0483&pid_7890&col01#8&2&0&0000#{4d1e55b2}";
     const std::string hostData = "\\\\?\\hid#vid_0483&pid_7890&col02#8&2&0&0001#{4d1e55b2}";
+    // 65 bytes in, not out: it would take no request of ours.
+    const std::string hostInput = "\\\\?\\hid#vid_0483&pid_7890&col03#8&2&0&0002#{4d1e55b2}";
     const std::string unnamed = "\\\\?\\root#unnamed#0000#{4d1e55b2}";
     const std::string unnamedHost = "\\\\?\\root#unnamed#0001#{4d1e55b2}";
     const std::map<std::string, std::pair<std::size_t, std::size_t>> lengths = {
-        {hostKeys, {9, 2}}, {hostData, {65, 65}}, {unnamedHost, {65, 65}}};
+        {hostKeys, {9, 2}}, {hostData, {65, 65}}, {unnamedHost, {65, 65}}, {hostInput, {65, 9}}};
     std::vector<std::string> opened;
     const InterfaceExaminer examine{
         [&](const std::string& path, uint16_t& vendor, uint16_t& product) {
@@ -61,13 +63,14 @@ TEST(InterfaceList, OnlyHostsAreExaminedAndTheirFittingCollectionsComeFirst) {
         },
     };
     const std::vector<HidDeviceInfo> listed =
-        ListInterfaces({mouse, hostKeys, unnamed, hostData, unnamedHost}, examine);
+        ListInterfaces({mouse, hostKeys, unnamed, hostData, unnamedHost, hostInput}, examine);
     EXPECT_EQ(opened, (std::vector<std::string>{"lengths " + hostKeys, "ids " + unnamed,
                                                 "lengths " + hostData, "ids " + unnamedHost,
-                                                "lengths " + unnamedHost}));
+                                                "lengths " + unnamedHost, "lengths " + hostInput}));
     std::vector<std::string> order;
     for (const HidDeviceInfo& d : listed) order.push_back(d.path);
-    EXPECT_EQ(order, (std::vector<std::string>{hostData, unnamedHost, mouse, hostKeys, unnamed}));
+    EXPECT_EQ(order, (std::vector<std::string>{hostData, unnamedHost, mouse, hostKeys, unnamed,
+                                               hostInput}));
     EXPECT_EQ(listed[1].product, 0x1234);
     EXPECT_EQ(listed[4].vendor, 0);
 }

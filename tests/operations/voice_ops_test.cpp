@@ -118,6 +118,9 @@ TEST_F(VoiceTest, FoldersThatYieldNothingToSend) {
     WriteFile(empties + "/B.WAV", {});
     const std::string noWav = Folder("nowav");
     WriteFile(noWav + "/a.wav.txt", Bytes(4, 1));
+    // Windows would match "*.wav" against its short name BELL~1.WAV; the
+    // name the operator sees decides.
+    WriteFile(noWav + "/bell.wave", Bytes(4, 1));
     Folder("nowav/sub.wa");
     for (const std::string& dir : {empties, noWav, Folder("bare")}) {
         op.folderAnswer = dir;

@@ -7,8 +7,11 @@
 #include <map>
 #include <thread>
 
+#include "common/clock.h"
+#include "protocol/transaction.h"
 #include "record/provisioning_record.h"
 #include "record/record_log.h"
+#include "tests/support/recording_operator.h"
 #include "tests/support/scratch_folder.h"
 
 namespace korvane::record {
@@ -149,6 +152,64 @@ TEST(RecordLine, WhatEachOperationSent) {
               R"({"area":"fixed","sounds":[{"name":"fire","size":10},{"name":"报警","size":0}]})");
     o.kind = Outgoing::Kind::Format;
     EXPECT_EQ(sent(o), R"({"area":"fixed"})");
+}
+
+// Two hosts on the bus, either of which opens.
+class TwoHosts final : public HidBackend {
+  public:
+    std::vector<HidDeviceInfo> Enumerate() override {
+        return {{"host-a", 0x0483, 0x7890}, {"host-b", 0x0483, 0x7890}};
+    }
+    bool Open(const std::string& path) override {
+        open_ = path;
+        return true;
+    }
+    void Close() override { open_.clear(); }
+    bool IsOpen() const override { return !open_.empty(); }
+    bool ReadAttributes(uint16_t& vendor, uint16_t& product) override {
+        vendor = 0x0483;
+        product = 0x7890;
+        return IsOpen();
+    }
+    bool Write(const Report&, int) override { return IsOpen(); }
+    ReadResult Read(Report&, int) override { return ReadResult::Timeout; }
+
+  private:
+    std::string open_;
+};
+
+TEST(RecordLine, AFirmwareVersionStaysWithTheHostItWasReadFrom) {
+    const ScratchFolder folder;
+    const std::string path = folder.File("record.jsonl");
+    VirtualClock clock;
+    test::RecordingOperator shown;
+    TwoHosts bus;
+    HostTap tap(bus);
+    TranscriptOperator transcript(shown);
+    HidLink link(tap, clock, transcript);
+    LampProtocol protocol(link, transcript, clock);
+    OperationContext ctx{protocol, transcript, "", ""};
+    ProvisioningRecord record({path, "korvane"}, link, tap, transcript);
+    auto sends = [&](bool searches) {
+        return [&ctx, &link, searches] {
+            if (searches) link.FindDevice();
+            TellSending(ctx, Outgoing{});
+            return true;
+        };
+    };
+
+    link.wantedPath = "host-a";
+    ASSERT_EQ(link.FindDevice(), 1);
+    record.NoteVersion("KV-HOST V2.1");
+    record.Run(ctx, sends(false), nullptr);
+    link.wantedPath = "host-b";
+    record.Run(ctx, sends(true), nullptr);
+
+    const std::vector<QJsonObject> lines = Lines(path);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0]["host"].toObject(),
+              (QJsonObject{{"path", "host-a"}, {"model", "RT-221"}, {"firmware", "KV-HOST V2.1"}}));
+    EXPECT_EQ(lines[1]["host"].toObject(), (QJsonObject{{"path", "host-b"}, {"model", "RT-221"}}));
 }
 
 }  // namespace

@@ -1,4 +1,6 @@
 // Initialise, receive frequency, version and upgrade, clicked on the real form.
+#include <QStatusBar>
+#include <QStatusTipEvent>
 #include <QTimer>
 
 #include "common/resource_ids.h"
@@ -226,8 +228,21 @@ TEST_F(Upgrade, CancelStopsBetweenPacketsAndClicksMeanwhileStartNothing) {
 TEST_F(Upgrade, ClosingTheWindowMidTransferEndsItAfterTheTransfer) {
     const Bytes image(200, 'b');
     Choose(image);
-    QTimer::singleShot(0, [&] { w.frame.close(); });
+    std::string waiting;
+    std::string afterPrompt;
+    QTimer::singleShot(0, [&] {
+        w.frame.close();
+        waiting = w.frame.statusBar()->currentMessage().toStdString();
+        // A menu's prompt passing over the pane leaves the reason behind, not "就绪".
+        QStatusTipEvent prompt(QStringLiteral("显示或隐藏工具栏"));
+        QApplication::sendEvent(&w.frame, &prompt);
+        QStatusTipEvent none{QString()};
+        QApplication::sendEvent(&w.frame, &none);
+        afterPrompt = w.frame.statusBar()->currentMessage().toStdString();
+    });
     w.Click(ids::kBtnUpgrade);
+    EXPECT_EQ(waiting, "正在传输数据，请勿关机");
+    EXPECT_EQ(afterPrompt, "正在传输数据，请勿关机");
     EXPECT_TRUE(w.frame.ClosePending());
     EXPECT_FALSE(w.frame.isVisible());
     EXPECT_EQ(w.Host().firmware, image);
