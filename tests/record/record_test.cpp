@@ -154,12 +154,11 @@ TEST(RecordLine, WhatEachOperationSent) {
     EXPECT_EQ(sent(o), R"({"area":"fixed"})");
 }
 
-// Two hosts on the bus, either of which opens.
-class TwoHosts final : public HidBackend {
+// The bus as the test sets it: whatever is listed opens.
+class Bus final : public HidBackend {
   public:
-    std::vector<HidDeviceInfo> Enumerate() override {
-        return {{"host-a", 0x0483, 0x7890}, {"host-b", 0x0483, 0x7890}};
-    }
+    std::vector<HidDeviceInfo> listed;
+    std::vector<HidDeviceInfo> Enumerate() override { return listed; }
     bool Open(const std::string& path) override {
         open_ = path;
         return true;
@@ -178,38 +177,71 @@ class TwoHosts final : public HidBackend {
     std::string open_;
 };
 
+// A version read belongs to the host it came from: the one with that serial
+// number wherever it is plugged in, else the host of that very opening (a
+// node's path is given to whatever is plugged in next). An upgrade makes it
+// another image's.
 TEST(RecordLine, AFirmwareVersionStaysWithTheHostItWasReadFrom) {
     const ScratchFolder folder;
     const std::string path = folder.File("record.jsonl");
     VirtualClock clock;
     test::RecordingOperator shown;
-    TwoHosts bus;
+    Bus bus;
     HostTap tap(bus);
     TranscriptOperator transcript(shown);
     HidLink link(tap, clock, transcript);
     LampProtocol protocol(link, transcript, clock);
     OperationContext ctx{protocol, transcript, "", ""};
     ProvisioningRecord record({path, "korvane"}, link, tap, transcript);
-    auto sends = [&](bool searches) {
-        return [&ctx, &link, searches] {
-            if (searches) link.FindDevice();
-            TellSending(ctx, Outgoing{});
-            return true;
-        };
+
+    const HidDeviceInfo a{"/dev/hidraw3", 0x0483, 0x7890, "A1", "1-1"};
+    const HidDeviceInfo b{"/dev/hidraw3", 0x0483, 0x7890, "B2", "1-1"};
+    const HidDeviceInfo c{"/dev/hidraw4", 0x0483, 0x7890, "C3", "1-2"};
+    const HidDeviceInfo plain{"/dev/hidraw3", 0x0483, 0x7890, "", ""};
+    struct Step {
+        const char* what;
+        const HidDeviceInfo& plugged;
+        bool reopen;
+        bool readsVersion;
+        Outgoing::Kind kind;
+        bool firmware;
+    } steps[] = {
+        {"read on A", a, true, true, Outgoing::Kind::Init, true},
+        {"A still open", a, false, false, Outgoing::Kind::Init, true},
+        {"B at A's path", b, true, false, Outgoing::Kind::Init, false},
+        {"A back at that path", a, true, false, Outgoing::Kind::Init, true},
+        {"C at another path", c, true, false, Outgoing::Kind::Init, false},
+        {"A upgraded", a, true, false, Outgoing::Kind::Upgrade, false},
+        {"A after its upgrade", a, false, false, Outgoing::Kind::Init, false},
+        {"read on a host without a serial", plain, true, true, Outgoing::Kind::Init, true},
+        {"the same, still open", plain, false, false, Outgoing::Kind::Init, true},
+        {"whatever is at that path next", plain, true, false, Outgoing::Kind::Init, false},
     };
-
-    link.wantedPath = "host-a";
-    ASSERT_EQ(link.FindDevice(), 1);
-    record.NoteVersion("KV-HOST V2.1");
-    record.Run(ctx, sends(false), nullptr);
-    link.wantedPath = "host-b";
-    record.Run(ctx, sends(true), nullptr);
-
+    for (const Step& step : steps) {
+        bus.listed = {step.plugged};
+        if (step.reopen) link.Disconnect();
+        record.Run(
+            ctx,
+            [&] {
+                if (step.reopen) link.FindDevice();
+                if (step.readsVersion) record.NoteVersion("KV-HOST V2.1");
+                Outgoing what;
+                what.kind = step.kind;
+                TellSending(ctx, what);
+                return true;
+            },
+            nullptr);
+    }
     const std::vector<QJsonObject> lines = Lines(path);
-    ASSERT_EQ(lines.size(), 2u);
-    EXPECT_EQ(lines[0]["host"].toObject(),
-              (QJsonObject{{"path", "host-a"}, {"model", "RT-221"}, {"firmware", "KV-HOST V2.1"}}));
-    EXPECT_EQ(lines[1]["host"].toObject(), (QJsonObject{{"path", "host-b"}, {"model", "RT-221"}}));
+    ASSERT_EQ(lines.size(), std::size(steps));
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        SCOPED_TRACE(steps[i].what);
+        const QJsonObject host = lines[i]["host"].toObject();
+        EXPECT_EQ(host["path"].toString().toStdString(), steps[i].plugged.path);
+        EXPECT_EQ(host["serial"].toString().toStdString(), steps[i].plugged.serial);
+        EXPECT_EQ(host["port"].toString().toStdString(), steps[i].plugged.port);
+        EXPECT_EQ(host.contains("firmware"), steps[i].firmware);
+    }
 }
 
 }  // namespace
