@@ -9,8 +9,9 @@
 // than a tick may end early. Windows 11 also lets the tick go coarse again
 // while the process's windows are hidden, which is what an operator does
 // through a ten-minute download, unless the process asks to be left alone.
-#include <timeapi.h>
 #include <windows.h>
+// windows.h first: timeapi.h needs its types.
+#include <timeapi.h>
 
 #include "common/system_wait.h"
 
