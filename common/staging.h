@@ -30,6 +30,23 @@ std::string StagingFailedText();
 // A file name inside the staging folder.
 std::optional<std::string> StagingPath(const char* fileName);
 
+// Programs started at once stage in the same folder: each one writes a
+// staging file and reads it back while it holds the folder's lock, so that
+// none reads another's image (and sends it to its own host). Held while any
+// StagingLock of the program lives (they nest); ok() is false when the lock
+// could not be had, and the caller then stages nothing.
+class StagingLock {
+  public:
+    StagingLock();
+    ~StagingLock();
+    StagingLock(const StagingLock&) = delete;
+    StagingLock& operator=(const StagingLock&) = delete;
+    bool ok() const { return ok_; }
+
+  private:
+    bool ok_ = false;
+};
+
 // At most `maxLength` bytes from the start of the file. nullopt when the file
 // cannot be opened (a symbolic link is not followed) or read.
 std::optional<Bytes> ReadWholeFile(const std::string& path, std::size_t maxLength);

@@ -11,7 +11,10 @@ namespace {
 // Stages a parameter list and sends it; Write.txt keeps exactly this request.
 bool SendParameterList(OperationContext& ctx, LampCommand command, const Bytes& records,
                        const char* title) {
-    if (!WriteWholeFile(records.data(), records.size(), ctx.writePath)) {
+    // Held from the write to the transfer's read of the file: another
+    // program's list must not take this one's place in between.
+    const StagingLock staging;
+    if (!staging.ok() || !WriteWholeFile(records.data(), records.size(), ctx.writePath)) {
         ShowAppBox(ctx.op, StagingFailedText());
         return false;
     }
@@ -23,6 +26,12 @@ bool SendParameterList(OperationContext& ctx, LampCommand command, const Bytes& 
 // Fetches a read-back into RHost.txt, then takes at most the reply buffer's
 // worth of it and deletes the file. nullopt when the transfer failed.
 std::optional<Bytes> FetchReadBack(OperationContext& ctx, LampCommand command, const char* title) {
+    // Held from the transfer's write of the file to its reading here.
+    const StagingLock staging;
+    if (!staging.ok()) {
+        ShowAppBox(ctx.op, StagingFailedText());
+        return std::nullopt;
+    }
     const int r = ctx.protocol.BulkReadToFile(Code(command), ctx.readPath, title);
     if (ctx.op.ProgressIsOpen()) ctx.op.ProgressClose();
     if (r != 1) {

@@ -50,7 +50,13 @@ int LampProtocol::BulkSendFile(uint8_t cmd, const std::string& path, const std::
     HidLink::ExchangeGuard guard(link_);
     StartExchange();
     const StayAwake awake;
-    return BulkSendFileLocked(cmd, path, title);
+    std::optional<Bytes> image;
+    {
+        // The caller that wrote the file holds the lock from its write.
+        const StagingLock staging;
+        image = ReadImage(path);
+    }
+    return image ? SendImageLocked(cmd, *image, title) : 0;
 }
 
 int LampProtocol::BulkSendBuffer(uint8_t cmd, const uint8_t* data, std::size_t length,
@@ -65,24 +71,34 @@ int LampProtocol::BulkSendBuffer(uint8_t cmd, const uint8_t* data, std::size_t l
         return 0;
     }
     const auto path = StagingPath(kTempFileName);
-    if (!path || !WriteWholeFile(data, length, *path)) {
-        if (path) RemoveFile(*path);
-        ShowAppBox(op_, StagingFailedText());
-        return 0;
+    std::optional<Bytes> image;
+    {
+        // Written and read back before another program may stage its own.
+        const StagingLock staging;
+        if (!staging.ok() || !path || !WriteWholeFile(data, length, *path)) {
+            if (path) RemoveFile(*path);
+            ShowAppBox(op_, StagingFailedText());
+            return 0;
+        }
+        image = ReadImage(*path);
     }
-    const int r = BulkSendFileLocked(cmd, *path, title);
+    const int r = image ? SendImageLocked(cmd, *image, title) : 0;
+    const StagingLock staging;
     RemoveFile(*path);
     return r;
 }
 
-int LampProtocol::BulkSendFileLocked(uint8_t cmd, const std::string& path,
-                                     const std::string& title) {
+std::optional<Bytes> LampProtocol::ReadImage(const std::string& path) {
     // One byte more than fits tells an over-long file from one that just fits.
-    const Bytes image = ReadWholeFile(path, kMaxBulkImage + 1).value_or(Bytes());
+    Bytes image = ReadWholeFile(path, kMaxBulkImage + 1).value_or(Bytes());
     if (image.size() > kMaxBulkImage) {
         ShowAppBox(op_, texts::kImageTooLarge);
-        return 0;
+        return std::nullopt;
     }
+    return image;
+}
+
+int LampProtocol::SendImageLocked(uint8_t cmd, const Bytes& image, const std::string& title) {
     const std::size_t total = PacketCount(image.size());
 
     op_.ProgressOpen();

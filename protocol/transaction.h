@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "common/clock.h"
@@ -72,7 +73,9 @@ class LampProtocol {
     // keeps the request from going out at all: 0, with nothing shown.
     int SendCommandLocked(int waitForReply, int requestLength, const uint8_t* request,
                           bool withdrawOnCancel = false);
-    int BulkSendFileLocked(uint8_t cmd, const std::string& path, const std::string& title);
+    // The whole file, or nullopt (told) when it is longer than a transfer can number.
+    std::optional<Bytes> ReadImage(const std::string& path);
+    int SendImageLocked(uint8_t cmd, const Bytes& image, const std::string& title);
     int EndRead(const std::string& text);
     // A fixed pause to a deadline on the clock's microseconds: the thread
     // waits without dispatching anything, but looks at its message queue

@@ -2,8 +2,9 @@
 // The file services of the provisioning record that differ between systems:
 // where it goes by default, the lock its writers share, the appending write.
 // Paths are UTF-8.
-#include <cstdint>
 #include <string>
+
+#include "common/file_lock.h"
 
 namespace korvane::record {
 
@@ -14,27 +15,13 @@ std::string RecordEnvironment();
 // such place at all.
 std::string DefaultRecordPath();
 
-// An exclusive lock on the file beside the record (its name with ".lock"),
-// which is never renamed, so a writer that rotates the record and one that
-// waits for it agree on what they lock. Held while the object lives.
-class RecordLock {
+// The lock on the file beside the record (its name with ".lock"), which is
+// never renamed, so a writer that rotates the record and one that waits for
+// it agree on what they lock. Writers need it made; a reader finds no lock
+// file where no writer has been.
+class RecordLock : public FileLock {
   public:
-    enum class Need {
-        Create,     // a writer: the lock file is made when missing
-        IfPresent,  // a reader: no lock file means no writer has been there
-    };
-    RecordLock(const std::string& recordPath, Need need);
-    ~RecordLock();
-    RecordLock(const RecordLock&) = delete;
-    RecordLock& operator=(const RecordLock&) = delete;
-
-    // The lock is held (or, for a reader, not needed). A lock another
-    // program keeps for seconds is given up on, never waited for without end.
-    bool ok() const { return ok_; }
-
-  private:
-    std::intptr_t handle_ = -1;  // a descriptor, or a HANDLE on Windows
-    bool ok_ = false;
+    RecordLock(const std::string& recordPath, Need need) : FileLock(recordPath + ".lock", need) {}
 };
 
 // Appends `line` and a newline in one write. A last line that a writer

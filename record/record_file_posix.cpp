@@ -1,14 +1,11 @@
 #include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <thread>
 
 #include "record/record_file.h"
 
@@ -16,8 +13,6 @@ namespace korvane::record {
 
 namespace {
 
-constexpr auto kLockPatience = std::chrono::seconds(5);
-constexpr auto kLockRetry = std::chrono::milliseconds(10);
 
 std::string Variable(const char* name) {
     const char* value = std::getenv(name);
@@ -37,29 +32,6 @@ std::string DefaultRecordPath() {
         base = home + "/.local/share";
     }
     return base + "/korvane/record.jsonl";
-}
-
-RecordLock::RecordLock(const std::string& recordPath, Need need) {
-    const std::string path = recordPath + ".lock";
-    const int flags = O_RDWR | O_CLOEXEC | O_NOFOLLOW | (need == Need::Create ? O_CREAT : 0);
-    const int fd = ::open(path.c_str(), flags, 0666);
-    if (fd < 0) {
-        ok_ = need == Need::IfPresent && errno == ENOENT;
-        return;
-    }
-    handle_ = fd;
-    const auto giveUp = std::chrono::steady_clock::now() + kLockPatience;
-    while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        if ((errno != EWOULDBLOCK && errno != EINTR) || std::chrono::steady_clock::now() > giveUp)
-            return;
-        std::this_thread::sleep_for(kLockRetry);
-    }
-    ok_ = true;
-}
-
-RecordLock::~RecordLock() {
-    // Closing the descriptor lets go of the lock.
-    if (handle_ != -1) ::close(static_cast<int>(handle_));
 }
 
 bool AppendLine(const std::string& path, const std::string& line, std::string& why) {

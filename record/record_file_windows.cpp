@@ -1,8 +1,6 @@
 #include <windows.h>
 
-#include <chrono>
 #include <system_error>
-#include <thread>
 
 #include "common/utf16_windows.h"
 #include "record/record_file.h"
@@ -11,8 +9,6 @@ namespace korvane::record {
 
 namespace {
 
-constexpr auto kLockPatience = std::chrono::seconds(5);
-constexpr auto kLockRetry = std::chrono::milliseconds(10);
 
 std::string LastError() { return std::system_category().message(static_cast<int>(GetLastError())); }
 
@@ -26,40 +22,6 @@ std::string DefaultRecordPath() {
     const std::wstring local = win::Environment(L"LOCALAPPDATA");
     if (local.empty()) return {};
     return win::Narrow(local + L"\\Korvane\\record.jsonl");
-}
-
-RecordLock::RecordLock(const std::string& recordPath, Need need) {
-    const auto path = win::Widen(recordPath + ".lock");
-    if (!path) return;
-    HANDLE h = CreateFileW(path->c_str(), GENERIC_READ | GENERIC_WRITE, kShareAll, nullptr,
-                           need == Need::Create ? OPEN_ALWAYS : OPEN_EXISTING,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) {
-        const DWORD error = GetLastError();
-        ok_ = need == Need::IfPresent &&
-              (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND);
-        return;
-    }
-    handle_ = reinterpret_cast<std::intptr_t>(h);
-    const auto giveUp = std::chrono::steady_clock::now() + kLockPatience;
-    for (;;) {
-        OVERLAPPED at{};
-        if (LockFileEx(h, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at)) break;
-        if (GetLastError() != ERROR_LOCK_VIOLATION || std::chrono::steady_clock::now() > giveUp)
-            return;
-        std::this_thread::sleep_for(kLockRetry);
-    }
-    ok_ = true;
-}
-
-RecordLock::~RecordLock() {
-    if (handle_ == -1) return;
-    auto* h = reinterpret_cast<HANDLE>(handle_);
-    if (ok_) {
-        OVERLAPPED at{};
-        UnlockFileEx(h, 0, 1, 0, &at);
-    }
-    CloseHandle(h);
 }
 
 bool AppendLine(const std::string& path, const std::string& line, std::string& why) {

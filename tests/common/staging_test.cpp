@@ -2,9 +2,13 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <chrono>
 #include <fstream>
+#include <thread>
 
 #include "tests/support/bytes.h"
 #include "tests/support/scratch_folder.h"
@@ -59,6 +63,43 @@ TEST(Staging, WritingReplacesALinkInsteadOfFollowingIt) {
     ASSERT_EQ(lstat(staged.c_str(), &st), 0);
     EXPECT_TRUE(S_ISREG(st.st_mode));
     EXPECT_EQ(st.st_mode & 0777, 0600u);
+}
+
+// Two programs stage in one folder: while one holds the folder between its
+// write and its read-back, the other waits; within one program the lock
+// nests.
+TEST(Staging, AnotherProgramWaitsWhileOneHoldsTheFolder) {
+    ScratchFolder scratch{ScratchFolder::Use::Staging};
+    int held[2];
+    int release[2];
+    ASSERT_EQ(pipe(held), 0);
+    ASSERT_EQ(pipe(release), 0);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        const StagingLock lock;
+        char c = lock.ok() ? 'h' : 'x';
+        if (write(held[1], &c, 1) != 1 || read(release[0], &c, 1) != 1) _exit(2);
+        _exit(0);
+    }
+    char c = 0;
+    ASSERT_EQ(read(held[0], &c, 1), 1);
+    ASSERT_EQ(c, 'h');
+    std::atomic<bool> got{false};
+    std::thread waiter([&] {
+        const StagingLock outer;
+        const StagingLock inner;
+        got = outer.ok() && inner.ok();
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_FALSE(got);
+    ASSERT_EQ(write(release[1], "r", 1), 1);
+    waiter.join();
+    EXPECT_TRUE(got);
+    int status = -1;
+    waitpid(child, &status, 0);
+    EXPECT_EQ(status, 0);
+    for (int fd : {held[0], held[1], release[0], release[1]}) close(fd);
 }
 
 TEST(Staging, WholeFileReadsAreBounded) {
