@@ -30,7 +30,23 @@ struct Options {
     std::optional<std::string> password;  // --password
     std::optional<std::string> record;    // --record[=FILE]: empty for the default place
     std::vector<std::string> args;        // the command and its arguments
+    // Several hosts at once (see fleet/): how many at a time (0: all), and
+    // whether to go on serving each host as it is plugged in.
+    int jobs = 0;
+    bool watch = false;
+    // This run serves one host of a multi-host run (--worker), or checks the
+    // command on a throwaway emulated host of this model (--check-model).
+    bool worker = false;
+    std::optional<LampModel> checkModel;
+    // The global options as given, that a worker is given too.
+    std::vector<std::string> forwarded;
 };
+
+// One command on several hosts at once, or on each host as it is plugged in
+// (fleet_commands.cpp); `program` is this program's own path. The exit status.
+int RunOnManyHosts(const Options& options, const Output& out, const std::string& program);
+// A worker tells its run that it was interrupted after its host was sent something.
+void WorkerLeftHalfWritten();
 
 // One run of a command: the session on the host (real or emulated), the
 // terminal operator it reports through, and the output. Ctrl-C, taken

@@ -1,12 +1,41 @@
 #include "cli/terminal_operator.h"
 
+#include <chrono>
+
 #include "cli/command_line.h"
 #include "common/resource_ids.h"
 #include "common/texts.h"
+#include "fleet/worker_events.h"
 
 namespace korvane::cli {
 
+void TerminalOperator::Tell(int kind, const std::string& text) {
+    fleet::WorkerEvent e;
+    e.kind = static_cast<fleet::WorkerEvent::Kind>(kind);
+    e.text = text;
+    e.position = position_;
+    e.total = upper_;
+    PrintText(err_, "%s\n", fleet::EncodeWorkerEvent(e).c_str());
+    std::fflush(err_);
+}
+
+void TerminalOperator::TellProgress() {
+    // A few times a second is all a row on the screen can show.
+    const long long now = std::chrono::duration_cast<std::chrono::milliseconds>(
+                              std::chrono::steady_clock::now().time_since_epoch())
+                              .count();
+    if (position_ != upper_ && toldAtMs_ >= 0 && now - toldAtMs_ < 200) return;
+    toldAtMs_ = now;
+    Tell(static_cast<int>(fleet::WorkerEvent::Kind::Progress), {});
+}
+
 void TerminalOperator::ShowBox(const std::string& text, const std::string& caption, BoxIcon) {
+    if (worker) {
+        boxes_.push_back(text);
+        Tell(static_cast<int>(fleet::WorkerEvent::Kind::Text),
+             caption == texts::kAppTitle ? text : "[" + caption + "] " + text);
+        return;
+    }
     if (barDrawn_) {
         WriteText(err_, "\n");
         barDrawn_ = false;
@@ -37,10 +66,25 @@ void TerminalOperator::ProgressSetRange(int upper) {
 
 void TerminalOperator::ProgressSetPosition(int pos) {
     position_ = pos;
+    if (worker) {
+        TellProgress();
+        return;
+    }
     DrawBar();
 }
 
 void TerminalOperator::ProgressSetText(int controlId, const std::string& text) {
+    if (worker) {
+        // The step is the line's title: what comes before ",共有N包数据...".
+        const std::string step = controlId == ids::kProgressDoing
+                                     ? text.substr(0, text.find(texts::kPacketLineStart))
+                                     : std::string();
+        if (controlId != ids::kProgressDoing)
+            Tell(static_cast<int>(fleet::WorkerEvent::Kind::Text), text);
+        else if (step != step_)
+            Tell(static_cast<int>(fleet::WorkerEvent::Kind::Step), step_ = step);
+        return;
+    }
     if (controlId == ids::kProgressDoing) {
         doing_ = text;
         DrawBar();

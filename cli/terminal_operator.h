@@ -23,6 +23,9 @@ class TerminalOperator final : public OperatorSeam {
     // The redrawn bar needs a terminal; into a pipe or a log only the
     // progress dialog's outcome lines go.
     bool drawBar = true;
+    // A worker of a multi-host run: what the operator would see goes to
+    // standard error as the run's events (steps, progress, texts), and no bar.
+    bool worker = false;
     static bool IsTerminal(std::FILE* stream);
 
     void ShowBox(const std::string& text, const std::string& caption, BoxIcon icon) override;
@@ -42,6 +45,8 @@ class TerminalOperator final : public OperatorSeam {
 
   private:
     void DrawBar();
+    void Tell(int kind, const std::string& text);
+    void TellProgress();
 
     std::FILE* out_;
     std::FILE* err_;
@@ -50,6 +55,8 @@ class TerminalOperator final : public OperatorSeam {
     int upper_ = 100;
     int position_ = 0;
     std::string doing_;
+    std::string step_;
+    long long toldAtMs_ = -1;
     std::vector<std::string> boxes_;
 };
 

@@ -36,6 +36,8 @@ inline constexpr const char* kBulkRequestFailed = "下发数据失败，请重�
 inline constexpr const char* kBulkBadData = "接受数据不正确，请检查主机是否正常工作！";
 inline constexpr const char* kCaptionWarning = "警告";
 inline constexpr const char* kPacketLine = ",共有%d包数据,当前第%d包数据";
+// Where kPacketLine begins behind a title.
+inline constexpr const char* kPacketLineStart = ",共有";
 inline constexpr const char* kSending = "正在发送.......";
 inline constexpr const char* kSentOk = "发送成功";
 inline constexpr const char* kSendFailed = "发送失败";

@@ -19,8 +19,8 @@ struct HidDeviceInfo {
     // its USB serial number string (UTF-8) and the place of its USB device on
     // the bus ("1-1.3", a location path). Each empty where the host or the
     // system gives none; listed for the hosts, not for other devices.
-    std::string serial;
-    std::string port;
+    std::string serial = {};
+    std::string port = {};
 };
 
 class HidBackend {

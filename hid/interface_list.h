@@ -28,7 +28,7 @@ struct InterfaceExaminer {
     std::function<std::optional<std::pair<std::size_t, std::size_t>>(const std::string& path)>
         lengths;
     // A host's serial number and port, where the system tells them.
-    std::function<void(const std::string& path, HidDeviceInfo& info)> identity;
+    std::function<void(const std::string& path, HidDeviceInfo& info)> identity = nullptr;
 };
 
 // The interfaces of `paths` with their vendor and product (0 when unknown),

@@ -93,7 +93,8 @@ std::vector<HidDeviceInfo> HostTap::Enumerate() {
 
 bool HostTap::Open(const std::string& path) {
     if (!real_.Open(path)) return false;
-    opened_ = HidDeviceInfo{path};
+    opened_ = HidDeviceInfo();
+    opened_.path = path;
     for (const HidDeviceInfo& d : listed_)
         if (d.path == path) opened_ = d;
     ++opens_;
@@ -193,7 +194,7 @@ bool ProvisioningRecord::Run(OperationContext& ctx, const std::function<bool()>&
     for (const Outgoing& what : sending) AddSent(sent, what);
     QJsonArray texts;
     for (const std::string& text : shown) texts.append(Q(text));
-    const QJsonObject line{
+    QJsonObject line{
         {"time", Q(LocalTimeNow())},
         {"program", Q(options_.program)},
         {"version", KORVANE_VERSION},
@@ -203,6 +204,7 @@ bool ProvisioningRecord::Run(OperationContext& ctx, const std::function<bool()>&
         {"outcome", ok ? "success" : "failure"},
         {"texts", texts},
     };
+    if (!options_.run.empty()) line["run"] = Q(options_.run);
     std::string why;
     if (!AppendRecordLine(options_.path,
                           QJsonDocument(line).toJson(QJsonDocument::Compact).toStdString(), why) &&

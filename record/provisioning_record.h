@@ -69,6 +69,7 @@ class HostTap final : public HidBackend {
         return real_.ReadAttributes(vendor, product);
     }
     bool Write(const Report& report, int timeoutMs) override {
+        ++writes_;
         return real_.Write(report, timeoutMs);
     }
     ReadResult Read(Report& report, int timeoutMs) override {
@@ -81,17 +82,21 @@ class HostTap final : public HidBackend {
     const std::string& port() const { return opened_.port; }
     // Counts the opens, so a caller can tell whether one came since it looked.
     unsigned opens() const { return opens_; }
+    // Reports handed to a host.
+    unsigned long writes() const { return writes_; }
 
   private:
     HidBackend& real_;
     std::vector<HidDeviceInfo> listed_;
     HidDeviceInfo opened_;
     unsigned opens_ = 0;
+    unsigned long writes_ = 0;
 };
 
 struct RecordOptions {
     std::string path;     // the record file
     std::string program;  // "korvane", "korvane-cli"
+    std::string run;      // the multi-host run a line belongs to; empty for none
 };
 
 class ProvisioningRecord {

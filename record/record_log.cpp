@@ -42,6 +42,12 @@ std::optional<std::string> RecordPath(const std::optional<std::string>& option) 
     return chosen;
 }
 
+std::string DefaultDataFolder() {
+    const std::string record = DefaultRecordPath();
+    if (record.empty()) return {};
+    return fs::u8path(record).parent_path().u8string();
+}
+
 std::string OlderFile(const std::string& path) { return path + ".1"; }
 
 bool AppendRecordLine(const std::string& path, const std::string& line, std::string& why) {

@@ -20,6 +20,10 @@ inline constexpr std::uint64_t kRotateBytes = 10 * 1024 * 1024;
 // decides: "1" for the default place, empty or "0" for off, anything else
 // names the file.
 std::optional<std::string> RecordPath(const std::optional<std::string>& option);
+// The per-user folder Korvane keeps its files in, where the record goes by
+// default ($XDG_DATA_HOME/korvane, on Windows %LOCALAPPDATA%\Korvane);
+// empty when there is no such place.
+std::string DefaultDataFolder();
 // The older file a rotation keeps.
 std::string OlderFile(const std::string& path);
 

@@ -32,7 +32,8 @@ HostSession::HostSession(Clock& clock, OperatorSeam& op, const SessionOptions& o
                          StagingPath(kReadFileName).value_or("")});
     if (options.record) {
         record_ = std::make_unique<record::ProvisioningRecord>(
-            record::RecordOptions{*options.record, options.program}, *link_, *tap_, *transcript_);
+            record::RecordOptions{*options.record, options.program, options.run}, *link_, *tap_,
+            *transcript_);
         record_->onUnwritable = [this, path = *options.record](const std::string& why) {
             if (onRecordUnwritable) onRecordUnwritable(path, why);
         };
@@ -44,6 +45,8 @@ HostSession::HostSession(Clock& clock, OperatorSeam& op, const SessionOptions& o
 }
 
 HostSession::~HostSession() = default;
+
+unsigned long HostSession::ReportsWritten() const { return tap_->writes(); }
 
 bool HostSession::RunRecorded(const std::function<bool()>& run, const char* name) {
     if (!record_) return run();

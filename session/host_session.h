@@ -31,6 +31,7 @@ struct SessionOptions {
     // The provisioning record's file; nullopt: no record is kept.
     std::optional<std::string> record;
     std::string program = "korvane";  // the program, as the record names it
+    std::string run;                  // the multi-host run it serves a host of
 };
 
 class HostSession {
@@ -53,6 +54,8 @@ class HostSession {
     // a format, an upgrade, or several of them as `name`) and returns its
     // result. With the record on, its line is appended when it sent anything.
     bool RunRecorded(const std::function<bool()>& run, const char* name = nullptr);
+    // Reports handed to a host so far.
+    unsigned long ReportsWritten() const;
     // Each firmware version read, as the host sent it.
     std::function<void(const std::string&)> onVersionText;
     // The record could not be written, and why: told once, the operation goes on.

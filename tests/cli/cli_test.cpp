@@ -111,8 +111,12 @@ TEST_F(Cli, EachEmulatedHostIsChosenByItsFormAndKeepsItsState) {
         SCOPED_TRACE(c.args.join(' ').toStdString());
         const CliResult r = scratch.Run(three + c.args);
         EXPECT_EQ(r.code, c.code) << r.err;
-        if (c.out) EXPECT_EQ(r.out, c.out);
-        if (c.err) EXPECT_EQ(r.err, c.err);
+        if (c.out) {
+            EXPECT_EQ(r.out, c.out);
+        }
+        if (c.err) {
+            EXPECT_EQ(r.err, c.err);
+        }
     }
     // Only the hosts a run opened wrote their files.
     EXPECT_TRUE(State("host.EMU0002.json")["frequencyDigits"].toString().startsWith("868"));

@@ -31,7 +31,6 @@ TEST(SystemClockTest, APauseNeverEndsBeforeItsDeadline) {
         EXPECT_GE(clock.NowUs(), deadline);
         ASSERT_FALSE(asked.empty());
         EXPECT_LE(asked.front(), 3000);
-        if (held) EXPECT_GE(asked.size(), 2u);
     }
     TheSystemWait() = saved;
 }

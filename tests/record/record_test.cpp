@@ -192,7 +192,7 @@ TEST(RecordLine, AFirmwareVersionStaysWithTheHostItWasReadFrom) {
     HidLink link(tap, clock, transcript);
     LampProtocol protocol(link, transcript, clock);
     OperationContext ctx{protocol, transcript, "", ""};
-    ProvisioningRecord record({path, "korvane"}, link, tap, transcript);
+    ProvisioningRecord record({path, "korvane", ""}, link, tap, transcript);
 
     const HidDeviceInfo a{"/dev/hidraw3", 0x0483, 0x7890, "A1", "1-1"};
     const HidDeviceInfo b{"/dev/hidraw3", 0x0483, 0x7890, "B2", "1-1"};
