@@ -61,13 +61,14 @@ int CheckCommand(const Options& o, const std::string& program, LampModel model,
     env.insert("KORVANE_STAGING_DIR", QString::fromStdString(staging));
     check.setProcessEnvironment(env);
     check.setProgram(QString::fromStdString(program));
-    check.setArguments(Q(o.forwarded) +
-                       QStringList{"--quiet", "--check-model",
-                                   model == LampModel::Rt220 ? "rt220" : "rt221"} +
-                       Q(o.args));
+    check.setArguments(
+        Q(o.forwarded) +
+        QStringList{"--quiet", "--check-model", model == LampModel::Rt220 ? "rt220" : "rt221"} +
+        Q(o.args));
     check.start();
     check.waitForFinished(-1);
-    shown = check.readAllStandardOutput().toStdString() + check.readAllStandardError().toStdString();
+    shown =
+        check.readAllStandardOutput().toStdString() + check.readAllStandardError().toStdString();
     std::error_code ec;
     std::filesystem::remove_all(std::filesystem::u8path(staging), ec);
     if (check.exitStatus() != QProcess::NormalExit) return kExitFailed;
@@ -103,8 +104,9 @@ void WorkerLeftHalfWritten() {
 int RunOnManyHosts(const Options& o, const Output& out, const std::string& program) {
     const std::string& word = o.args[0];
     if (word == "dump" && o.args.size() > 1) {
-        out.UsageError("dump FILE takes one host; on several, each host's profile is in its "
-                       "end event (--json)");
+        out.UsageError(
+            "dump FILE takes one host; on several, each host's profile is in its "
+            "end event (--json)");
         return kExitUsage;
     }
     if (word == "list" || word == "record" ||
@@ -133,7 +135,8 @@ int RunOnManyHosts(const Options& o, const Output& out, const std::string& progr
         }
         const std::vector<std::string> failed = fleet::FailedForms(*last, lost);
         forms.insert(forms.end(), failed.begin(), failed.end());
-        if (failed.empty() && lost.empty()) out.Message("no host failed in the last run " + last->id);
+        if (failed.empty() && lost.empty())
+            out.Message("no host failed in the last run " + last->id);
     }
     if (forms.empty() && o.watch) forms.push_back("all");
     for (const std::string& path : lost)
@@ -141,7 +144,9 @@ int RunOnManyHosts(const Options& o, const Output& out, const std::string& progr
 
     const std::optional<LampModel> model = CommandModel(o);
     const fleet::Selection first = fleet::SelectHosts(Attached(o), forms, model);
-    for (const std::string& form : first.unmatched) view.Unmatched(form, "no host matches it");
+    // A production line starts before its first host is plugged in.
+    if (!o.watch)
+        for (const std::string& form : first.unmatched) view.Unmatched(form, "no host matches it");
     for (const fleet::FleetHost& h : first.skipped) view.Skipped(h, model);
     if (first.chosen.empty() && !o.watch) {
         if (forms.empty()) return lost.empty() ? kExitOk : kExitFailed;
@@ -158,8 +163,7 @@ int RunOnManyHosts(const Options& o, const Output& out, const std::string& progr
     std::string shown;
     const LampModel checkModel =
         model ? *model : (first.chosen.empty() ? LampModel::Rt221 : first.chosen.front().model);
-    const int check =
-        CheckCommand(o, program, checkModel, stagingRoot + "/check-" + runId, shown);
+    const int check = CheckCommand(o, program, checkModel, stagingRoot + "/check-" + runId, shown);
     if (check != kExitOk) {
         WriteText(stderr, shown);
         return check;
@@ -220,8 +224,8 @@ int RunOnManyHosts(const Options& o, const Output& out, const std::string& progr
     }
     if (run.Busy() || o.watch) loop.exec();
 
-    const bool allGood = view.Summary(run, runId, first.skipped) && first.unmatched.empty() &&
-                         lost.empty();
+    const bool allGood = view.Summary(run, runId, first.skipped) &&
+                         (first.unmatched.empty() || o.watch) && lost.empty();
     fleet::LastRun last{runId, {}};
     for (const fleet::HostRun& h : run.hosts())
         last.hosts.push_back(fleet::RunEntry{h.host.device.path, h.host.device.serial,

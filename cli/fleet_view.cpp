@@ -74,7 +74,8 @@ std::string Padded(const std::string& utf8, std::size_t width) {
     return columns >= width ? utf8 + " " : utf8 + std::string(width - columns, ' ');
 }
 
-FleetView::FleetView(const Output& out, bool json, bool live) : out_(out), json_(json), live_(live) {
+FleetView::FleetView(const Output& out, bool json, bool live)
+    : out_(out), json_(json), live_(live) {
     redraw_.setInterval(150);
     QObject::connect(&redraw_, &QTimer::timeout, [this] {
         if (dirty_) Redraw();
@@ -97,8 +98,8 @@ void FleetView::Unmatched(const std::string& form, const std::string& why) {
 }
 
 void FleetView::Skipped(const fleet::FleetHost& host, std::optional<LampModel> model) {
-    const std::string why = std::string("the command is for the ") +
-                            (model ? ModelName(*model) : "other model");
+    const std::string why =
+        std::string("the command is for the ") + (model ? ModelName(*model) : "other model");
     if (json_)
         Line(QJsonObject{{"host", HostJson(host)}, {"event", "skipped"}, {"why", Q(why)}});
     else
@@ -106,20 +107,22 @@ void FleetView::Skipped(const fleet::FleetHost& host, std::optional<LampModel> m
 }
 
 void FleetView::Watching() {
-    if (!json_) out_.Message("waiting for hosts to be plugged in (Ctrl-C ends)");
+    if (json_)
+        Line(QJsonObject{{"event", "watching"}});
+    else
+        out_.Message("waiting for hosts to be plugged in (Ctrl-C ends)");
 }
 
 std::string FleetView::Row(const fleet::HostRun& h) const {
     std::string progress;
     std::string left;
-    if (h.total > 0) {
-        progress = std::to_string(h.position) + "/" + std::to_string(h.total);
-        const int64_t spent = run_->NowMs() - h.startedMs;
-        if (h.state == fleet::HostRun::State::Running && h.position > 0 && h.position < h.total)
-            left = Clock(spent * (h.total - h.position) / h.position);
-    }
+    if (h.total > 0) progress = std::to_string(h.position) + "/" + std::to_string(h.total);
+    if (const int64_t ms = h.LeftMs(run_->NowMs());
+        ms >= 0 && h.state == fleet::HostRun::State::Running)
+        left = Clock(ms);
     std::string result = Result(h);
-    if (h.state == fleet::HostRun::State::Failed && !h.texts.empty()) result += ": " + h.texts.back();
+    if (h.state == fleet::HostRun::State::Failed && !h.texts.empty())
+        result += ": " + h.texts.back();
     return Padded(h.host.Label(), 16) + Padded(ModelName(h.host.model), 8) + Padded(h.step, 20) +
            Padded(progress, 14) + Padded(left, 7) + result;
 }
@@ -195,18 +198,20 @@ bool FleetView::Summary(const fleet::FleetRun& run, const std::string& runId,
     if (json_) {
         QJsonArray hosts;
         for (const fleet::HostRun& h : run.hosts()) {
-            QJsonObject row{{"host", HostJson(h.host)}, {"result", Result(h)}, {"seconds", Seconds(h)}};
+            QJsonObject row{
+                {"host", HostJson(h.host)}, {"result", Result(h)}, {"seconds", Seconds(h)}};
             if (!FirstFailure(h).empty()) row["firstFailure"] = Q(FirstFailure(h));
             if (h.halfWritten) row["halfWritten"] = true;
             hosts.append(row);
         }
         QJsonArray left;
         for (const fleet::FleetHost& h : skipped) left.append(HostJson(h));
-        Line(QJsonObject{{"summary", QJsonObject{{"run", Q(runId)},
-                                                 {"hosts", hosts},
-                                                 {"skipped", left},
-                                                 {"succeeded", static_cast<int>(good)},
-                                                 {"failed", static_cast<int>(run.hosts().size() - good)}}}});
+        Line(QJsonObject{
+            {"summary", QJsonObject{{"run", Q(runId)},
+                                    {"hosts", hosts},
+                                    {"skipped", left},
+                                    {"succeeded", static_cast<int>(good)},
+                                    {"failed", static_cast<int>(run.hosts().size() - good)}}}});
         return allGood;
     }
     std::string table = "\n" + Padded("host", 16) + Padded("model", 8) + Padded("result", 9) +

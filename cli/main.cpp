@@ -47,7 +47,8 @@ int main(int argc, char** argv) {
         const bool forward = a != "--device" && a != "--jobs" && a != "--watch" && a != "--json" &&
                              a != "--bar" && a != "--quiet";
         auto forwarded = [&] {
-            if (forward) o.forwarded.insert(o.forwarded.end(), args.begin() + first, args.begin() + i + 1);
+            if (forward)
+                o.forwarded.insert(o.forwarded.end(), args.begin() + first, args.begin() + i + 1);
         };
         if (a == "--help" || a == "-h") {
             out.Help();

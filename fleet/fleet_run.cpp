@@ -33,13 +33,19 @@ struct FleetRun::Worker {
     QString staging;
 };
 
+int64_t HostRun::LeftMs(int64_t nowMs) const {
+    if (paceFrom == 0 || position <= paceFrom || position >= total) return -1;
+    return (nowMs - paceFromMs) * (total - position) / (position - paceFrom);
+}
+
 FleetRun::FleetRun(WorkerPlan plan, int jobs)
     : plan_(std::move(plan)), jobs_(jobs), epochMs_(MonotonicMs()) {}
 
 FleetRun::~FleetRun() {
     // A run given up while workers still go (the program is ending): they
     // are told as Ctrl-C tells them, and waited for, so no host is left to a
-    // worker nobody follows.
+    // worker nobody follows. Whoever listened may be gone already.
+    blockSignals(true);
     Interrupt();
     for (auto& w : workers_)
         if (w && w->process.state() != QProcess::NotRunning) w->process.waitForFinished(30000);
@@ -93,14 +99,14 @@ void FleetRun::Start(std::size_t index) {
     HostRun& h = hosts_[index];
     auto w = std::make_unique<Worker>();
     // A staging folder of the worker's own: no two hosts share a staging file.
-    w->staging =
-        QString::fromStdString(plan_.stagingRoot) + QString("/worker-%1").arg(NowMs()) +
-        QString("-%1").arg(index);
+    w->staging = QString::fromStdString(plan_.stagingRoot) + QString("/worker-%1").arg(NowMs()) +
+                 QString("-%1").arg(index);
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("KORVANE_STAGING_DIR", w->staging);
     w->process.setProcessEnvironment(env);
     w->process.setProgram(QString::fromStdString(plan_.program));
-    w->process.setArguments(Q(plan_.before) + QStringList{"--device", QString::fromStdString(h.host.form)} +
+    w->process.setArguments(Q(plan_.before) +
+                            QStringList{"--device", QString::fromStdString(h.host.form)} +
                             Q(plan_.after));
     QProcess* p = &w->process;
     Worker* raw = w.get();
@@ -112,8 +118,9 @@ void FleetRun::Start(std::size_t index) {
             Take(index, line);
         }
     });
-    connect(p, &QProcess::readyReadStandardOutput, this,
-            [this, index, raw] { hosts_[index].out += raw->process.readAllStandardOutput().toStdString(); });
+    connect(p, &QProcess::readyReadStandardOutput, this, [this, index, raw] {
+        hosts_[index].out += raw->process.readAllStandardOutput().toStdString();
+    });
     connect(p, &QProcess::finished, this, [this, index](int code, QProcess::ExitStatus status) {
         Finish(index, code, status == QProcess::CrashExit);
     });
@@ -138,6 +145,10 @@ void FleetRun::Take(std::size_t index, const std::string& line) {
         case WorkerEvent::Kind::Progress:
             h.position = e->position;
             h.total = e->total;
+            if (h.paceFrom == 0 && h.position >= 2) {
+                h.paceFrom = h.position;
+                h.paceFromMs = NowMs();
+            }
             break;
         case WorkerEvent::Kind::Text:
             h.texts.push_back(e->text);

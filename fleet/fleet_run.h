@@ -38,6 +38,12 @@ struct HostRun {
     bool halfWritten = false;        // interrupted after something was sent
     int64_t startedMs = 0;           // on the run's clock
     int64_t endedMs = 0;
+    // The pace after the first packet (which the host follows with a long
+    // pause): from the first progress past it.
+    int paceFrom = 0;
+    int64_t paceFromMs = 0;
+    // Milliseconds left at the pace since then; -1 while it cannot be told.
+    int64_t LeftMs(int64_t nowMs) const;
 };
 
 class FleetRun : public QObject {

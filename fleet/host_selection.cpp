@@ -72,8 +72,7 @@ Selection SelectHosts(const std::vector<FleetHost>& attached, const std::vector<
 }
 
 bool ChoosesSeveral(const std::vector<std::string>& forms) {
-    return forms.size() > 1 ||
-           (forms.size() == 1 && (forms[0] == "all" || forms[0] == "failed"));
+    return forms.size() > 1 || (forms.size() == 1 && (forms[0] == "all" || forms[0] == "failed"));
 }
 
 }  // namespace korvane::fleet

@@ -13,7 +13,6 @@ namespace korvane::record {
 
 namespace {
 
-
 std::string Variable(const char* name) {
     const char* value = std::getenv(name);
     return value != nullptr ? value : "";

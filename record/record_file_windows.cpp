@@ -9,7 +9,6 @@ namespace korvane::record {
 
 namespace {
 
-
 std::string LastError() { return std::system_category().message(static_cast<int>(GetLastError())); }
 
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;

@@ -7,6 +7,8 @@
 #include <QStringList>
 #include <QTemporaryDir>
 #include <string>
+#include <tuple>
+#include <vector>
 
 namespace korvane::clitest {
 
@@ -36,6 +38,24 @@ class CliScratch {
 
   private:
     QTemporaryDir dir_;
+};
+
+// Variables of the test process, which the programs it starts inherit; each
+// is set back as it was when the object goes.
+class Environment {
+  public:
+    void Set(const char* name, const QByteArray& value) {
+        saved_.emplace_back(name, qgetenv(name), qEnvironmentVariableIsSet(name));
+        value.isNull() ? qunsetenv(name) : qputenv(name, value);
+    }
+    ~Environment() {
+        for (auto it = saved_.rbegin(); it != saved_.rend(); ++it)
+            std::get<2>(*it) ? qputenv(std::get<0>(*it), std::get<1>(*it))
+                             : qunsetenv(std::get<0>(*it));
+    }
+
+  private:
+    std::vector<std::tuple<const char*, QByteArray, bool>> saved_;
 };
 
 }  // namespace korvane::clitest

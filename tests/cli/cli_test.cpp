@@ -577,22 +577,6 @@ TEST_F(Cli, HelpTellsWhatEachHostModelAnswers) {
 
 // Sets environment variables for the programs a test starts, and puts them
 // back when it ends.
-class Environment {
-  public:
-    void Set(const char* name, const QByteArray& value) {
-        saved_.emplace_back(name, qgetenv(name), qEnvironmentVariableIsSet(name));
-        value.isNull() ? qunsetenv(name) : qputenv(name, value);
-    }
-    ~Environment() {
-        for (auto it = saved_.rbegin(); it != saved_.rend(); ++it)
-            std::get<2>(*it) ? qputenv(std::get<0>(*it), std::get<1>(*it))
-                             : qunsetenv(std::get<0>(*it));
-    }
-
-  private:
-    std::vector<std::tuple<const char*, QByteArray, bool>> saved_;
-};
-
 TEST_F(Cli, EveryChangeToAHostLeavesOneLineInTheRecord) {
     Environment env;
     env.Set("KORVANE_RECORD", QByteArray());

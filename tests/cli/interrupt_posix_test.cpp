@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
+#include <QDir>
 #include <QElapsedTimer>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <csignal>
@@ -104,6 +106,46 @@ TEST_F(CliInterrupt, ApplyStopsBetweenItsSteps) {
     EXPECT_EQ(host.frequencyDigits, "315000000");
     EXPECT_EQ(host.basicParams, before);
     EXPECT_EQ(op.boxes(), std::vector<std::string>{"设置接收频率成功！"});
+}
+
+// Ctrl-C for a run on several hosts: every worker stops between two
+// packets, and the summary names the hosts left half written.
+TEST_F(CliInterrupt, InterruptStopsEveryHostOfARunAndTheSummaryNamesThem) {
+    Environment env;
+    env.Set("XDG_DATA_HOME", scratch.Path("data").toUtf8());
+    env.Set("KORVANE_RECORD", QByteArray());
+    QDir(scratch.Path("")).mkdir("sounds");
+    QByteArray wav("RIFF\x24\x01\x00\x00WAVEfmt ", 16);
+    wav += QByteArray(20000, '\x80');
+    scratch.WriteFile("sounds/fire.wav", wav);
+    QProcess process;
+    scratch.Start(process, {"--emulate", "rt221,rt221", "--emulator-state",
+                            scratch.Path("host.json"), "--device", "all", "--json", "voice",
+                            "download", "custom", scratch.Path("sounds")});
+    ASSERT_TRUE(process.waitForStarted(5000));
+    // Both are in the host's pause after their first packet.
+    QByteArray out;
+    QElapsedTimer waited;
+    waited.start();
+    while (out.count("下载WAV音频报警音") < 2 && waited.elapsed() < 20000) {
+        process.waitForReadyRead(100);
+        out += process.readAllStandardOutput();
+    }
+    ASSERT_EQ(out.count("下载WAV音频报警音"), 2) << out.toStdString();
+    // Only the run is told, as when a script's own signal reaches it.
+    ASSERT_EQ(::kill(static_cast<pid_t>(process.processId()), SIGINT), 0);
+    ASSERT_TRUE(process.waitForFinished(10000));
+    out += process.readAllStandardOutput();
+    EXPECT_EQ(process.exitCode(), 1);
+    const QJsonObject summary =
+        QJsonDocument::fromJson(out.trimmed().split('\n').last()).object()["summary"].toObject();
+    ASSERT_EQ(summary["hosts"].toArray().size(), 2) << out.toStdString();
+    for (const QJsonValue& h : summary["hosts"].toArray()) {
+        EXPECT_EQ(h.toObject()["result"].toString(), "failed");
+        EXPECT_TRUE(h.toObject()["halfWritten"].toBool());
+    }
+    EXPECT_LT(waited.elapsed(), 12000);
+    EXPECT_EQ(State()["customSounds"].toArray().size(), 0);
 }
 
 }  // namespace

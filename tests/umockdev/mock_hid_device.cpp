@@ -73,16 +73,32 @@ struct StandIn {
 std::mutex g_standInsMutex;
 std::vector<StandIn> g_standIns;
 
-void RegisterStandIn(const struct stat& st, unsigned minor) {
+// The programs a test starts inside the mock read the list from a file of the
+// testbed (see node_dress.cpp).
+void WriteStandIns(const std::string& root) {
+    const std::string file = root + "/korvane-standins";
+    const std::string part = file + ".part";
+    std::FILE* f = std::fopen(part.c_str(), "w");
+    if (f == nullptr) return;
+    for (const StandIn& s : g_standIns)
+        std::fprintf(f, "%llu %llu %u\n", static_cast<unsigned long long>(s.dev),
+                     static_cast<unsigned long long>(s.ino), s.minor);
+    std::fclose(f);
+    std::rename(part.c_str(), file.c_str());
+}
+
+void RegisterStandIn(const std::string& root, const struct stat& st, unsigned minor) {
     std::lock_guard<std::mutex> lock(g_standInsMutex);
+    bool known = false;
     for (StandIn& s : g_standIns) {
         if (s.minor == minor) {
             s.dev = st.st_dev;
             s.ino = st.st_ino;
-            return;
+            known = true;
         }
     }
-    g_standIns.push_back({st.st_dev, st.st_ino, minor});
+    if (!known) g_standIns.push_back({st.st_dev, st.st_ino, minor});
+    WriteStandIns(root);
 }
 
 // hidapi's hid_get_device_info (and the string getters built on it) fstat the
@@ -318,7 +334,7 @@ void MockHidDevice::ReplaceNodeWithFifo() {
     wakeFd_ = ::open(node.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
     if (wakeFd_ < 0) throw std::runtime_error("open " + node + ": " + std::strerror(errno));
     struct stat st {};
-    if (::stat(node.c_str(), &st) == 0) RegisterStandIn(st, identity_.node);
+    if (::stat(node.c_str(), &st) == 0) RegisterStandIn(root_, st, identity_.node);
 }
 
 void MockHidDevice::AttachNode() {
