@@ -15,7 +15,12 @@
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
+#include <algorithm>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "emulated_node.h"
@@ -166,11 +171,56 @@ TEST_F(FleetOnHidraw, WatchServesEachHostAsItIsPluggedIn) {
 }
 
 }  // namespace
+
+// The figures of bench/fleet_figures.sh: a download of `packets` packets on
+// one mocked host alone, then on four at once, through the hidapi backend.
+int FleetFigures(int packets) {
+    QTemporaryDir dir;
+    QDir(dir.path()).mkpath("sounds");
+    QFile wav(dir.filePath("sounds/fire.wav"));
+    if (!wav.open(QIODevice::WriteOnly)) return 1;
+    wav.write(QByteArray("RIFF\x24\x01\x00\x00WAVEfmt ", 16) +
+              QByteArray(packets * 54 - 32 - 16, '\x52'));
+    wav.close();
+    std::vector<std::unique_ptr<EmulatedNode>> hosts;
+    for (unsigned i = 0; i < 4; ++i) hosts.push_back(std::make_unique<EmulatedNode>(Host(i)));
+    auto run = [&](const QStringList& devices) {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("LD_PRELOAD", env.value("LD_PRELOAD") + ":" + KORVANE_NODE_DRESS);
+        env.insert("XDG_DATA_HOME", dir.filePath("data"));
+        p.setProcessEnvironment(env);
+        QElapsedTimer wall;
+        wall.start();
+        p.start(KORVANE_CLI_PATH, devices + QStringList{"--quiet", "voice", "download", "custom",
+                                                        dir.filePath("sounds")});
+        p.waitForFinished(-1);
+        return p.exitCode() == 0 ? wall.elapsed() : -1;
+    };
+    const qint64 one = run({"--device", "serial:MOCK0001"});
+    const qint64 four = run({"--device", "all"});
+    if (one < 0 || four < 0) {
+        std::fprintf(stderr, "fleet figures: a download failed\n");
+        return 1;
+    }
+    std::printf("Sound download of %d packets through the hidapi backend over umockdev:\n", packets);
+    std::printf("  one host alone: %lld ms; four hosts at once (--device all): %lld ms, %.2f times\n",
+                static_cast<long long>(one), static_cast<long long>(four),
+                static_cast<double>(four) / static_cast<double>(one));
+    int64_t shortest = INT64_MAX;
+    for (const auto& h : hosts) shortest = std::min(shortest, h->Pacing().shortestNextGapUs);
+    std::printf("  the shortest gap a host saw between two later packets: %.3f ms\n",
+                static_cast<double>(shortest) / 1000.0);
+    return 0;
+}
+
 }  // namespace korvane::testing
 
 int main(int argc, char** argv) {
     korvane::testing::RunUnderUmockdev(argc, argv);
     QCoreApplication app(argc, argv);
+    if (argc >= 2 && std::string(argv[1]) == "--figures")
+        return korvane::testing::FleetFigures(argc >= 3 ? std::atoi(argv[2]) : 820);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -2,6 +2,8 @@
 //   korvane-wine-harness --build DIR [gtest options]   the cases
 //   korvane-wine-harness --build DIR figures [PACKETS] [--linux-bench PATH]
 //                        a sound download through the stack, its time and CPU
+//   korvane-wine-harness --build DIR fleet-figures [PACKETS]
+//                        the same download on two hosts at once against one
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -19,6 +21,7 @@ int main(int argc, char** argv) {
     RunUnderUmockdev(argc, argv);
     std::vector<char*> rest;
     bool figures = false;
+    bool fleet = false;
     int packets = 820;
     std::string linuxBench;
     for (int i = 0; i < argc; ++i) {
@@ -30,6 +33,8 @@ int main(int argc, char** argv) {
             linuxBench = argv[++i];
         } else if (std::strcmp(argv[i], "figures") == 0) {
             figures = true;
+        } else if (std::strcmp(argv[i], "fleet-figures") == 0) {
+            figures = fleet = true;
         } else if (figures && std::atoi(argv[i]) > 0) {
             packets = std::atoi(argv[i]);
         } else {
@@ -41,7 +46,7 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "korvane-wine-harness: figures needs --build DIR\n");
             return 2;
         }
-        return RunFigures(packets, linuxBench);
+        return fleet ? RunFleetFigures(packets) : RunFigures(packets, linuxBench);
     }
     int n = static_cast<int>(rest.size());
     ::testing::InitGoogleTest(&n, rest.data());
