@@ -28,5 +28,8 @@ void WriteText(std::FILE* stream, const std::string& utf8);
 void PrintText(std::FILE* stream, const char* format, ...) __attribute__((format(printf, 2, 3)));
 // A terminal (a console on Windows), not a file or a pipe.
 bool StreamIsTerminal(std::FILE* stream);
+// A terminal that moves its cursor on the escape sequences of a VT100 (a
+// console of Windows 10 and later, once asked to).
+bool TerminalTakesCursorMoves(std::FILE* stream);
 
 }  // namespace korvane::cli

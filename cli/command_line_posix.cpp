@@ -20,4 +20,6 @@ void WriteText(std::FILE* stream, const std::string& utf8) {
 
 bool StreamIsTerminal(std::FILE* stream) { return ::isatty(::fileno(stream)) == 1; }
 
+bool TerminalTakesCursorMoves(std::FILE* stream) { return StreamIsTerminal(stream); }
+
 }  // namespace korvane::cli

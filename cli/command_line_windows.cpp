@@ -56,4 +56,13 @@ void WriteText(std::FILE* stream, const std::string& utf8) {
 
 bool StreamIsTerminal(std::FILE* stream) { return ConsoleOf(stream) != nullptr; }
 
+bool TerminalTakesCursorMoves(std::FILE* stream) {
+    HANDLE console = ConsoleOf(stream);
+    DWORD mode = 0;
+    if (console == nullptr || !GetConsoleMode(console, &mode)) return false;
+    if (mode & ENABLE_VIRTUAL_TERMINAL_PROCESSING) return true;
+    // An older console refuses the mode: the rows then come as lines.
+    return SetConsoleMode(console, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING) != 0;
+}
+
 }  // namespace korvane::cli

@@ -116,7 +116,7 @@ int RunOnManyHosts(const Options& o, const Output& out, const std::string& progr
     }
 
     const std::string runId = fleet::NewRunId();
-    FleetView view(out, o.json, StreamIsTerminal(stdout) && !o.json);
+    FleetView view(out, o.json, !o.json && TerminalTakesCursorMoves(stdout));
 
     // --device failed: the hosts the last run left failed, found again by
     // what stays with them.

@@ -119,7 +119,8 @@ int main(int argc, char** argv) {
     InstallInterruptHandler();
     MarkProgramRunning();
     if (!o.worker && (o.watch || fleet::ChoosesSeveral(o.devices))) {
-        const int status = RunOnManyHosts(o, out, args[0]);
+        const int status =
+            RunOnManyHosts(o, out, QCoreApplication::applicationFilePath().toStdString());
         CommandFinished(status);
         return status;
     }
