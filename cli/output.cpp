@@ -12,6 +12,7 @@
 #include "protocol/bulk_packets.h"
 #include "protocol/frequency.h"
 #include "protocol/sound_image.h"
+#include "vocabulary/settings_json.h"
 
 namespace korvane::cli {
 
@@ -59,44 +60,6 @@ const char* const kHelpTail =
     "a value refused before sending.\n";
 
 }  // namespace
-
-QJsonObject BasicJson(const BasicReadBack& b) {
-    QJsonObject o;
-    if (b.alarmTime) o["alarmTime"] = QString::fromStdString(AlarmTimeText(*b.alarmTime));
-    if (b.volumeIndex) o["volume"] = *b.volumeIndex + 1;
-    if (b.channelIndex) o["channel"] = *b.channelIndex;
-    if (b.password) o["password"] = QString::fromStdString(GbkToUtf8(*b.password));
-    return o;
-}
-
-QJsonObject AddressJson(const std::vector<AddressReadItem>& items) {
-    QJsonObject o;
-    QJsonArray groups;
-    for (const AddressReadItem& it : items) {
-        switch (it.kind) {
-            case AddressReadItem::Kind::Volume:
-                o["volume"] = QString::fromStdString(it.text);
-                break;
-            case AddressReadItem::Kind::Group:
-                groups.append(QJsonObject{{"group", it.group + 1},
-                                          {"address", QString::fromStdString(it.text)},
-                                          {"color", ColorName(it.colorIndex)},
-                                          {"effect", EffectName(it.effectIndex)},
-                                          {"lampDuration", it.lampDuration},
-                                          {"soundEffect", it.soundEffect},
-                                          {"soundDuration", it.soundDuration}});
-                break;
-            case AddressReadItem::Kind::AlarmOff:
-                o["alarmOff"] = QString::fromStdString(it.text);
-                break;
-            case AddressReadItem::Kind::SoundCount:
-                o["alarmSounds"] = it.soundCount;
-                break;
-        }
-    }
-    o["groups"] = groups;
-    return o;
-}
 
 void Output::Help() const {
     PrintText(out_, "%s%s", kHelpHead, CommandHelp().c_str());
@@ -155,21 +118,24 @@ void Output::Hosts(const std::vector<HostEntry>& hosts) const {
 }
 
 void Output::Basic(const BasicReadBack& b) const {
-    const QJsonObject o = BasicJson(b);
+    const QJsonObject o = vocab::BasicJson(b);
     if (json) {
         PrintJson(o);
         return;
     }
-    // The lines follow the JSON object's keys, in its (alphabetical) order.
-    for (auto it = o.begin(); it != o.end(); ++it)
-        PrintText(out_, "%s: %s\n", it.key().toUtf8().constData(),
-                  it.value().isString() ? it.value().toString().toUtf8().constData()
-                                        : std::to_string(it.value().toInt()).c_str());
+    // The lines follow the JSON object's keys, in its (alphabetical) order;
+    // the alarm time as the window's list shows it ("一直响" for 0).
+    for (auto it = o.begin(); it != o.end(); ++it) {
+        const std::string value = it.key() == "alarmTime" ? AlarmTimeText(it.value().toInt())
+                                  : it.value().isString() ? it.value().toString().toStdString()
+                                                          : std::to_string(it.value().toInt());
+        PrintText(out_, "%s: %s\n", it.key().toUtf8().constData(), value.c_str());
+    }
 }
 
 void Output::Address(const std::vector<AddressReadItem>& items) const {
     if (json) {
-        PrintJson(AddressJson(items));
+        PrintJson(vocab::AddressJson(items));
         return;
     }
     for (const AddressReadItem& it : items) {

@@ -25,12 +25,6 @@ struct HostEntry {
     std::string port;
 };
 
-// The fields of a basic-parameter read-back, only those the host sent.
-QJsonObject BasicJson(const BasicReadBack& b);
-// The records of an address-code read-back: volume, groups (in reply order),
-// alarm-off address and sound count, only those the host sent.
-QJsonObject AddressJson(const std::vector<AddressReadItem>& items);
-
 class Output {
   public:
     explicit Output(std::FILE* out = stdout, std::FILE* err = stderr) : out_(out), err_(err) {}

@@ -12,6 +12,7 @@
 #include "protocol/form_values.h"
 #include "protocol/frequency.h"
 #include "record/record_log.h"
+#include "vocabulary/settings_json.h"
 
 namespace korvane::record {
 
@@ -24,40 +25,6 @@ QString Absolute(const std::string& path) {
     std::error_code ec;
     const std::filesystem::path full = std::filesystem::absolute(std::filesystem::u8path(path), ec);
     return Q(ec ? path : full.u8string());
-}
-
-QJsonObject BasicJson(const BasicParamValues& v) {
-    // The password is a secret of the lamps: its length in the host's bytes only.
-    const std::string password = Utf8ToGbk(v.password).value_or(v.password);
-    return QJsonObject{{"alarmTime", BasicParamRecords(v).alarmTime},
-                       {"volume", v.volumeIndex + 1},
-                       {"channel", v.channelIndex},
-                       {"passwordLength", static_cast<int>(password.size())}};
-}
-
-QJsonObject AddressJson(const AddressCodeValues& v) {
-    QJsonObject o;
-    if (v.volumeInEffect) o["volume"] = TextToInt(v.volume);
-    QJsonArray groups;
-    for (int g = 0; g < 3; ++g) {
-        const AddressGroupValues& group = v.groups[g];
-        if (!group.inEffect) continue;
-        QJsonObject sent{{"group", g + 1}};
-        // A group without an address goes out without its values.
-        if (!group.address.empty()) {
-            sent["address"] = Q(SevenDigits(group.address));
-            sent["color"] = ColorName(group.colorIndex);
-            sent["effect"] = EffectName(group.effectIndex);
-            sent["lampDuration"] = TextToInt(group.lampDuration);
-            sent["soundEffect"] = TextToInt(group.soundEffect);
-            sent["soundDuration"] = TextToInt(group.soundDuration);
-        }
-        groups.append(sent);
-    }
-    if (!groups.isEmpty()) o["groups"] = groups;
-    if (v.alarmOffInEffect)
-        o["alarmOff"] = Q(v.alarmOffAddress.empty() ? "" : SevenDigits(v.alarmOffAddress));
-    return o;
 }
 
 const char* AreaName(ops::SoundArea area) {
@@ -129,10 +96,10 @@ void AddSent(QJsonObject& sent, const Outgoing& what) {
             sent["frequency"] = Q(FormatMhz(what.frequency));
             break;
         case Outgoing::Kind::Basic:
-            sent["basic"] = BasicJson(what.basic);
+            sent["basic"] = vocab::BasicJson(what.basic, vocab::Password::Length);
             break;
         case Outgoing::Kind::AddressCodes:
-            sent["address"] = AddressJson(what.address);
+            sent["address"] = vocab::AddressJson(what.address);
             break;
         case Outgoing::Kind::Download: {
             QJsonArray sounds;

@@ -147,37 +147,6 @@ TEST(Profile, OfTwoBadValuesTheFirstIsNamed) {
     }
 }
 
-TEST(AddressJson, GroupsAreNumberedFromOneWithTheirNames) {
-    AddressReadItem group;
-    group.kind = AddressReadItem::Kind::Group;
-    group.group = 2;
-    group.text = "0000042";
-    group.colorIndex = 1;
-    group.effectIndex = 1;
-    group.lampDuration = 999;
-    group.soundEffect = 255;
-    AddressReadItem off;
-    off.kind = AddressReadItem::Kind::AlarmOff;
-    off.text = "0119119";
-    const QJsonObject o = AddressJson({group, off});
-    EXPECT_EQ(o["alarmOff"].toString().toStdString(), "0119119");
-    EXPECT_FALSE(o.contains("volume"));
-    EXPECT_FALSE(o.contains("alarmSounds"));
-    const QJsonArray groups = o["groups"].toArray();
-    ASSERT_EQ(groups.size(), 1);
-    const QJsonObject g = groups[0].toObject();
-    EXPECT_EQ(g["group"].toInt(), 3);
-    EXPECT_EQ(g["address"].toString().toStdString(), "0000042");
-    EXPECT_EQ(g["color"].toString().toStdString(), "yellow");
-    EXPECT_EQ(g["effect"].toString().toStdString(), "steady");
-    EXPECT_EQ(g["lampDuration"].toInt(), 999);
-    EXPECT_EQ(g["soundEffect"].toInt(), 255);
-    EXPECT_EQ(g["soundDuration"].toInt(), 0);
-
-    // A read-back without any group still carries the (empty) list.
-    EXPECT_TRUE(AddressJson({})["groups"].isArray());
-}
-
 // What Output writes to a stream, read back.
 template <typename Print>
 std::string Printed(bool json, Print print) {
@@ -202,14 +171,6 @@ TEST(Output, TheFirmwareVersionIsShownAsTheHostsCodePageText) {
     EXPECT_NE(Printed(true, [&](const Output& o) { o.FirmwareVersion(fromHost); })
                   .find("\"version\": \"版本2\""),
               std::string::npos);
-}
-
-TEST(Output, AReadBackPasswordIsShownAsTheHostHoldsIt) {
-    BasicReadBack b;
-    b.password = "ab1c";  // lower case stays lower case
-    EXPECT_EQ(BasicJson(b)["password"].toString().toStdString(), "ab1c");
-    b.password = "\xD6\xD0\xCE\xC4";  // two Chinese characters in code page 936
-    EXPECT_EQ(BasicJson(b)["password"].toString().toStdString(), "中文");
 }
 
 }  // namespace

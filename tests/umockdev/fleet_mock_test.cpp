@@ -203,10 +203,12 @@ int FleetFigures(int packets) {
         std::fprintf(stderr, "fleet figures: a download failed\n");
         return 1;
     }
-    std::printf("Sound download of %d packets through the hidapi backend over umockdev:\n", packets);
-    std::printf("  one host alone: %lld ms; four hosts at once (--device all): %lld ms, %.2f times\n",
-                static_cast<long long>(one), static_cast<long long>(four),
-                static_cast<double>(four) / static_cast<double>(one));
+    std::printf("Sound download of %d packets through the hidapi backend over umockdev:\n",
+                packets);
+    std::printf(
+        "  one host alone: %lld ms; four hosts at once (--device all): %lld ms, %.2f times\n",
+        static_cast<long long>(one), static_cast<long long>(four),
+        static_cast<double>(four) / static_cast<double>(one));
     int64_t shortest = INT64_MAX;
     for (const auto& h : hosts) shortest = std::min(shortest, h->Pacing().shortestNextGapUs);
     std::printf("  the shortest gap a host saw between two later packets: %.3f ms\n",

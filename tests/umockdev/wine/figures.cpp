@@ -105,9 +105,9 @@ int RunFleetFigures(int packets) {
     const std::string folder = Folder("fleet-figures");
     WriteWave(folder + "/fire.wav", static_cast<std::size_t>(packets) * kPayload - kHeader, 0x52);
     const std::string sounds = WinePrefix::WindowsPath(folder);
-    const Cli one = RunCli({"--device", "serial:" + first.identity().serial, "voice", "download",
-                            "custom", sounds},
-                           600000);
+    const Cli one = RunCli(
+        {"--device", "serial:" + first.identity().serial, "voice", "download", "custom", sounds},
+        600000);
     const Cli both = RunCli({"--device", "all", "voice", "download", "custom", sounds}, 600000);
     if (one.status != 0 || both.status != 0) {
         std::fprintf(stderr, "fleet figures: a download failed:\n%s%s%s%s", one.out.c_str(),
@@ -116,11 +116,13 @@ int RunFleetFigures(int packets) {
     }
     std::printf("Sound download of %d packets through wine's HID stack, korvane-cli.exe:\n",
                 packets);
-    std::printf("  one host alone: %lld ms; two hosts at once (--device all): %lld ms, %.2f times\n",
-                static_cast<long long>(one.wallMs), static_cast<long long>(both.wallMs),
-                static_cast<double>(both.wallMs) / static_cast<double>(one.wallMs));
-    std::printf("  CPU of the run (korvane-cli.exe and its workers): %.2f s alone, %.2f s for two\n",
-                one.cpuSeconds, both.cpuSeconds);
+    std::printf(
+        "  one host alone: %lld ms; two hosts at once (--device all): %lld ms, %.2f times\n",
+        static_cast<long long>(one.wallMs), static_cast<long long>(both.wallMs),
+        static_cast<double>(both.wallMs) / static_cast<double>(one.wallMs));
+    std::printf(
+        "  CPU of the run (korvane-cli.exe and its workers): %.2f s alone, %.2f s for two\n",
+        one.cpuSeconds, both.cpuSeconds);
     return 0;
 }
 
