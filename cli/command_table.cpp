@@ -11,11 +11,7 @@ constexpr std::size_t kHelpColumn = 28;
 
 std::string FirstWord(const std::string& name) { return name.substr(0, name.find(' ')); }
 
-std::string UsageLine(const Command& c) {
-    std::string line = c.name;
-    if (*c.args != '\0') line += std::string(" ") + c.args;
-    return line;
-}
+constexpr std::size_t kUsageWidth = 90;
 
 // Each line after the first of `text`, indented by `indent`.
 std::string Indented(const std::string& text, std::size_t indent) {
@@ -25,6 +21,34 @@ std::string Indented(const std::string& text, std::size_t indent) {
         if (ch == '\n') out.append(indent, ' ');
     }
     return out;
+}
+
+// The name, the options' usage and the operands; wrapped at kUsageWidth
+// with '\n', each further line under the first option.
+std::string UsageLine(const Command& c) {
+    std::vector<std::string> words;
+    std::string opts = OptionUsage(c.options);
+    // Split between the options' brackets, never inside one.
+    for (std::size_t at = 0; at < opts.size();) {
+        std::size_t end = opts.find(" [", at);
+        if (end == std::string::npos) end = opts.size();
+        words.push_back(opts.substr(at, end - at));
+        at = end == opts.size() ? end : end + 1;
+    }
+    if (*c.args != '\0') words.emplace_back(c.args);
+    std::string line = c.name;
+    std::size_t column = 2 + line.size();
+    const std::size_t indent = 3 + std::string(c.name).size();
+    for (const std::string& w : words) {
+        if (column + 1 + w.size() > kUsageWidth && column > indent) {
+            line += "\n" + std::string(indent, ' ') + w;
+            column = indent + w.size();
+        } else {
+            line += " " + w;
+            column += 1 + w.size();
+        }
+    }
+    return line;
 }
 
 }  // namespace
@@ -39,34 +63,27 @@ const std::vector<Command>& Commands() {
         {"frequency set", "MHZ", "set the receive frequency, 100..999 MHz", RunFrequencySet, 1, 1},
         {"basic get", "",
          std::string("read the ") + ModelName(LampModel::Rt220) + " basic parameters", RunBasicGet},
-        {"basic set", "[--alarm-time T] [--volume 1..8] [--channel 0..9] [--comm-password XXXX]",
-         "set them (unset values: 10, 1, 0, QKMR as in the window);\n"
-         "T is 0..65535 or \"一直响\"",
-         RunBasicSet, 0, kAnyCount},
+        {"basic set", "", "set them (what is not given: as the window starts)", RunBasicSet, 0,
+         kAnyCount, true, BasicSetOptions()},
         {"address get", "",
          std::string("read the ") + ModelName(LampModel::Rt221) +
              " address-code parameters and sound count",
          RunAddressGet},
-        {"address set",
-         "[--volume N] [--group K:ADDRESS[:COLOR:EFFECT:LAMP:SOUNDFX:SOUND]]...\n"
-         "[--alarm-off ADDRESS]",
-         "set the settings given (only these are in effect);\n"
-         "K is 1..3, COLOR red|yellow|green, EFFECT flashing|steady,\n"
-         "an empty ADDRESS sends the group without an address",
-         RunAddressSet, 0, kAnyCount},
+        {"address set", "", "set the settings given (only these are in effect)", RunAddressSet, 0,
+         kAnyCount, true, AddressSetOptions()},
         {"voice plan", "FOLDER",
          "the download of the folder as the host would get it, without\n"
          "sending anything; exit status 2 when it would be refused",
          RunVoicePlan, 1, 1, false},
-        {"voice download", "[--plan] custom|fixed FOLDER",
-         "download the folder's WAV files (--plan: show the plan first)", RunVoiceDownload, 2, 3},
+        {"voice download", "custom|fixed FOLDER", "download the folder's WAV files",
+         RunVoiceDownload, 2, 3, true, VoiceDownloadOptions()},
         {"voice format", "custom|fixed", "format the sound area", RunVoiceFormat, 1, 1},
         {"upgrade", "FILE", "send a firmware image (.bin)", RunUpgrade, 1, 1},
         {"dump", "[FILE]", "the host's parameters of its model as a JSON profile", RunDump, 0, 1},
         {"apply", "FILE", "apply a JSON profile (checked completely before sending)", RunApply, 1,
          1},
-        {"record", "[--since YYYY-MM-DD] [--host PATH] [--json] [--record FILE]",
-         "the provisioning record as a table, or as JSON lines", RunRecord, 0, kAnyCount, false},
+        {"record", "", "the provisioning record as a table, or as JSON lines", RunRecord, 0,
+         kAnyCount, false, RecordOptions()},
     };
     return commands;
 }
@@ -108,16 +125,25 @@ std::string GroupUsage(const std::string& word) {
 std::string CommandHelp() {
     std::string out;
     for (const Command& c : Commands()) {
-        const std::string usage = "  " + Indented(UsageLine(c), 3 + std::string(c.name).size());
+        const std::string usage = "  " + UsageLine(c);
         out += usage;
         // The help starts in its column, or on the next line where the usage reaches it.
-        if (usage.find('\n') == std::string::npos && usage.size() + 2 <= kHelpColumn)
-            out.append(kHelpColumn - usage.size(), ' ');
+        const std::size_t last =
+            usage.size() - (usage.rfind('\n') == std::string::npos ? 0 : usage.rfind('\n') + 1);
+        if (usage.find('\n') == std::string::npos && last + 2 <= kHelpColumn)
+            out.append(kHelpColumn - last, ' ');
         else
             out += "\n" + std::string(kHelpColumn, ' ');
         out += Indented(c.help, kHelpColumn) + "\n";
+        out += OptionHelp(c.options, 4, kHelpColumn);
     }
     return out;
+}
+
+bool IsCommandWord(const std::string& word) {
+    for (const Command& c : Commands())
+        if (FirstWord(c.name) == word) return true;
+    return false;
 }
 
 }  // namespace korvane::cli

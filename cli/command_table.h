@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "cli/options.h"
+
 namespace korvane::cli {
 
 class Runner;
@@ -13,8 +15,7 @@ class Runner;
 struct Command {
     // A command word, or a word and its sub-command ("frequency set").
     const char* name;
-    // What follows the name on the usage line; a '\n' continues it on the
-    // next line, under its start.
+    // What follows the name and the options on the usage line (the operands).
     const char* args;
     // The help, one line or more ('\n' between them).
     std::string help;
@@ -24,6 +25,8 @@ struct Command {
     std::size_t maxArgs = 0;
     // false for a command that never reaches a host (it reads files, or lists).
     bool usesHost = true;
+    // Its own options, declared beside its handler.
+    std::vector<OptionDoc> options = {};
 };
 
 inline constexpr std::size_t kAnyCount = static_cast<std::size_t>(-1);
@@ -36,5 +39,7 @@ int RunCommand(Runner& r);
 std::string GroupUsage(const std::string& word);
 // The command block of --help.
 std::string CommandHelp();
+// A word that names a command (the first word of one).
+bool IsCommandWord(const std::string& word);
 
 }  // namespace korvane::cli

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/options.h"
 #include "cli/output.h"
 #include "cli/terminal_operator.h"
 #include "common/clock.h"
@@ -40,7 +41,18 @@ struct Options {
     std::optional<LampModel> checkModel;
     // The global options as given, that a worker is given too.
     std::vector<std::string> forwarded;
+    bool help = false;
+    bool version = false;
+    bool bareRecord = false;  // --record given without =FILE
 };
+
+// The options before the command (global_options.cpp), declared once.
+const std::vector<Option<Options>>& GlobalOptions();
+// Reads them from args[1] on; the rest (the command and its arguments)
+// goes to options.args. "" or the usage error.
+std::string ParseGlobalOptions(const std::vector<std::string>& args, Options& options);
+// Their block of --help.
+std::string GlobalHelp();
 
 // One command on several hosts at once, or on each host as it is plugged in
 // (fleet_commands.cpp); `program` is this program's own path. The exit status.
@@ -117,6 +129,11 @@ int RunRecord(Runner& r);
 // edit of the window takes are judged later, where the window's are.
 std::string ParseBasicSet(const std::vector<std::string>& args, BasicParamValues& values);
 std::string ParseAddressSet(const std::vector<std::string>& args, AddressCodeValues& values);
+// The declarations of each command's own options, beside their parsers.
+std::vector<OptionDoc> BasicSetOptions();
+std::vector<OptionDoc> AddressSetOptions();
+std::vector<OptionDoc> VoiceDownloadOptions();
+std::vector<OptionDoc> RecordOptions();
 // One --group K:ADDRESS[:COLOR:EFFECT:LAMP:SOUNDFX:SOUND]: puts group K in effect.
 std::string ParseGroupOption(const std::string& text, AddressCodeValues& values);
 

@@ -151,6 +151,7 @@ int RunOnManyHosts(const Options& o, const Output& out, const std::string& progr
     if (first.chosen.empty() && !o.watch) {
         if (forms.empty()) return lost.empty() ? kExitOk : kExitFailed;
         out.Error("no host found");
+        out.Failure({});
         return kExitFailed;
     }
 
@@ -224,6 +225,7 @@ int RunOnManyHosts(const Options& o, const Output& out, const std::string& progr
     }
     if (run.Busy() || o.watch) loop.exec();
 
+    out.FailureSaid();  // the summary tells every host's failure
     const bool allGood = view.Summary(run, runId, first.skipped) &&
                          (first.unmatched.empty() || o.watch) && lost.empty();
     fleet::LastRun last{runId, {}};

@@ -28,90 +28,22 @@ int main(int argc, char** argv) {
         return kExitUsage;
     };
     const std::vector<std::string> args = Utf8Arguments(argc, argv);
-    const std::size_t count = args.size();
     Options o;
-    for (std::size_t i = 1; i < count; ++i) {
-        const std::string& a = args[i];
-        auto next = [&]() -> std::optional<std::string> {
-            if (i + 1 >= count) return std::nullopt;
-            return args[++i];
-        };
-        // The command word and everything after it (its own options) go to the command.
-        if (!o.args.empty() || a.rfind('-', 0) != 0) {
-            o.args.push_back(a);
-            continue;
-        }
-        // What a worker of a multi-host run is given as well: every option
-        // but those that choose the hosts or shape the run's own output.
-        const std::size_t first = i;
-        const bool forward = a != "--device" && a != "--jobs" && a != "--watch" && a != "--json" &&
-                             a != "--bar" && a != "--quiet";
-        auto forwarded = [&] {
-            if (forward)
-                o.forwarded.insert(o.forwarded.end(), args.begin() + first, args.begin() + i + 1);
-        };
-        if (a == "--help" || a == "-h") {
-            out.Help();
-            return kExitOk;
-        } else if (a == "--version") {
-            out.Version();
-            return kExitOk;
-        } else if (a == "--emulate") {
-            const auto v = next();
-            o.session.emulate = v ? ParseLampModels(*v) : std::vector<LampModel>();
-            if (o.session.emulate.empty())
-                return usage("--emulate takes rt220 or rt221, or several joined by commas");
-        } else if (a == "--emulator-state") {
-            const auto v = next();
-            if (!v) return usage("--emulator-state needs a file");
-            o.stateFile = *v;
-        } else if (a == "--device") {
-            const auto v = next();
-            if (!v || v->empty()) return usage("--device needs a path, serial:S, port:P or all");
-            o.devices.push_back(*v);
-        } else if (a == "--password") {
-            const auto v = next();
-            if (!v) return usage("--password needs a value");
-            o.password = *v;
-        } else if (a == "--record" || a.rfind("--record=", 0) == 0) {
-            o.record = a.size() > 9 ? a.substr(9) : std::string();
-        } else if (a == "--json") {
-            o.json = true;
-        } else if (a == "--quiet") {
-            o.quiet = true;
-        } else if (a == "--bar") {
-            o.bar = true;
-        } else if (a == "--encoding") {
-            const auto v = next();
-            if (v == "utf8") {
-                SetTextEncoding(TextEncoding::Utf8);
-            } else if (v == "oem") {
-                SetTextEncoding(TextEncoding::Oem);
-            } else {
-                return usage("--encoding takes utf8 or oem");
-            }
-        } else if (a == "--jobs") {
-            const auto v = next();
-            const int n = v ? TextToInt(*v) : 0;
-            if (n < 1) return usage("--jobs takes a number of hosts, 1 or more");
-            o.jobs = n;
-        } else if (a == "--watch") {
-            o.watch = true;
-        } else if (a == "--worker") {
-            o.worker = true;
-        } else if (a == "--check-model") {
-            const auto v = next();
-            o.checkModel = v ? ParseLampModel(*v) : std::nullopt;
-            if (!o.checkModel) return usage("--check-model takes rt220 or rt221");
-        } else if (a == "--run-id") {
-            const auto v = next();
-            if (!v) return usage("--run-id needs a value");
-            o.session.run = *v;
-        } else {
-            return usage("unknown option " + a);
-        }
-        forwarded();
+    const std::string refused = ParseGlobalOptions(args, o);
+    out.json = o.json;
+    if (!refused.empty()) return usage(refused);
+    if (o.help) {
+        out.Help();
+        return kExitOk;
     }
+    if (o.version) {
+        out.Version();
+        return kExitOk;
+    }
+    // "--record FILE" before the command reads FILE as the command.
+    if (o.bareRecord && !o.args.empty() && !IsCommandWord(o.args[0]))
+        return usage("'" + o.args[0] +
+                     "' is no command; a file for the record is given as --record=" + o.args[0]);
     if (o.args.empty()) return usage("no command given");
     if (!o.stateFile.empty() && o.session.emulate.empty())
         return usage("--emulator-state works with --emulate only");
@@ -154,6 +86,7 @@ int main(int argc, char** argv) {
     // The emulated host's state is the provisioning result: losing it is a failure.
     const bool saved = runner.SaveState();
     const int result = !saved && status == kExitOk ? kExitFailed : status;
+    if (result != kExitOk && !o.worker) out.Failure(op.shown());
     CommandFinished(result);
     return result;
 }

@@ -6,6 +6,7 @@
 
 #include "cli/command_line.h"
 #include "cli/command_table.h"
+#include "cli/commands.h"
 #include "cli/profile.h"
 #include "common/texts.h"
 #include "common/version.h"
@@ -19,32 +20,7 @@ namespace korvane::cli {
 namespace {
 
 // Before and after the commands, which the command table lists.
-const char* const kHelpHead =
-    "Usage: korvane-cli [options] <command> [arguments]\n"
-    "\n"
-    "Options:\n"
-    "  --emulate MODEL[,MODEL]   work on built-in emulated hosts, one per model given\n"
-    "                            (rt220 or rt221)\n"
-    "  --emulator-state FILE     keep the emulated hosts' state in FILE (the first host)\n"
-    "                            and beside it (host.EMU0002.json ...) between runs\n"
-    "  --device PATH|serial:S|port:P\n"
-    "                            the host at PATH, with serial number S, or at USB\n"
-    "                            port P, when several are attached (see 'list')\n"
-    "  --json                    print what is read as JSON\n"
-    "  --password TEXT           authorization password for the fixed sound area\n"
-    "                            (else the key file pwd.txt in the current folder)\n"
-    "  --quiet                   no progress bar\n"
-    "  --bar                     the progress bar even when standard error is no terminal\n"
-    "  --encoding utf8|oem       the text's encoding in a pipe or a file: UTF-8 (the\n"
-    "                            default), or the console's OEM code page, as cmd's\n"
-    "                            pipes and PowerShell read it (Windows); a console\n"
-    "                            shows the characters either way\n"
-    "  --record[=FILE]           append a line to the provisioning record for every\n"
-    "                            change to a host (also KORVANE_RECORD=1|FILE; the\n"
-    "                            default FILE is $XDG_DATA_HOME/korvane/record.jsonl)\n"
-    "  --help, --version\n"
-    "\n"
-    "Commands:\n";
+const char* const kHelpHead = "Usage: korvane-cli [options] <command> [arguments]\n\nOptions:\n";
 
 // The two %s are the model names of the RT-220 and the RT-221.
 const char* const kHelpTail =
@@ -62,7 +38,7 @@ const char* const kHelpTail =
 }  // namespace
 
 void Output::Help() const {
-    PrintText(out_, "%s%s", kHelpHead, CommandHelp().c_str());
+    PrintText(out_, "%s%s\nCommands:\n%s", kHelpHead, GlobalHelp().c_str(), CommandHelp().c_str());
     PrintText(out_, kHelpTail, ModelName(LampModel::Rt220), ModelName(LampModel::Rt221));
 }
 
@@ -70,10 +46,24 @@ void Output::Version() const { PrintText(out_, "korvane-cli %s\n", KORVANE_VERSI
 
 void Output::UsageError(const std::string& why) const {
     PrintText(err_, "korvane-cli: %s\n(see korvane-cli --help)\n", why.c_str());
+    lastError_ = why;
+    if (json) Failure({});
 }
 
 void Output::Error(const std::string& what) const {
     PrintText(err_, "korvane-cli: %s\n", what.c_str());
+    lastError_ = what;
+}
+
+void Output::Failure(const std::vector<std::string>& shown) const {
+    if (!json || failureSaid_) return;
+    failureSaid_ = true;
+    const std::string error = !lastError_.empty() ? lastError_
+                              : !shown.empty()    ? shown.back()
+                                                  : std::string("failed");
+    PrintText(
+        out_, "%s\n",
+        QJsonDocument(vocab::FailureJson(error, shown)).toJson(QJsonDocument::Compact).constData());
 }
 
 void Output::Message(const std::string& text) const { PrintText(err_, "%s\n", text.c_str()); }

@@ -54,8 +54,17 @@ class Output {
     // Lines of the provisioning record: a table, or with json as JSON lines.
     void RecordLines(const std::vector<QJsonObject>& lines) const;
 
+    // With --json, a command that failed says so as JSON on standard output:
+    // the error (the last one told, else the last text shown) and every
+    // text shown. Once: a usage error under --json has said it already, and
+    // a run on several hosts ends with its summary instead.
+    void Failure(const std::vector<std::string>& shown) const;
+    void FailureSaid() const { failureSaid_ = true; }
+
   private:
     void PrintJson(const QJsonObject& o) const;
+    mutable std::string lastError_;
+    mutable bool failureSaid_ = false;
 
     std::FILE* out_;
     std::FILE* err_;

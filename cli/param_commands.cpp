@@ -8,29 +8,72 @@
 
 namespace korvane::cli {
 
+namespace {
+
+using Form = OptionDoc::Form;
+
+const std::vector<Option<BasicParamValues>>& BasicSetTable() {
+    static const std::vector<Option<BasicParamValues>> table = {
+        {{"--alarm-time", "T", "the speaker's alarm time, 0..65535 or \"一直响\" (10)",
+          Form::Value},
+         [](BasicParamValues& v, const std::string& val) {
+             v.alarmTimeText = val;
+             return std::string();
+         }},
+        {{"--volume", "1..8", "the speaker's volume (1)", Form::Value},
+         [](BasicParamValues& v, const std::string& val) {
+             const std::optional<int> index = EntryIndex(VolumeEntries(), val);
+             v.volumeIndex = index.value_or(v.volumeIndex);
+             return index ? std::string() : std::string("--volume must be 1..8");
+         }},
+        {{"--channel", "0..9", "the channel (0)", Form::Value},
+         [](BasicParamValues& v, const std::string& val) {
+             const std::optional<int> index = EntryIndex(ChannelEntries(), val);
+             v.channelIndex = index.value_or(v.channelIndex);
+             return index ? std::string() : std::string("--channel must be 0..9");
+         }},
+        {{"--comm-password", "XXXX", "the communication password, four bytes for the host (QKMR)",
+          Form::Value},
+         [](BasicParamValues& v, const std::string& val) {
+             // Its length is judged as the window judges it: four bytes for the host.
+             v.password = TypedPassword(val);
+             return std::string();
+         }},
+    };
+    return table;
+}
+
+const std::vector<Option<AddressCodeValues>>& AddressSetTable() {
+    static const std::vector<Option<AddressCodeValues>> table = {
+        {{"--volume", "N", "the speaker's volume", Form::Value},
+         [](AddressCodeValues& v, const std::string& val) {
+             v.volumeInEffect = true;
+             v.volume = val;
+             return std::string();
+         }},
+        {{"--group", "K:ADDRESS[:COLOR:EFFECT:LAMP:SOUNDFX:SOUND]",
+          "address-code group K (1..3); COLOR red|yellow|green, EFFECT\n"
+          "flashing|steady; an empty ADDRESS sends the group without an address",
+          Form::Value, false, true, true},
+         [](AddressCodeValues& v, const std::string& val) { return ParseGroupOption(val, v); }},
+        {{"--alarm-off", "ADDRESS", "the alarm-off address", Form::Value},
+         [](AddressCodeValues& v, const std::string& val) {
+             v.alarmOffInEffect = true;
+             v.alarmOffAddress = val;
+             return std::string();
+         }},
+    };
+    return table;
+}
+
+}  // namespace
+
+std::vector<OptionDoc> BasicSetOptions() { return Docs(BasicSetTable()); }
+std::vector<OptionDoc> AddressSetOptions() { return Docs(AddressSetTable()); }
+
 std::string ParseBasicSet(const std::vector<std::string>& args, BasicParamValues& v) {
-    for (std::size_t i = 0; i < args.size(); i += 2) {
-        if (i + 1 >= args.size()) return args[i] + " needs a value";
-        const std::string& key = args[i];
-        const std::string& val = args[i + 1];
-        if (key == "--alarm-time") {
-            v.alarmTimeText = val;
-        } else if (key == "--volume") {
-            const std::optional<int> index = EntryIndex(VolumeEntries(), val);
-            if (!index) return "--volume must be 1..8";
-            v.volumeIndex = *index;
-        } else if (key == "--channel") {
-            const std::optional<int> index = EntryIndex(ChannelEntries(), val);
-            if (!index) return "--channel must be 0..9";
-            v.channelIndex = *index;
-        } else if (key == "--comm-password") {
-            // Its length is judged as the window judges it: four bytes for the host.
-            v.password = TypedPassword(val);
-        } else {
-            return "unknown option " + key;
-        }
-    }
-    return {};
+    std::size_t i = 0;
+    return ParseOptions(BasicSetTable(), args, i, v, false);
 }
 
 std::string ParseGroupOption(const std::string& text, AddressCodeValues& v) {
@@ -58,22 +101,9 @@ std::string ParseGroupOption(const std::string& text, AddressCodeValues& v) {
 }
 
 std::string ParseAddressSet(const std::vector<std::string>& args, AddressCodeValues& v) {
-    for (std::size_t i = 0; i < args.size(); i += 2) {
-        if (i + 1 >= args.size()) return args[i] + " needs a value";
-        const std::string& key = args[i];
-        const std::string& val = args[i + 1];
-        if (key == "--volume") {
-            v.volumeInEffect = true;
-            v.volume = val;
-        } else if (key == "--alarm-off") {
-            v.alarmOffInEffect = true;
-            v.alarmOffAddress = val;
-        } else if (key == "--group") {
-            if (std::string why = ParseGroupOption(val, v); !why.empty()) return why;
-        } else {
-            return "unknown option " + key;
-        }
-    }
+    std::size_t i = 0;
+    if (std::string why = ParseOptions(AddressSetTable(), args, i, v, false); !why.empty())
+        return why;
     if (!v.volumeInEffect && !v.alarmOffInEffect && !v.groups[0].inEffect &&
         !v.groups[1].inEffect && !v.groups[2].inEffect)
         return "address set: give at least one of --volume, --group, --alarm-off";

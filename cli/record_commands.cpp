@@ -7,32 +7,62 @@
 
 namespace korvane::cli {
 
-int RunRecord(Runner& r) {
+namespace {
+
+struct RecordQuery {
     std::string since;
     std::optional<std::string> host;
     std::optional<std::string> file;
-    bool json = r.options().json;
-    for (std::size_t i = 1; i < r.ArgCount(); ++i) {
-        const std::string key = r.Arg(i);
-        if (key == "--json") {
-            json = true;
-            continue;
-        }
-        if (key != "--since" && key != "--host" && key != "--record")
-            return r.Usage("unknown option " + key);
-        if (i + 1 >= r.ArgCount()) return r.Usage(key + " needs a value");
-        const std::string value = r.Arg(++i);
-        if (key == "--since") {
-            if (value.size() != 10 ||
-                !QDate::fromString(QString::fromStdString(value), Qt::ISODate).isValid())
-                return r.Usage("--since takes a date as YYYY-MM-DD");
-            since = value;
-        } else if (key == "--host") {
-            host = value;
-        } else {
-            file = value;
-        }
-    }
+    bool json = false;
+};
+
+using Form = OptionDoc::Form;
+
+const std::vector<Option<RecordQuery>>& RecordTable() {
+    static const std::vector<Option<RecordQuery>> table = {
+        {{"--since", "YYYY-MM-DD", "the lines of that day and later", Form::Value},
+         [](RecordQuery& q, const std::string& v) {
+             if (v.size() != 10 ||
+                 !QDate::fromString(QString::fromStdString(v), Qt::ISODate).isValid())
+                 return std::string("--since takes a date as YYYY-MM-DD");
+             q.since = v;
+             return std::string();
+         }},
+        {{"--host", "PATH", "the lines of the host at PATH", Form::Value},
+         [](RecordQuery& q, const std::string& v) {
+             q.host = v;
+             return std::string();
+         }},
+        {{"--json", nullptr, "the lines as they are, JSON", Form::Flag},
+         [](RecordQuery& q, const std::string&) {
+             q.json = true;
+             return std::string();
+         }},
+        {{"--record", "FILE", "the record to read (--record FILE or --record=FILE)", Form::Value},
+         [](RecordQuery& q, const std::string& v) {
+             q.file = v;
+             return std::string();
+         }},
+    };
+    return table;
+}
+
+}  // namespace
+
+std::vector<OptionDoc> RecordOptions() { return Docs(RecordTable()); }
+
+int RunRecord(Runner& r) {
+    RecordQuery q;
+    q.json = r.options().json;
+    std::vector<std::string> args;
+    for (std::size_t i = 1; i < r.ArgCount(); ++i) args.push_back(r.Arg(i));
+    std::size_t at = 0;
+    if (const std::string why = ParseOptions(RecordTable(), args, at, q, false); !why.empty())
+        return r.Usage(why);
+    const std::string& since = q.since;
+    const std::optional<std::string>& host = q.host;
+    std::optional<std::string> file = q.file;
+    const bool json = q.json;
     // Reading never turns the record on: without a file named, the default place.
     if (!file) file = record::RecordPath(r.options().record);
     if (!file) file = record::RecordPath(std::string());

@@ -30,6 +30,7 @@ void TerminalOperator::TellProgress() {
 }
 
 void TerminalOperator::ShowBox(const std::string& text, const std::string& caption, BoxIcon) {
+    shown_.push_back(caption == texts::kAppTitle ? text : "[" + caption + "] " + text);
     if (worker) {
         boxes_.push_back(text);
         Tell(static_cast<int>(fleet::WorkerEvent::Kind::Text),
@@ -74,6 +75,7 @@ void TerminalOperator::ProgressSetPosition(int pos) {
 }
 
 void TerminalOperator::ProgressSetText(int controlId, const std::string& text) {
+    if (controlId != ids::kProgressDoing) shown_.push_back(text);
     if (worker) {
         // The step is the line's title: what comes before ",共有N包数据...".
         const std::string step = controlId == ids::kProgressDoing

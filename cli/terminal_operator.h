@@ -42,6 +42,9 @@ class TerminalOperator final : public OperatorSeam {
 
     // Every box text shown, in order.
     const std::vector<std::string>& boxes() const { return boxes_; }
+    // Every text shown, boxes ("[caption] text" where they have one of their
+    // own) and the progress dialog's outcome lines, in order.
+    const std::vector<std::string>& shown() const { return shown_; }
 
   private:
     void DrawBar();
@@ -58,6 +61,7 @@ class TerminalOperator final : public OperatorSeam {
     std::string step_;
     long long toldAtMs_ = -1;
     std::vector<std::string> boxes_;
+    std::vector<std::string> shown_;
 };
 
 }  // namespace korvane::cli

@@ -17,16 +17,34 @@ std::optional<ops::SoundArea> Area(const std::string& word) {
     return std::nullopt;
 }
 
+const std::vector<Option<bool>>& VoiceDownloadTable() {
+    static const std::vector<Option<bool>> table = {
+        {{"--plan", nullptr, "show the plan of the download first", OptionDoc::Form::Flag},
+         [](bool& plan, const std::string&) {
+             plan = true;
+             return std::string();
+         }},
+    };
+    return table;
+}
+
 }  // namespace
 
+std::vector<OptionDoc> VoiceDownloadOptions() { return Docs(VoiceDownloadTable()); }
+
 int RunVoiceDownload(Runner& r) {
+    // The area and the folder, with --plan before, between or after them.
     std::vector<std::string> args;
     bool plan = false;
     for (std::size_t i = 2; i < r.ArgCount(); ++i) {
-        if (r.Arg(i) == "--plan")
-            plan = true;
-        else
-            args.push_back(r.Arg(i));
+        const std::vector<std::string> one = {r.Arg(i)};
+        std::size_t at = 0;
+        if (one[0].rfind("--", 0) != 0) {
+            args.push_back(one[0]);
+        } else if (const std::string why = ParseOptions(VoiceDownloadTable(), one, at, plan, false);
+                   !why.empty()) {
+            return r.Usage(why);
+        }
     }
     const std::optional<ops::SoundArea> area =
         args.size() == 2 ? Area(args[0]) : std::optional<ops::SoundArea>();

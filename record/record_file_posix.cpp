@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "record/record_file.h"
+#include "record/record_log.h"
 
 namespace korvane::record {
 
@@ -21,6 +22,8 @@ std::string Variable(const char* name) {
 }  // namespace
 
 std::string RecordEnvironment() { return Variable("KORVANE_RECORD"); }
+
+const char* DefaultRecordPlace() { return "$XDG_DATA_HOME/korvane/record.jsonl"; }
 
 std::string DefaultRecordPath() {
     std::string base = Variable("XDG_DATA_HOME");

@@ -4,6 +4,7 @@
 
 #include "common/utf16_windows.h"
 #include "record/record_file.h"
+#include "record/record_log.h"
 
 namespace korvane::record {
 
@@ -16,6 +17,8 @@ constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELE
 }  // namespace
 
 std::string RecordEnvironment() { return win::Narrow(win::Environment(L"KORVANE_RECORD")); }
+
+const char* DefaultRecordPlace() { return "%LOCALAPPDATA%\\Korvane\\record.jsonl"; }
 
 std::string DefaultRecordPath() {
     const std::wstring local = win::Environment(L"LOCALAPPDATA");

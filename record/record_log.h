@@ -20,6 +20,9 @@ inline constexpr std::uint64_t kRotateBytes = 10 * 1024 * 1024;
 // decides: "1" for the default place, empty or "0" for off, anything else
 // names the file.
 std::optional<std::string> RecordPath(const std::optional<std::string>& option);
+// The default record as the help names it: "$XDG_DATA_HOME/korvane/record.jsonl",
+// on Windows "%LOCALAPPDATA%\Korvane\record.jsonl".
+const char* DefaultRecordPlace();
 // The per-user folder Korvane keeps its files in, where the record goes by
 // default ($XDG_DATA_HOME/korvane, on Windows %LOCALAPPDATA%\Korvane);
 // empty when there is no such place.

@@ -124,6 +124,59 @@ TEST_F(Cli, EachEmulatedHostIsChosenByItsFormAndKeepsItsState) {
     EXPECT_TRUE(scratch.Exists("host.EMU0003.json"));
 }
 
+// Every spelling of an option that the README shows, and the ones scripts
+// use, read as they always did; --record FILE before the command is told
+// how to give the file.
+TEST_F(Cli, EveryOptionSpellingOfTheReadmeReads) {
+    Environment env;
+    env.Set("KORVANE_RECORD", QByteArray());
+    for (const char* place : {"XDG_DATA_HOME", "LOCALAPPDATA"})
+        env.Set(place, scratch.Path("data").toUtf8());
+    const QString record = scratch.Path("r.jsonl");
+    QDir(scratch.Path("")).mkdir("sounds");
+    scratch.WriteFile("sounds/fire.wav", QByteArray("RIFF\x24\x01\x00\x00WAVEfmt ", 16));
+    const struct {
+        QStringList args;
+        int code;
+        const char* says;  // in standard output or error
+    } cases[] = {
+        {{"--record=" + record, "--quiet", "init"}, 0, "初始化设备成功！"},
+        {{"--record", "--quiet", "init"}, 0, "初始化设备成功！"},
+        {{"--record", record, "init"}, 2, "a file for the record is given as --record="},
+        {{"record", "--record", record, "--json"}, 0, "\"operation\":\"init\""},
+        {{"record", "--record=" + record, "--since", "2000-01-01", "--host", "emulated:0"},
+         0,
+         "emulated:0"},
+        {{"record", "--since=2000-01-01", "--record=" + record}, 0, "init"},
+        {{"--quiet", "voice", "download", "--plan", "custom", scratch.Path("sounds")},
+         0,
+         "The download would go ahead."},
+        {{"--device", "serial:EMU0001", "--device=port:emulated:1", "--jobs", "1", "--quiet",
+          "init"},
+         0,
+         "1 of 1 hosts succeeded"},
+        {{"--encoding", "oem", "--quiet", "init"}, 0, "初始化设备成功！"},
+        {{"--json", "frequency", "get"}, 0, "\"frequency\""},
+        {{"--quiet=yes", "init"}, 2, "--quiet takes no value"},
+        {{"--jobs", "0", "init"}, 2, "--jobs takes a number of hosts"},
+        {{"--device"}, 2, "--device needs a value"},
+        {{"--help"}, 0, "the default FILE is\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args.join(' ').toStdString());
+        const CliResult r = Emu("rt221", c.args);
+        EXPECT_EQ(r.code, c.code) << r.out << r.err;
+        EXPECT_NE((r.out + r.err).find(c.says), std::string::npos) << r.out << r.err;
+    }
+#ifdef _WIN32
+    EXPECT_NE(scratch.Run({"--help"}).out.find("%LOCALAPPDATA%\\Korvane\\record.jsonl"),
+              std::string::npos);
+#else
+    EXPECT_NE(scratch.Run({"--help"}).out.find("$XDG_DATA_HOME/korvane/record.jsonl"),
+              std::string::npos);
+#endif
+}
+
 TEST_F(Cli, UsageErrorsExitTwoWithAMessageAndLeaveTheHostAlone) {
     scratch.WriteFile("notjson.json", "{ \"model\": ");
     const QString state = scratch.Path("host.json");
@@ -188,7 +241,10 @@ TEST_F(Cli, NoHostGivesTheWindowsFailureTextsAndExitOne) {
 
     const CliResult version = scratch.Run(absent + QStringList{"--json", "version"});
     EXPECT_EQ(version.code, 1);
-    EXPECT_EQ(version.out, "");  // no JSON for a read that failed
+    // Under --json a failure is JSON too, with every text shown.
+    EXPECT_EQ(version.out,
+              "{\"error\":\"读取版本号失败！\",\"texts\":[\"[失败1] 设备未连接，请连接设备！\","
+              "\"读取版本号失败！\"]}\n");
     EXPECT_NE(version.err.find("读取版本号失败！"), std::string::npos);
 
     const CliResult dump = scratch.Run(absent + QStringList{"dump", "profile.json"});

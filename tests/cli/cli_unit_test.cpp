@@ -20,8 +20,10 @@ TEST(CommandTable, HelpAndUsageAreMadeFromTheRows) {
              "  frequency set MHZ         set the receive frequency, 100..999 MHz\n",
              "  address set [--volume N] [--group K:ADDRESS[:COLOR:EFFECT:LAMP:SOUNDFX:SOUND]]...\n"
              "              [--alarm-off ADDRESS]\n"
-             "                            set the settings given (only these are in effect);\n"
-             "                            K is 1..3,",
+             "                            set the settings given (only these are in effect)\n"
+             "    --volume N              the speaker's volume\n"
+             "    --group K:ADDRESS[:COLOR:EFFECT:LAMP:SOUNDFX:SOUND]\n"
+             "                            address-code group K (1..3);",
              "  voice format custom|fixed\n"
              "                            format the sound area\n",
          })
