@@ -27,8 +27,7 @@ SessionEndGuard::SessionEndGuard(QWidget& window) : filter_(std::make_unique<Fil
     setReason = [w](bool blocked) {
         const HWND hwnd = reinterpret_cast<HWND>(w->winId());
         if (blocked) {
-            const std::wstring reason =
-                korvane::win::Widen(korvane::texts::kTransferRunning).value_or(L"");
+            const std::wstring reason = korvane::win::WidenText(korvane::texts::kTransferRunning);
             ShutdownBlockReasonCreate(hwnd, reason.c_str());
         } else {
             ShutdownBlockReasonDestroy(hwnd);

@@ -1,7 +1,6 @@
 #include <windows.h>
 
 #include <chrono>
-#include <system_error>
 #include <thread>
 
 #include "common/utf16_windows.h"
@@ -14,7 +13,7 @@ namespace {
 constexpr auto kLockPatience = std::chrono::seconds(5);
 constexpr auto kLockRetry = std::chrono::milliseconds(10);
 
-std::string LastError() { return std::system_category().message(static_cast<int>(GetLastError())); }
+std::string LastError() { return win::ErrorText(GetLastError()); }
 
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
