@@ -49,17 +49,6 @@ HANDLE QueryHandle(const std::string& path) {
     return CreateFileW(wide->c_str(), 0, kShare, nullptr, OPEN_EXISTING, 0, nullptr);
 }
 
-bool DeviceIds(const std::string& path, uint16_t& vendor, uint16_t& product) {
-    Owned h(QueryHandle(path));
-    if (!h.ok()) return false;
-    HIDD_ATTRIBUTES a{};
-    a.Size = sizeof a;
-    if (!HidD_GetAttributes(h.h, &a)) return false;
-    vendor = a.VendorID;
-    product = a.ProductID;
-    return true;
-}
-
 std::optional<HIDP_CAPS> Capabilities(HANDLE h) {
     PHIDP_PREPARSED_DATA parsed = nullptr;
     if (!HidD_GetPreparsedData(h, &parsed)) return std::nullopt;
@@ -202,12 +191,12 @@ std::vector<HidDeviceInfo> WindowsHidBackend::Enumerate() {
     }
     SetupDiDestroyDeviceInfoList(set);
     // Polled once a second: only a host's interfaces are opened, and those
-    // only for a query.
+    // only for a query; a device whose path does not name it is none.
     auto identity = [&nodes](const std::string& path, HidDeviceInfo& info) {
         info.serial = SerialNumber(path);
         info.port = UsbPort(nodes[path]);
     };
-    return ListInterfaces(paths, {DeviceIds, ReportLengths, identity});
+    return ListInterfaces(paths, {ReportLengths, identity});
 }
 
 bool WindowsHidBackend::Open(const std::string& path) {
