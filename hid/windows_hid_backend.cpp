@@ -27,6 +27,10 @@ namespace korvane {
 namespace {
 
 constexpr int kWaitSliceMs = 20;
+// Input reports the HID class driver keeps for a handle until they are read
+// (its default 32, the oldest dropped beyond): as many as hidraw keeps, so
+// that a longer read-back survives a window dragged around meanwhile.
+constexpr ULONG kInputBuffers = 64;
 constexpr DWORD kShare = FILE_SHARE_READ | FILE_SHARE_WRITE;
 
 struct Owned {
@@ -212,6 +216,8 @@ bool WindowsHidBackend::Open(const std::string& path) {
         CloseHandle(h);
         return false;
     }
+    // Refused, the driver keeps its default, which today's reads fit in.
+    HidD_SetNumInputBuffers(h, kInputBuffers);
     return Adopt(h, caps->InputReportByteLength, caps->OutputReportByteLength);
 }
 
@@ -269,6 +275,12 @@ bool WindowsHidBackend::ReadAttributes(uint16_t& vendor, uint16_t& product) {
     vendor = a.VendorID;
     product = a.ProductID;
     return true;
+}
+
+unsigned long WindowsHidBackend::InputBuffers() const {
+    ULONG count = 0;
+    if (!channel_ || !HidD_GetNumInputBuffers(channel_->device, &count)) return 0;
+    return count;
 }
 
 bool WindowsHidBackend::Write(const Report& report, int timeoutMs) {
