@@ -1,5 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
+#include <vector>
+
+#include "common/system_wait.h"
 #include "tests/support/link_rig.h"
 
 namespace korvane::test {
@@ -173,6 +178,46 @@ TEST_F(HidLinkTest, WriteThatStallsFailsAfter300ms) {
     EXPECT_EQ(link.connected, 0);
     EXPECT_FALSE(backend.IsOpen());
     EXPECT_GE(pumps, 10);
+}
+
+// The command line's pump only looks for Ctrl-C: the link itself looks at
+// the thread's queue in every slice of a wait, so the hidden window that
+// answers the session's end is answered through a 28 s format wait too.
+TEST_F(HidLinkTest, EverySliceOfAWaitLooksAtTheQueueWhateverThePump) {
+    const SystemWait saved = TheSystemWait();
+    std::vector<int64_t> looks;
+    TheSystemWait().touchQueue = [&] { looks.push_back(clock.NowMs()); };
+    struct Case {
+        const char* name;
+        std::function<bool()> pump;
+        bool stallWrite;  // else a read the host never answers
+        int64_t lasts;
+    } cases[] = {
+        {"read, no pump", nullptr, false, 1000},
+        {"read, a pump that does not look", [] { return true; }, false, 1000},
+        {"stalled write", [] { return true; }, true, 300},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        host.ClearFaults();
+        EmulatorFaults f;
+        f.writeStall = c.stallWrite;
+        host.SetFaults(f);
+        ASSERT_EQ(link.FindDevice(), 1);
+        link.pump = c.pump;
+        looks.clear();
+        const int64_t start = clock.NowMs();
+        Report in;
+        EXPECT_EQ(c.stallWrite ? link.WriteReport(Report{}) : link.ReadReport(in, 1000), 0);
+        EXPECT_EQ(clock.NowMs() - start, c.lasts);
+        ASSERT_FALSE(looks.empty());
+        int64_t longest = looks.front() - start;
+        for (std::size_t i = 1; i < looks.size(); ++i)
+            longest = std::max(longest, looks[i] - looks[i - 1]);
+        longest = std::max(longest, clock.NowMs() - looks.back());
+        EXPECT_LE(longest, 20);
+    }
+    TheSystemWait() = saved;
 }
 
 TEST_F(HidLinkTest, WriteForcesReportIdZero) {
