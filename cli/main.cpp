@@ -14,6 +14,7 @@
 #include "common/clock.h"
 #include "common/lamp_model.h"
 #include "common/running_mark.h"
+#include "common/texts.h"
 
 using namespace korvane;
 using namespace korvane::cli;
@@ -102,6 +103,8 @@ int main(int argc, char** argv) {
     Runner runner(o, out, clock, op);
     if (!runner.LoadState()) return kExitUsage;
     const int status = RunCommand(runner);
+    // After the operation's own failure texts: the system slept through its transfer.
+    if (runner.session().protocol().TakeSleepNotice()) ShowAppBox(op, texts::kSleptDuringTransfer);
     // The emulated host's state is the provisioning result: losing it is a failure.
     const bool saved = runner.SaveState();
     const int result = !saved && status == kExitOk ? kExitFailed : status;

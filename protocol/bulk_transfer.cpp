@@ -50,7 +50,7 @@ int LampProtocol::BulkSendFile(uint8_t cmd, const std::string& path, const std::
     HidLink::ExchangeGuard guard(link_);
     StartExchange();
     const StayAwake awake;
-    return BulkSendFileLocked(cmd, path, title);
+    return EndTransfer(&awake, BulkSendFileLocked(cmd, path, title));
 }
 
 int LampProtocol::BulkSendBuffer(uint8_t cmd, const uint8_t* data, std::size_t length,
@@ -72,7 +72,7 @@ int LampProtocol::BulkSendBuffer(uint8_t cmd, const uint8_t* data, std::size_t l
     }
     const int r = BulkSendFileLocked(cmd, *path, title);
     RemoveFile(*path);
-    return r;
+    return EndTransfer(&awake, r);
 }
 
 int LampProtocol::BulkSendFileLocked(uint8_t cmd, const std::string& path,
@@ -144,7 +144,11 @@ int LampProtocol::BulkReadToFile(uint8_t cmd, const std::string& path, const std
     HidLink::ExchangeGuard guard(link_);
     StartExchange();
     const StayAwake awake;
+    return EndTransfer(&awake, BulkReadToFileLocked(cmd, path, title));
+}
 
+int LampProtocol::BulkReadToFileLocked(uint8_t cmd, const std::string& path,
+                                       const std::string& title) {
     OutputReport = LampFrame::BulkReadRequest(cmd);
     InputReport.fill(0);
     link_.DiscardStaleInput();

@@ -113,6 +113,57 @@ TEST_F(LongTransferTest, TheSystemStaysAwakeThroughEachLongTransferAndIsLetGoOnE
     EXPECT_TRUE(heldWhilePumping);
 }
 
+// A closed lid sleeps the system whatever it was asked: a transfer that
+// fails after it is marked for the notice, once; one that goes through, a
+// plain command, and a sleep before the transfer began are not.
+TEST_F(LongTransferTest, ATransferThatFailsAfterTheSystemSleptIsMarkedOnce) {
+    const Bytes image = Counting(200);
+    auto firmware = [&] { return protocol.BulkSendBuffer(0xD3, image.data(), image.size(), ""); };
+    auto readBack = [&] { return protocol.BulkReadToFile(0xD2, scratch.File("RHost.txt"), ""); };
+    auto format = [&] { return Send("01 D6 00 28"); };
+    auto version = [&] { return Send("01 D4 00 2A"); };
+    enum class Sleep { No, Before, During };
+    struct Case {
+        const char* name;
+        std::function<int()> run;
+        Sleep sleep;
+        bool hostLost;  // the host does not come back from the sleep
+        bool notice;
+    } cases[] = {
+        {"firmware", firmware, Sleep::During, true, true},
+        {"read-back", readBack, Sleep::During, true, true},
+        {"format", format, Sleep::During, true, true},
+        {"firmware, through", firmware, Sleep::During, false, false},
+        {"format, through", format, Sleep::During, false, false},
+        {"firmware, no sleep", firmware, Sleep::No, true, false},
+        {"firmware, slept before", firmware, Sleep::Before, true, false},
+        {"version", version, Sleep::During, true, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        host.ClearFaults();
+        host.Plug();
+        link.Disconnect();
+        ASSERT_EQ(link.FindDevice(), 1);
+        host.received.clear();
+        if (c.sleep == Sleep::Before) StayAwake::NoteSuspend();
+        // Once the first request is out.
+        bool struck = false;
+        link.pump = [&] {
+            if (!struck && !host.received.empty()) {
+                struck = true;
+                if (c.sleep == Sleep::During) StayAwake::NoteSuspend();
+                if (c.hostLost) host.Unplug();
+            }
+            return true;
+        };
+        const int result = c.run();
+        EXPECT_EQ(result, c.hostLost ? 0 : 1);
+        EXPECT_EQ(protocol.TakeSleepNotice(), c.notice);
+        EXPECT_FALSE(protocol.TakeSleepNotice());
+    }
+}
+
 // Windows marks a window hung after about five seconds without a look at its
 // queue; the first pause of a sound download alone is five seconds long.
 TEST_F(LongTransferTest, TheQueueIsLookedAtAtLeastEverySecondThroughAWholeDownload) {
