@@ -52,7 +52,7 @@ TEST(SessionEnd, TheMainWindowHoldsTheSessionThroughATransfer) {
 
 // The system's word that it goes to sleep reaches top-level windows only:
 // the frame hears it for the transfer that runs, and the status bar takes
-// the controller's note after the operation.
+// the controller's word after the operation.
 TEST(SessionEnd, TheFrameHearsTheSystemGoToSleepAndTheStatusBarSaysSo) {
     if (!OnTheWindowsPlatform()) GTEST_SKIP() << "needs the windows platform";
     StartOptions options;
@@ -60,20 +60,14 @@ TEST(SessionEnd, TheFrameHearsTheSystemGoToSleepAndTheStatusBarSaysSo) {
     CKorvaneApp app;
     ASSERT_TRUE(app.InitInstance(options));
     const HWND hwnd = reinterpret_cast<HWND>(app.Frame()->winId());
-    struct Case {
-        WPARAM event;
-        bool slept;
-    } cases[] = {
-        {PBT_APMRESUMEAUTOMATIC, false}, {PBT_APMPOWERSTATUSCHANGE, false}, {PBT_APMSUSPEND, true}};
-    for (const Case& c : cases) {
+    for (const WPARAM event : {WPARAM{PBT_APMRESUMEAUTOMATIC}, WPARAM{PBT_APMSUSPEND}}) {
         const korvane::StayAwake transfer;
-        SendMessageW(hwnd, WM_POWERBROADCAST, c.event, 0);
-        EXPECT_EQ(transfer.Slept(), c.slept) << c.event;
+        SendMessageW(hwnd, WM_POWERBROADCAST, event, 0);
+        EXPECT_EQ(transfer.Slept(), event == PBT_APMSUSPEND) << event;
     }
-    emit app.Controller()->sleptDuringTransfer(
-        QString::fromUtf8("传输期间电脑进入了睡眠，请重新操作！"));
-    EXPECT_EQ(app.Frame()->statusBar()->currentMessage().toStdString(),
-              "传输期间电脑进入了睡眠，请重新操作！");
+    const char* said = "传输期间电脑进入了睡眠，请重新操作！";
+    emit app.Controller()->sleptDuringTransfer(QString::fromUtf8(said));
+    EXPECT_EQ(app.Frame()->statusBar()->currentMessage().toStdString(), said);
 }
 
 // Volumes and ports are broadcast to every top-level window; wine sends none

@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <functional>
 #include <vector>
 
 #include "common/system_wait.h"
@@ -187,35 +185,18 @@ TEST_F(HidLinkTest, EverySliceOfAWaitLooksAtTheQueueWhateverThePump) {
     const SystemWait saved = TheSystemWait();
     std::vector<int64_t> looks;
     TheSystemWait().touchQueue = [&] { looks.push_back(clock.NowMs()); };
-    struct Case {
-        const char* name;
-        std::function<bool()> pump;
-        bool stallWrite;  // else a read the host never answers
-        int64_t lasts;
-    } cases[] = {
-        {"read, no pump", nullptr, false, 1000},
-        {"read, a pump that does not look", [] { return true; }, false, 1000},
-        {"stalled write", [] { return true; }, true, 300},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        host.ClearFaults();
+    link.pump = [] { return true; };
+    for (const bool stalledWrite : {false, true}) {
         EmulatorFaults f;
-        f.writeStall = c.stallWrite;
+        f.writeStall = stalledWrite;
         host.SetFaults(f);
         ASSERT_EQ(link.FindDevice(), 1);
-        link.pump = c.pump;
-        looks.clear();
-        const int64_t start = clock.NowMs();
+        looks = {clock.NowMs()};
         Report in;
-        EXPECT_EQ(c.stallWrite ? link.WriteReport(Report{}) : link.ReadReport(in, 1000), 0);
-        EXPECT_EQ(clock.NowMs() - start, c.lasts);
-        ASSERT_FALSE(looks.empty());
-        int64_t longest = looks.front() - start;
-        for (std::size_t i = 1; i < looks.size(); ++i)
-            longest = std::max(longest, looks[i] - looks[i - 1]);
-        longest = std::max(longest, clock.NowMs() - looks.back());
-        EXPECT_LE(longest, 20);
+        EXPECT_EQ(stalledWrite ? link.WriteReport(Report{}) : link.ReadReport(in, 1000), 0);
+        looks.push_back(clock.NowMs());
+        for (std::size_t i = 1; i < looks.size(); ++i) EXPECT_LE(looks[i] - looks[i - 1], 20);
+        EXPECT_GE(looks.size(), stalledWrite ? 15u : 50u);
     }
     TheSystemWait() = saved;
 }
