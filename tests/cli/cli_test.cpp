@@ -71,6 +71,55 @@ TEST_F(Cli, HelpNamesEveryCommandAndVersionPrintsTheNumber) {
     EXPECT_EQ(version.out, "korvane-cli 1.0.0\n");
 }
 
+// Several emulated hosts, each known by its serial number and port, each
+// keeping its own state; a form that matches no host sends nothing.
+TEST_F(Cli, EachEmulatedHostIsChosenByItsFormAndKeepsItsState) {
+    const QStringList three = {"--emulate", "rt221,rt221,rt220", "--emulator-state",
+                               scratch.Path("host.json"), "--quiet"};
+    const CliResult list = scratch.Run(three + QStringList{"list"});
+    EXPECT_EQ(list.code, 0);
+    EXPECT_EQ(list.out,
+              "emulated:0\t0483:7890\tRT-221\tEMU0001\temulated:1\n"
+              "emulated:1\t0483:7890\tRT-221\tEMU0002\temulated:2\n"
+              "emulated:2\t0483:1234\tRT-220\tEMU0003\temulated:3\n");
+    struct Case {
+        QStringList args;
+        int code;
+        const char* out;
+        const char* err;
+    } cases[] = {
+        {{"--device", "serial:EMU0002", "frequency", "set", "868.3"},
+         0,
+         "设置接收频率成功！\n",
+         ""},
+        {{"--device", "serial:EMU0002", "frequency", "get"},
+         0,
+         "回读接收频率成功！\n868.3\n",
+         nullptr},
+        {{"--device", "port:emulated:3", "basic", "get"}, 0, nullptr, nullptr},
+        {{"--device", "emulated:0", "frequency", "get"},
+         0,
+         "回读接收频率成功！\n433.92\n",
+         nullptr},
+        {{"--device", "serial:EMU0009", "init"},
+         1,
+         "",
+         "korvane-cli: no host matches serial:EMU0009\n"},
+        {{"--device", "port:1-1.3", "init"}, 1, "", "korvane-cli: no host matches port:1-1.3\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args.join(' ').toStdString());
+        const CliResult r = scratch.Run(three + c.args);
+        EXPECT_EQ(r.code, c.code) << r.err;
+        if (c.out) EXPECT_EQ(r.out, c.out);
+        if (c.err) EXPECT_EQ(r.err, c.err);
+    }
+    // Only the hosts a run opened wrote their files.
+    EXPECT_TRUE(State("host.EMU0002.json")["frequencyDigits"].toString().startsWith("868"));
+    EXPECT_EQ(State("host.json")["frequencyDigits"].toString(), "433920000");
+    EXPECT_TRUE(scratch.Exists("host.EMU0003.json"));
+}
+
 TEST_F(Cli, UsageErrorsExitTwoWithAMessageAndLeaveTheHostAlone) {
     scratch.WriteFile("notjson.json", "{ \"model\": ");
     const QString state = scratch.Path("host.json");

@@ -33,10 +33,19 @@ Report Outgoing(uint8_t command) {
     return r;
 }
 
+// A host is listed with its serial number (the kernel's HID_UNIQ) and the
+// name of the USB device above its node; another device only by its ids.
 TEST(HidapiBackendMock, EnumerateAndAttributesTellTheModel) {
-    for (uint16_t product : {uint16_t{0x1234}, uint16_t{0x7890}, uint16_t{0x4444}}) {
+    struct Case {
+        uint16_t product;
+        const char* serial;
+        const char* port;
+    } cases[] = {{0x1234, "MOCK0001", "usb1"}, {0x7890, "KV-7890-0042", "usb1"}, {0x4444, "", ""}};
+    for (const Case& c : cases) {
         MockHidIdentity id;
-        id.productId = product;
+        id.productId = c.product;
+        if (*c.serial != '\0') id.serial = c.serial;
+        const uint16_t product = c.product;
         MockHidDevice mock(id);
         HidapiBackend backend;
         const std::vector<HidDeviceInfo> list = backend.Enumerate();
@@ -44,6 +53,8 @@ TEST(HidapiBackendMock, EnumerateAndAttributesTellTheModel) {
         EXPECT_EQ(list[0].path, "/dev/hidraw0");
         EXPECT_EQ(list[0].vendor, 0x0483);
         EXPECT_EQ(list[0].product, product);
+        EXPECT_EQ(list[0].serial, c.serial);
+        EXPECT_EQ(list[0].port, c.port);
 
         ASSERT_TRUE(backend.Open(list[0].path));
         uint16_t vendor = 0, prod = 0;
