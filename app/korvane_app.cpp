@@ -81,6 +81,8 @@ bool CKorvaneApp::InitInstance(const StartOptions& startOptions) {
                      &CMainFrame::OnDeviceChange, Qt::DirectConnection);
     QObject::connect(controller.get(), &FormController::recordUnwritable, frame.get(),
                      [bar = frame->statusBar()](const QString& text) { bar->showMessage(text); });
+    QObject::connect(controller.get(), &FormController::sleptDuringTransfer, frame.get(),
+                     [bar = frame->statusBar()](const QString& text) { bar->showMessage(text); });
     sessionEnd = std::make_unique<SessionEndGuard>(*frame);
     broadcasts = std::make_unique<FrameBroadcasts>(*frame);
     const bool watching = controller->WatchSystemDevices();

@@ -1,8 +1,11 @@
 #include <QApplication>
+#include <QStyle>
+#include <QStyleFactory>
 #include <QTimer>
 #include <cstdio>
 #include <cstring>
 
+#include "app/caption_style.h"
 #include "app/korvane_app.h"
 #include "app/screenshots.h"
 #include "app/start_text.h"
@@ -21,6 +24,9 @@ int main(int argc, char** argv) {
         }
     }
     QApplication qapp(argc, argv);
+    // Over the style Qt chose (the platform's, or the one -style names).
+    QApplication::setStyle(
+        new CaptionColourStyle(QStyleFactory::create(QApplication::style()->name())));
     std::vector<std::string> args;
     const QStringList qargs = QApplication::arguments();
     for (qsizetype i = 1; i < qargs.size(); ++i) args.push_back(qargs[i].toStdString());

@@ -18,7 +18,7 @@ bool Usable(HANDLE h) {
 }
 
 void WriteConsoleText(HANDLE console, const std::string& text) {
-    const std::wstring wide = korvane::win::Widen(text).value_or(L"");
+    const std::wstring wide = korvane::win::WidenText(text);
     DWORD done = 0;
     WriteConsoleW(console, wide.data(), static_cast<DWORD>(wide.size()), &done, nullptr);
 }
@@ -45,7 +45,7 @@ void WriteParentConsole(const std::string& text) {
 }
 
 void ShowBox(const std::string& text, bool error) {
-    const std::wstring wide = korvane::win::Widen(text).value_or(L"");
+    const std::wstring wide = korvane::win::WidenText(text);
     MessageBoxW(nullptr, wide.c_str(), L"Korvane",
                 MB_OK | (error ? MB_ICONEXCLAMATION : MB_ICONINFORMATION));
 }

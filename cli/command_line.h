@@ -4,8 +4,8 @@
 // and shows console output in the OEM one, both of which lose Chinese file
 // names and texts. A console is written in its own characters, never by
 // changing its code page (a batch file that calls the program reads its
-// later lines in that code page); a pipe or a file gets UTF-8, or the OEM
-// code page that cmd's pipes and PowerShell expect when asked for.
+// later lines in that code page); a pipe or a file gets UTF-8, or the
+// console's code page that cmd's pipes and PowerShell expect when asked for.
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -19,8 +19,11 @@ enum class TextEncoding { Utf8, Oem };
 void SetTextEncoding(TextEncoding encoding);
 // The bytes of UTF-8 text for a pipe or a file in `encoding`, with the OEM
 // code page given (Linux has none and keeps the UTF-8); a character the code
-// page lacks becomes '?'.
+// page lacks becomes '?', and so does a byte that starts no UTF-8 character.
 std::string TextForStream(const std::string& utf8, TextEncoding encoding, unsigned oemCodePage);
+// The code page of --encoding oem: the attached console's output code page
+// (chcp), else the system's OEM code page (Linux: 0, none).
+unsigned OemCodePage();
 // UTF-8 text to the stream, as the stream takes it: characters to a console,
 // bytes in the chosen encoding to anything else.
 void WriteText(std::FILE* stream, const std::string& utf8);

@@ -14,6 +14,8 @@ void SetTextEncoding(TextEncoding) {}
 
 std::string TextForStream(const std::string& utf8, TextEncoding, unsigned) { return utf8; }
 
+unsigned OemCodePage() { return 0; }
+
 void WriteText(std::FILE* stream, const std::string& utf8) {
     std::fwrite(utf8.data(), 1, utf8.size(), stream);
 }

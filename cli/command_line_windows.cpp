@@ -38,19 +38,26 @@ void SetTextEncoding(TextEncoding encoding) { g_encoding = encoding; }
 
 std::string TextForStream(const std::string& utf8, TextEncoding encoding, unsigned oemCodePage) {
     if (encoding == TextEncoding::Utf8) return utf8;
-    return win::Narrow(win::Widen(utf8).value_or(L""), oemCodePage);
+    return win::Narrow(win::WidenText(utf8), oemCodePage);
+}
+
+unsigned OemCodePage() {
+    // What the console shows, after a chcp 65001 too; without a console
+    // (started from a service, a scheduled task) the call gives 0.
+    const UINT console = GetConsoleOutputCP();
+    return console != 0 ? console : GetOEMCP();
 }
 
 void WriteText(std::FILE* stream, const std::string& utf8) {
     if (HANDLE console = ConsoleOf(stream)) {
         // What the stream holds first, then the characters themselves.
         std::fflush(stream);
-        const std::wstring wide = win::Widen(utf8).value_or(L"");
+        const std::wstring wide = win::WidenText(utf8);
         DWORD done = 0;
         WriteConsoleW(console, wide.data(), static_cast<DWORD>(wide.size()), &done, nullptr);
         return;
     }
-    const std::string bytes = TextForStream(utf8, g_encoding, GetOEMCP());
+    const std::string bytes = TextForStream(utf8, g_encoding, OemCodePage());
     std::fwrite(bytes.data(), 1, bytes.size(), stream);
 }
 

@@ -80,9 +80,9 @@ const std::vector<Option<Options>>& GlobalOptions() {
          }},
         {{"--encoding", "utf8|oem",
           "the text's encoding in a pipe or a file: UTF-8 (the\n"
-          "default), or the console's OEM code page, as cmd's pipes and\n"
-          "PowerShell read it (Windows); a console shows the\n"
-          "characters either way",
+          "default), or the console's code page (as chcp sets it; the\n"
+          "OEM one without a console), as cmd's pipes and PowerShell\n"
+          "read it (Windows); a console shows the characters either way",
           Form::Value},
          [](Options&, const std::string& v) {
              if (v == "utf8")

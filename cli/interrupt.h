@@ -1,11 +1,14 @@
 #pragma once
-// Ctrl-C on the terminal, and the console closing. The handlers only raise a
-// flag; the command reads it between two packets or two slices of a wait,
-// on its own thread, and a fixed pause ends early while it is raised.
+// Ctrl-C on the terminal, the console closing, and on Windows the end of
+// the session. The handlers only raise a flag; the command reads it between
+// two packets or two slices of a wait, on its own thread, and a fixed pause
+// ends early while it is raised.
 namespace korvane::cli {
 
-// Installs the platform's handler (a signal handler, or a console control
-// handler on Windows). Call once, before the first exchange.
+// Installs the platform's handler (a signal handler, or on Windows a console
+// control handler and a hidden window that hears the session end and the
+// system sleep). Call once, on the thread that runs the exchanges, before
+// the first.
 void InstallInterruptHandler();
 // true once for each interrupt since the last call.
 bool TakeInterrupt();

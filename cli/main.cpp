@@ -14,6 +14,7 @@
 #include "common/clock.h"
 #include "common/lamp_model.h"
 #include "common/running_mark.h"
+#include "common/texts.h"
 #include "fleet/host_selection.h"
 #include "protocol/form_values.h"
 
@@ -83,6 +84,8 @@ int main(int argc, char** argv) {
     const int status = RunCommand(runner);
     if (o.worker && runner.Interrupted() && runner.session().ReportsWritten() > 0)
         WorkerLeftHalfWritten();
+    // After the operation's own failure texts: the system slept through its transfer.
+    if (runner.session().protocol().TakeSleepNotice()) ShowAppBox(op, texts::kSleptDuringTransfer);
     // The emulated host's state is the provisioning result: losing it is a failure.
     const bool saved = runner.SaveState();
     const int result = !saved && status == kExitOk ? kExitFailed : status;

@@ -8,13 +8,14 @@ namespace {
 
 int g_held = 0;
 int g_precise = 0;
+int g_suspends = 0;
 std::function<void(bool)> g_watcher;
 
 }  // namespace
 
 // One thread only (the one that runs the transfers), as everything that
 // holds one.
-StayAwake::StayAwake() {
+StayAwake::StayAwake() : suspendsBefore_(g_suspends) {
     if (g_held++ > 0) return;
     if (TheSystemWait().keepAwake) TheSystemWait().keepAwake(true);
     if (g_watcher) g_watcher(true);
@@ -31,6 +32,10 @@ bool StayAwake::Held() { return g_held > 0; }
 void StayAwake::SetWatcher(std::function<void(bool held)> watcher) {
     g_watcher = std::move(watcher);
 }
+
+void StayAwake::NoteSuspend() { ++g_suspends; }
+
+bool StayAwake::Slept() const { return g_suspends != suspendsBefore_; }
 
 PreciseTimer::PreciseTimer() {
     if (g_precise++ == 0 && TheSystemWait().preciseTimer) TheSystemWait().preciseTimer(true);

@@ -9,9 +9,12 @@
 
 namespace korvane {
 
-// Keeps the system awake while any StayAwake lives (they nest); whoever
-// watches (the window, to hold off the end of the session) is told when the
-// first one begins and the last one ends.
+// Keeps the system from sleeping on its own while any StayAwake lives (they
+// nest); whoever watches (the window, to hold off the end of the session) is
+// told when the first one begins and the last one ends. Nothing keeps a
+// laptop awake whose lid is closed or whose power button is pressed: the
+// window that hears the system go to sleep says so, and a transfer that
+// fails after it can tell the operator why.
 class StayAwake {
   public:
     StayAwake();
@@ -21,6 +24,13 @@ class StayAwake {
 
     static bool Held();
     static void SetWatcher(std::function<void(bool held)> watcher);
+    // The system is going to sleep now.
+    static void NoteSuspend();
+    // The system went to sleep while this one was held.
+    bool Slept() const;
+
+  private:
+    int suspendsBefore_;
 };
 
 // Holds the system's finest timer while any PreciseTimer lives (they nest).

@@ -137,5 +137,8 @@ inline constexpr const char* kAboutLine2 = "无线报警灯配置工具";
 inline constexpr const char* kEmulatedHostPrefix = "模拟主机 ";
 // Why Windows may not end the session while a transfer runs.
 inline constexpr const char* kTransferRunning = "正在传输数据，请勿关机";
+// After the failure texts of a transfer the system's sleep cut short (a
+// closed lid, the power button): in the status bar, or as the last line.
+inline constexpr const char* kSleptDuringTransfer = "传输期间电脑进入了睡眠，请重新操作！";
 
 }  // namespace korvane::texts

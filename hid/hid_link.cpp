@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "common/system_wait.h"
 #include "common/texts.h"
 
 namespace korvane {
@@ -72,6 +73,11 @@ int HidLink::FindDevice(Search by) {
 void HidLink::CloseDevice() { backend_.Close(); }
 
 int HidLink::PumpMessages() {
+    // Whatever the front end's pump does (the command line's only looks for
+    // Ctrl-C), the thread's queue is looked at in every slice of a wait: a
+    // 28 s format wait must not leave the question whether the session may
+    // end, or the news that the system goes to sleep, unanswered.
+    if (TheSystemWait().touchQueue) TheSystemWait().touchQueue();
     if (!pump) return 1;
     return pump() ? 1 : 0;
 }

@@ -58,7 +58,8 @@ class HidLink {
     enum class WriteResult { Written, Failed, Withdrawn };
     WriteResult WriteReportUnless(const Report& out, const std::function<bool()>& withdrawn);
     int ReadReport(Report& in, int timeoutMs);
-    // 1 while the application runs on, 0 once it is quitting.
+    // Looks at the thread's message queue, then runs `pump`: 1 while the
+    // application runs on, 0 once it is quitting.
     int PumpMessages();
     // Drops input reports already waiting: what an exchange that ended early
     // left behind (a skipped acknowledgement, the rest of a cancelled read)

@@ -38,7 +38,7 @@ std::string Utf8(const wchar_t* text) {
     std::string out;
     if (text == nullptr) return out;
     for (; *text != L'\0'; ++text) {
-        auto c = static_cast<uint32_t>(*text);
+        auto c = static_cast<uint32_t>(std::char_traits<wchar_t>::to_int_type(*text));
         if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) c = 0xFFFD;
         if (c < 0x80) {
             out.push_back(static_cast<char>(c));

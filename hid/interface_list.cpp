@@ -13,11 +13,9 @@ bool IdsFromInterfacePath(const std::string& path, uint16_t& vendor, uint16_t& p
     std::transform(lower.begin(), lower.end(), lower.begin(), [](char ch) {
         return static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
     });
-    auto field = [&](const char* key, uint16_t& value) {
-        const std::size_t at = lower.find(key);
-        if (at == std::string::npos || lower.size() - at < 8) return false;
+    auto hex4 = [&](std::size_t at, uint16_t& value) {
         unsigned v = 0;
-        for (std::size_t i = at + 4; i < at + 8; ++i) {
+        for (std::size_t i = at; i < at + 4; ++i) {
             const char ch = lower[i];
             if (!std::isxdigit(static_cast<unsigned char>(ch))) return false;
             v = v * 16 + static_cast<unsigned>(ch <= '9' ? ch - '0' : ch - 'a' + 10);
@@ -25,12 +23,19 @@ bool IdsFromInterfacePath(const std::string& path, uint16_t& vendor, uint16_t& p
         value = static_cast<uint16_t>(v);
         return true;
     };
-    uint16_t v = 0;
-    uint16_t p = 0;
-    if (!field("vid_", v) || !field("pid_", p)) return false;
-    vendor = v;
-    product = p;
-    return true;
+    // "vid_hhhh&pid_hhhh", as a USB device's hardware ID has it.
+    constexpr std::size_t kFormLength = 17;
+    for (std::size_t at = lower.find("vid_"); at != std::string::npos;
+         at = lower.find("vid_", at + 1)) {
+        if (lower.size() - at < kFormLength || lower.compare(at + 8, 5, "&pid_") != 0) continue;
+        uint16_t v = 0;
+        uint16_t p = 0;
+        if (!hex4(at + 4, v) || !hex4(at + 13, p)) continue;
+        vendor = v;
+        product = p;
+        return true;
+    }
+    return false;
 }
 
 std::vector<HidDeviceInfo> ListInterfaces(const std::vector<std::string>& paths,
@@ -42,11 +47,7 @@ std::vector<HidDeviceInfo> ListInterfaces(const std::vector<std::string>& paths,
     for (const std::string& path : paths) {
         HidDeviceInfo info;
         info.path = path;
-        if (!IdsFromInterfacePath(path, info.vendor, info.product) &&
-            !examine.ids(path, info.vendor, info.product)) {
-            info.vendor = 0;
-            info.product = 0;
-        }
+        IdsFromInterfacePath(path, info.vendor, info.product);
         bool fit = false;
         if (ModelOfDevice(info.vendor, info.product)) {
             const auto lengths = examine.lengths(path);

@@ -27,6 +27,10 @@ namespace korvane {
 namespace {
 
 constexpr int kWaitSliceMs = 20;
+// Input reports the HID class driver keeps for a handle until they are read
+// (its default 32, the oldest dropped beyond): as many as hidraw keeps, so
+// that a longer read-back survives a window dragged around meanwhile.
+constexpr ULONG kInputBuffers = 64;
 constexpr DWORD kShare = FILE_SHARE_READ | FILE_SHARE_WRITE;
 
 struct Owned {
@@ -47,17 +51,6 @@ HANDLE QueryHandle(const std::string& path) {
     const auto wide = win::Widen(path);
     if (!wide || wide->empty()) return INVALID_HANDLE_VALUE;
     return CreateFileW(wide->c_str(), 0, kShare, nullptr, OPEN_EXISTING, 0, nullptr);
-}
-
-bool DeviceIds(const std::string& path, uint16_t& vendor, uint16_t& product) {
-    Owned h(QueryHandle(path));
-    if (!h.ok()) return false;
-    HIDD_ATTRIBUTES a{};
-    a.Size = sizeof a;
-    if (!HidD_GetAttributes(h.h, &a)) return false;
-    vendor = a.VendorID;
-    product = a.ProductID;
-    return true;
 }
 
 std::optional<HIDP_CAPS> Capabilities(HANDLE h) {
@@ -202,12 +195,12 @@ std::vector<HidDeviceInfo> WindowsHidBackend::Enumerate() {
     }
     SetupDiDestroyDeviceInfoList(set);
     // Polled once a second: only a host's interfaces are opened, and those
-    // only for a query.
+    // only for a query; a device whose path does not name it is none.
     auto identity = [&nodes](const std::string& path, HidDeviceInfo& info) {
         info.serial = SerialNumber(path);
         info.port = UsbPort(nodes[path]);
     };
-    return ListInterfaces(paths, {DeviceIds, ReportLengths, identity});
+    return ListInterfaces(paths, {ReportLengths, identity});
 }
 
 bool WindowsHidBackend::Open(const std::string& path) {
@@ -223,6 +216,8 @@ bool WindowsHidBackend::Open(const std::string& path) {
         CloseHandle(h);
         return false;
     }
+    // Refused, the driver keeps its default, which today's reads fit in.
+    HidD_SetNumInputBuffers(h, kInputBuffers);
     return Adopt(h, caps->InputReportByteLength, caps->OutputReportByteLength);
 }
 
@@ -280,6 +275,12 @@ bool WindowsHidBackend::ReadAttributes(uint16_t& vendor, uint16_t& product) {
     vendor = a.VendorID;
     product = a.ProductID;
     return true;
+}
+
+unsigned long WindowsHidBackend::InputBuffers() const {
+    ULONG count = 0;
+    if (!channel_ || !HidD_GetNumInputBuffers(channel_->device, &count)) return 0;
+    return count;
 }
 
 bool WindowsHidBackend::Write(const Report& report, int timeoutMs) {

@@ -29,6 +29,9 @@ class WindowsHidBackend final : public HidBackend {
     void Close() override;
     bool IsOpen() const override { return channel_ != nullptr; }
     bool ReadAttributes(uint16_t& vendor, uint16_t& product) override;
+    // The input reports the system keeps for the open device until they are
+    // read; 0 when it does not say.
+    unsigned long InputBuffers() const;
     bool Write(const Report& report, int timeoutMs) override;
     ReadResult Read(Report& report, int timeoutMs) override;
 

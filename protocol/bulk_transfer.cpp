@@ -56,7 +56,7 @@ int LampProtocol::BulkSendFile(uint8_t cmd, const std::string& path, const std::
         const StagingLock staging;
         image = ReadImage(path);
     }
-    return image ? SendImageLocked(cmd, *image, title) : 0;
+    return EndTransfer(&awake, image ? SendImageLocked(cmd, *image, title) : 0);
 }
 
 int LampProtocol::BulkSendBuffer(uint8_t cmd, const uint8_t* data, std::size_t length,
@@ -85,7 +85,7 @@ int LampProtocol::BulkSendBuffer(uint8_t cmd, const uint8_t* data, std::size_t l
     const int r = image ? SendImageLocked(cmd, *image, title) : 0;
     const StagingLock staging;
     RemoveFile(*path);
-    return r;
+    return EndTransfer(&awake, r);
 }
 
 std::optional<Bytes> LampProtocol::ReadImage(const std::string& path) {
@@ -160,7 +160,11 @@ int LampProtocol::BulkReadToFile(uint8_t cmd, const std::string& path, const std
     HidLink::ExchangeGuard guard(link_);
     StartExchange();
     const StayAwake awake;
+    return EndTransfer(&awake, BulkReadToFileLocked(cmd, path, title));
+}
 
+int LampProtocol::BulkReadToFileLocked(uint8_t cmd, const std::string& path,
+                                       const std::string& title) {
     OutputReport = LampFrame::BulkReadRequest(cmd);
     InputReport.fill(0);
     link_.DiscardStaleInput();

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <optional>
+#include <utility>
 
-#include "common/system_wait.h"
 #include "common/texts.h"
 
 namespace korvane {
@@ -27,8 +27,19 @@ int LampProtocol::SendCommand(int waitForReply, int requestLength, const uint8_t
     const bool format =
         requestLength >= 2 && (request[1] == Code(LampCommand::FormatVoiceArea) ||
                                request[1] == Code(LampCommand::FormatFixedVoiceArea));
-    return SendCommandLocked(waitForReply, requestLength, request, format);
+    // A format keeps the host busy for up to 28 s; the system stays awake for it.
+    std::optional<StayAwake> awake;
+    if (format && waitForReply != 0) awake.emplace();
+    return EndTransfer(awake ? &*awake : nullptr,
+                       SendCommandLocked(waitForReply, requestLength, request, format));
 }
+
+int LampProtocol::EndTransfer(const StayAwake* awake, int result) {
+    if (result != 1 && awake != nullptr && awake->Slept()) sleptThroughFailure_ = true;
+    return result;
+}
+
+bool LampProtocol::TakeSleepNotice() { return std::exchange(sleptThroughFailure_, false); }
 
 void LampProtocol::StartExchange() {
     // A cancel that came when no transfer could see it (during a single
@@ -68,9 +79,6 @@ int LampProtocol::SendCommandLocked(int waitForReply, int requestLength, const u
                               : kReplyTimeoutMs;
     if (waitForReply == 0) return 1;
 
-    // A format keeps the host busy for up to 28 s; the system stays awake for it.
-    std::optional<StayAwake> awake;
-    if (timeoutMs == kFormatReplyTimeoutMs) awake.emplace();
     for (;;) {
         if (link_.ReadReport(InputReport, timeoutMs) != 1) {
             op_.ShowBox(texts::kReadFailedResend, texts::kCaptionFail2, BoxIcon::Exclamation);

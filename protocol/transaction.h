@@ -11,6 +11,7 @@
 
 #include "common/clock.h"
 #include "common/operator_seam.h"
+#include "common/system_wait.h"
 #include "hid/hid_link.h"
 #include "protocol/lamp_frame.h"
 
@@ -67,8 +68,15 @@ class LampProtocol {
 
     HidLink& link() { return link_; }
 
+    // true, once, after a transfer (a bulk send or read, a format wait)
+    // failed while the system had gone to sleep in the middle of it: what
+    // the front end adds after the operation's own failure texts.
+    bool TakeSleepNotice();
+
   private:
     void StartExchange();
+    // The result of a transfer held awake by `awake`, noted for the notice.
+    int EndTransfer(const StayAwake* awake, int result);
     // With `withdrawOnCancel`, a cancel dispatched just before the write
     // keeps the request from going out at all: 0, with nothing shown.
     int SendCommandLocked(int waitForReply, int requestLength, const uint8_t* request,
@@ -76,6 +84,7 @@ class LampProtocol {
     // The whole file, or nullopt (told) when it is longer than a transfer can number.
     std::optional<Bytes> ReadImage(const std::string& path);
     int SendImageLocked(uint8_t cmd, const Bytes& image, const std::string& title);
+    int BulkReadToFileLocked(uint8_t cmd, const std::string& path, const std::string& title);
     int EndRead(const std::string& text);
     // A fixed pause to a deadline on the clock's microseconds: the thread
     // waits without dispatching anything, but looks at its message queue
@@ -88,6 +97,7 @@ class LampProtocol {
     OperatorSeam& op_;
     Clock& clock_;
     std::string versionText_;
+    bool sleptThroughFailure_ = false;
 };
 
 }  // namespace korvane

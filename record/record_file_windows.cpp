@@ -1,7 +1,5 @@
 #include <windows.h>
 
-#include <system_error>
-
 #include "common/utf16_windows.h"
 #include "record/record_file.h"
 #include "record/record_log.h"
@@ -10,7 +8,7 @@ namespace korvane::record {
 
 namespace {
 
-std::string LastError() { return std::system_category().message(static_cast<int>(GetLastError())); }
+std::string LastError() { return win::ErrorText(GetLastError()); }
 
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 

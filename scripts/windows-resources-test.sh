@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The resources Explorer and Windows read from korvane.exe and korvane-cli.exe:
 # the icon group, the version resource (the project's version) and the
-# manifest (asInvoker, Windows 10 and 11, long paths), and the subsystem in the
-# header: korvane.exe a windowed program, the others console programs:
+# manifest (asInvoker, Windows 10 and 11, long paths, per-monitor DPI), and
+# the subsystem in the header: korvane.exe a windowed program, the others
+# console programs:
 #   scripts/windows-resources-test.sh VERSION PROGRAM.exe...
 set -euo pipefail
 version=$1
@@ -29,7 +30,8 @@ for exe in "$@"; do
   grep -q "^Subsystem.*($subsystem)" <<< "$header" ||
     { echo "resources: $name is not linked for the $subsystem subsystem" >&2; failed=1; }
   for want in 'level="asInvoker"' 'supportedOS Id="{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"' \
-    '<longPathAware xmlns="http://schemas.microsoft.com/SMI/2016/WindowsSettings">true</longPathAware>'; do
+    '<longPathAware xmlns="http://schemas.microsoft.com/SMI/2016/WindowsSettings">true</longPathAware>' \
+    '<dpiAwareness xmlns="http://schemas.microsoft.com/SMI/2016/WindowsSettings">PerMonitorV2</dpiAwareness>'; do
     grep -qF -- "$want" "$scratch/rsrc" || { echo "resources: $name's manifest lacks $want" >&2; failed=1; }
   done
 done

@@ -117,6 +117,8 @@ void FormController::Poll() {
 }
 
 void FormController::OnOperationFinished() {
+    if (session->protocol().TakeSleepNotice())
+        emit sleptDuringTransfer(QString::fromUtf8(texts::kSleptDuringTransfer));
     // An exchange that lost the host it vouched for leaves the poll to look
     // again; a host lost without such a word stays shown as linked.
     const bool vouchedForLost = linkedByExchange && session->link().connected != 1;

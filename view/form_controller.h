@@ -38,6 +38,10 @@ class FormController : public QObject {
     void deviceChange(int event);
     // The provisioning record cannot be written: what the status bar says, once.
     void recordUnwritable(const QString& text);
+    // An operation ended whose transfer failed after the system had gone to
+    // sleep in the middle of it: what the status bar says, after the
+    // operation's own boxes.
+    void sleptDuringTransfer(const QString& text);
 
   public slots:
     // One tick of the connection poll.

@@ -5,12 +5,14 @@
 #include <windows.h>
 
 #include <QGuiApplication>
+#include <QStatusBar>
 #include <QWidget>
 
 #include "app/korvane_app.h"
 #include "app/main_frame.h"
 #include "app/session_end.h"
 #include "common/system_wait.h"
+#include "view/form_controller.h"
 
 namespace {
 
@@ -46,6 +48,26 @@ TEST(SessionEnd, TheMainWindowHoldsTheSessionThroughATransfer) {
     ASSERT_TRUE(app.InitInstance(options));
     const korvane::StayAwake transfer;
     EXPECT_EQ(AskToEnd(*app.Frame()), 0);
+}
+
+// The system's word that it goes to sleep reaches top-level windows only:
+// the frame hears it for the transfer that runs, and the status bar takes
+// the controller's word after the operation.
+TEST(SessionEnd, TheFrameHearsTheSystemGoToSleepAndTheStatusBarSaysSo) {
+    if (!OnTheWindowsPlatform()) GTEST_SKIP() << "needs the windows platform";
+    StartOptions options;
+    options.emulateModel = korvane::LampModel::Rt220;
+    CKorvaneApp app;
+    ASSERT_TRUE(app.InitInstance(options));
+    const HWND hwnd = reinterpret_cast<HWND>(app.Frame()->winId());
+    for (const WPARAM event : {WPARAM{PBT_APMRESUMEAUTOMATIC}, WPARAM{PBT_APMSUSPEND}}) {
+        const korvane::StayAwake transfer;
+        SendMessageW(hwnd, WM_POWERBROADCAST, event, 0);
+        EXPECT_EQ(transfer.Slept(), event == PBT_APMSUSPEND) << event;
+    }
+    const char* said = "传输期间电脑进入了睡眠，请重新操作！";
+    emit app.Controller()->sleptDuringTransfer(QString::fromUtf8(said));
+    EXPECT_EQ(app.Frame()->statusBar()->currentMessage().toStdString(), said);
 }
 
 // Volumes and ports are broadcast to every top-level window; wine sends none

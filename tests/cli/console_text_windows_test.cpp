@@ -26,9 +26,24 @@ TEST(ConsoleText, APipeGetsUtf8OrTheOemCodePage) {
         {"报警 KV\n", TextEncoding::Oem, 936, "\xB1\xA8\xBE\xAF KV\n"},
         {"报警 KV\n", TextEncoding::Oem, 437, "?? KV\n"},
         {"433.92\n", TextEncoding::Oem, 437, "433.92\n"},
+        {"报\xFF警\n", TextEncoding::Oem, 936, "\xB1\xA8?\xBE\xAF\n"},
+        {"报警 KV\n", TextEncoding::Oem, 65001, "\xE6\x8A\xA5\xE8\xAD\xA6 KV\n"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(cli::TextForStream(c.text, c.encoding, c.codePage), c.bytes) << c.codePage;
+}
+
+// --encoding oem: the code page the console shows, after chcp 65001 too;
+// without a console the OEM one.
+TEST(ConsoleText, APipeGetsTheConsolesCodePageElseTheOemOne) {
+    FreeConsole();
+    EXPECT_EQ(cli::OemCodePage(), GetOEMCP());
+    if (!AllocConsole()) GTEST_SKIP() << "no console here (" << GetLastError() << ")";
+    for (const UINT codePage : {936u, 65001u, 437u}) {
+        ASSERT_TRUE(SetConsoleOutputCP(codePage));
+        EXPECT_EQ(cli::OemCodePage(), codePage);
+    }
+    FreeConsole();
 }
 
 TEST(ConsoleText, AConsoleShowsTheCharactersAndKeepsItsCodePage) {

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <vector>
+
+#include "common/system_wait.h"
 #include "tests/support/link_rig.h"
 
 namespace korvane::test {
@@ -173,6 +176,29 @@ TEST_F(HidLinkTest, WriteThatStallsFailsAfter300ms) {
     EXPECT_EQ(link.connected, 0);
     EXPECT_FALSE(backend.IsOpen());
     EXPECT_GE(pumps, 10);
+}
+
+// The command line's pump only looks for Ctrl-C: the link itself looks at
+// the thread's queue in every slice of a wait, so the hidden window that
+// answers the session's end is answered through a 28 s format wait too.
+TEST_F(HidLinkTest, EverySliceOfAWaitLooksAtTheQueueWhateverThePump) {
+    const SystemWait saved = TheSystemWait();
+    std::vector<int64_t> looks;
+    TheSystemWait().touchQueue = [&] { looks.push_back(clock.NowMs()); };
+    link.pump = [] { return true; };
+    for (const bool stalledWrite : {false, true}) {
+        EmulatorFaults f;
+        f.writeStall = stalledWrite;
+        host.SetFaults(f);
+        ASSERT_EQ(link.FindDevice(), 1);
+        looks = {clock.NowMs()};
+        Report in;
+        EXPECT_EQ(stalledWrite ? link.WriteReport(Report{}) : link.ReadReport(in, 1000), 0);
+        looks.push_back(clock.NowMs());
+        for (std::size_t i = 1; i < looks.size(); ++i) EXPECT_LE(looks[i] - looks[i - 1], 20);
+        EXPECT_GE(looks.size(), stalledWrite ? 15u : 50u);
+    }
+    TheSystemWait() = saved;
 }
 
 TEST_F(HidLinkTest, WriteForcesReportIdZero) {

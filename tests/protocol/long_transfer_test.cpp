@@ -113,6 +113,45 @@ TEST_F(LongTransferTest, TheSystemStaysAwakeThroughEachLongTransferAndIsLetGoOnE
     EXPECT_TRUE(heldWhilePumping);
 }
 
+// A closed lid sleeps the system whatever it was asked: a transfer that
+// fails after it is marked for the notice, once; one that goes through, a
+// plain command, and a sleep before the transfer began are not.
+TEST_F(LongTransferTest, ATransferThatFailsAfterTheSystemSleptIsMarkedOnce) {
+    const Bytes image = Counting(200);
+    auto firmware = [&] { return protocol.BulkSendBuffer(0xD3, image.data(), image.size(), ""); };
+    auto readBack = [&] { return protocol.BulkReadToFile(0xD2, scratch.File("RHost.txt"), ""); };
+    auto format = [&] { return Send("01 D6 00 28"); };
+    struct Case {
+        std::function<int()> run;
+        int sleep;      // 0 none, 1 before the transfer, 2 once its first request is out
+        bool hostLost;  // the host does not come back from it
+        bool notice;
+    } cases[] = {
+        {firmware, 2, true, true},  {readBack, 2, true, true},
+        {format, 2, true, true},    {firmware, 2, false, false},
+        {format, 2, false, false},  {firmware, 0, true, false},
+        {firmware, 1, true, false}, {[&] { return Send("01 D4 00 2A"); }, 2, true, false},
+    };
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        const Case& c = cases[i];
+        SCOPED_TRACE(i);
+        host.Plug();
+        host.received.clear();
+        ASSERT_EQ(link.FindDevice(), 1);
+        if (c.sleep == 1) StayAwake::NoteSuspend();
+        link.pump = [&, struck = false]() mutable {
+            if (struck || host.received.empty()) return true;
+            struck = true;
+            if (c.sleep == 2) StayAwake::NoteSuspend();
+            if (c.hostLost) host.Unplug();
+            return true;
+        };
+        EXPECT_EQ(c.run(), c.hostLost ? 0 : 1);
+        EXPECT_EQ(protocol.TakeSleepNotice(), c.notice);
+        EXPECT_FALSE(protocol.TakeSleepNotice());
+    }
+}
+
 // Windows marks a window hung after about five seconds without a look at its
 // queue; the first pause of a sound download alone is five seconds long.
 TEST_F(LongTransferTest, TheQueueIsLookedAtAtLeastEverySecondThroughAWholeDownload) {

@@ -1,4 +1,7 @@
 // Sound downloads and formats of both areas, with the authorization step.
+#include <QTimer>
+
+#include "common/system_wait.h"
 #include "tests/support/scratch_folder.h"
 #include "tests/support_qt/host_window.h"
 
@@ -100,6 +103,26 @@ TEST_F(Voice, AFailedDownloadIsToldForItsArea) {
     ASSERT_FALSE(w.Boxes().empty());
     EXPECT_EQ(w.Boxes().back(), "格式化WAV音频区域失败！");
     EXPECT_FALSE(w.View().progress->IsOpen());
+}
+
+// A closed lid in the middle of a format: the operation's own boxes first,
+// then the status bar's word on why. A format that goes through says nothing.
+TEST_F(Voice, AFormatTheSystemSleptThroughIsToldAfterItsBoxes) {
+    std::vector<Strings> boxesWhenTold;
+    QObject::connect(w.controller.get(), &FormController::sleptDuringTransfer,
+                     [&](const QString& text) {
+                         EXPECT_EQ(text.toStdString(), "传输期间电脑进入了睡眠，请重新操作！");
+                         boxesWhenTold.push_back(w.Boxes());
+                     });
+    for (const int delayMs : {1000, 28500}) {
+        w.Clear();
+        w.Host().formatDelayMs = delayMs;
+        QTimer::singleShot(0, [] { StayAwake::NoteSuspend(); });
+        w.Click(1051);
+    }
+    // Only the second, which failed, and after both of its boxes.
+    EXPECT_EQ(boxesWhenTold,
+              (std::vector<Strings>{{"读取数据失败，请重新发送！", "格式化WAV音频区域失败！"}}));
 }
 
 }  // namespace

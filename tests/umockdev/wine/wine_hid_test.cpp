@@ -65,6 +65,20 @@ TEST_F(Discovery, DevicesThatAreNoHostArePassedOverOnTheWayToTheHost) {
     for (MockHidDevice* m : {&first, &foreign, &other}) EXPECT_TRUE(m->Writes().empty());
 }
 
+// hidclass keeps 32 input reports per handle by default; the backend asks
+// for 64 on the host it opens (its own case, run here with a host attached).
+TEST_F(Discovery, AnOpenedHostKeepsSixtyFourInputReports) {
+    EmulatedNode host(Device(0x0483, 0x7890));
+    ASSERT_TRUE(AwaitListed(host));
+    const RunResult r =
+        Prefix().Run({Program("tests/hid/hid_tests.exe"),
+                      "--gtest_filter=WindowsHidDiscovery.AnOpenedHostKeepsSixtyFourInputReports"});
+    EXPECT_EQ(r.status, 0) << r.out << r.err;
+    EXPECT_NE(r.out.find("[       OK ] WindowsHidDiscovery.AnOpenedHostKeepsSixtyFourInputReports"),
+              std::string::npos)
+        << r.out;
+}
+
 // wine's bus passes the serial number on (HidD_GetSerialNumberString); its
 // devices sit under no USB device, so the port stays empty.
 TEST_F(Discovery, TwoHostsAreListedAndEachIsReachedByItsPathOrItsSerial) {
