@@ -1,6 +1,6 @@
 ; The Windows installer of korvane.exe and korvane-cli.exe, made on Linux by
 ; scripts/windows-package.sh with Debian's makensis (3.08):
-;   makensis -DVERSION=1.0.0 -DSTAGE=<staged folder> -DFILES=<files.nsh> -DSIZE_KB=<size>
+;   makensis -DVERSION=1.1.0 -DSTAGE=<staged folder> -DFILES=<files.nsh> -DSIZE_KB=<size>
 ;            -DOUTFILE=<setup.exe> [-DSIGN=<command> -DPLUGINS=<folder>] [-DFAST]
 ;            [-DSTANDARD_UNTIL_ELEVATED] korvane.nsi
 ; STAGE holds everything installed; FILES names each of its files and folders,

@@ -38,7 +38,7 @@ TEST(StartOptions, CommandLines) {
 }
 
 TEST(StartOptions, TextsShownForTheOptions) {
-    EXPECT_EQ(VersionText(), "korvane 1.0.0");
+    EXPECT_EQ(VersionText(), "korvane 1.1.0");
     StartOptions o;
     EXPECT_EQ(EmulationNote(o), "");
     o.emulateModel = korvane::LampModel::Rt220;

@@ -10,6 +10,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QStandardPaths>
+#include <algorithm>
 #include <tuple>
 
 #include "cli_runner.h"
@@ -68,7 +69,7 @@ TEST_F(Cli, HelpNamesEveryCommandAndVersionPrintsTheNumber) {
 
     const CliResult version = scratch.Run({"--version"});
     EXPECT_EQ(version.code, 0);
-    EXPECT_EQ(version.out, "korvane-cli 1.0.0\n");
+    EXPECT_EQ(version.out, "korvane-cli 1.1.0\n");
 }
 
 // Several emulated hosts, each known by its serial number and port, each
@@ -412,6 +413,37 @@ TEST_F(Cli, APasswordWithASemicolonIsDumpedWholeAndAppliesAgain) {
     EXPECT_EQ(
         QByteArray::fromBase64(State("b.json")["basicParams"].toString().toLatin1()).toHex(' '),
         "31 2c 00 0a 3b 32 2c 31 3b 33 2c 30 3b 34 2c 41 3b 42 43 3b");
+}
+
+// What 1.0.0 wrote still works: its profiles apply, and its record lines
+// are read (the files kept under tests/data are 1.0.0's own).
+TEST_F(Cli, ProfilesAndRecordLinesThatVersion1_0_0WroteStillWork) {
+    const QString data = KORVANE_TEST_DATA;
+    const CliResult a221 = Emu("rt221", {"apply", data + "/profile-1.0.0-rt221.json"}, "a.json");
+    EXPECT_EQ(a221.code, 0) << a221.err;
+    EXPECT_EQ(a221.out, "设置接收频率成功！\n设置地址码参数成功！\n");
+    const QJsonObject address = JsonOf(Emu("rt221", {"dump"}, "a.json").out)["address"].toObject();
+    EXPECT_EQ(address["volume"].toInt(), 5);
+    EXPECT_EQ(address["alarmOff"].toString(), "0000099");
+    const QJsonArray groups = address["groups"].toArray();
+    ASSERT_EQ(groups.size(), 2);  // group 2 was there, but not in effect
+    EXPECT_EQ(groups[1].toObject()["group"].toInt(), 3);
+    EXPECT_EQ(groups[1].toObject()["soundEffect"].toInt(), 59);
+
+    const CliResult a220 = Emu("rt220", {"apply", data + "/profile-1.0.0-rt220.json"}, "b.json");
+    EXPECT_EQ(a220.code, 0) << a220.err;
+    const QJsonObject basic = JsonOf(Emu("rt220", {"dump"}, "b.json").out)["basic"].toObject();
+    EXPECT_EQ(basic["alarmTime"].toInt(), 30);
+    EXPECT_EQ(basic["password"].toString(), "ABCD");
+
+    const QString record = data + "/record-1.0.0.jsonl";
+    const CliResult table = scratch.Run({"record", "--record", record});
+    EXPECT_EQ(table.code, 0) << table.err;
+    EXPECT_EQ(std::count(table.out.begin(), table.out.end(), '\n'), 10) << table.out;
+    EXPECT_NE(table.out.find("firmware upgrade  success"), std::string::npos) << table.out;
+    const CliResult lines = scratch.Run({"record", "--json", "--record=" + record});
+    EXPECT_EQ(std::count(lines.out.begin(), lines.out.end(), '\n'), 9);
+    EXPECT_TRUE(lines.err.empty()) << lines.err;
 }
 
 TEST_F(Cli, DumpKeepsTheWindowsDefaultsForWhatTheHostDoesNotSend) {
