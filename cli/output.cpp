@@ -254,7 +254,7 @@ std::string Listed(const std::vector<std::string>& names) {
 }  // namespace
 
 void Output::Plan(const std::string& folder, const ops::SoundPlan& plan) const {
-    if (plan.sounds.empty()) {
+    if (plan.sounds.empty() && !json) {
         PrintText(out_, "%s\n", plan.refusal.c_str());
         return;
     }
@@ -276,6 +276,25 @@ void Output::Plan(const std::string& folder, const ops::SoundPlan& plan) const {
         for (std::size_t i : same) files.push_back(plan.sounds[i].file);
         warnings.push_back(Listed(files) + (files.size() == 2 ? " both" : " all") + " become " +
                            Quoted(SoundNameField(plan.sounds[same[0]].header)));
+    }
+    if (json) {
+        QJsonArray sounds;
+        for (const ops::PlannedSound& sound : plan.sounds) {
+            QJsonObject o = vocab::SoundJson(GbkToUtf8(SoundNameField(sound.header)), sound.bytes);
+            o["file"] = QString::fromStdString(sound.file);
+            sounds.append(o);
+        }
+        QJsonArray told;
+        for (const std::string& w : warnings) told.append(QString::fromStdString(w));
+        QJsonObject o{{"folder", QString::fromStdString(folder)},
+                      {"sounds", sounds},
+                      {"audio", static_cast<qint64>(plan.audioTotal)},
+                      {"packets", static_cast<qint64>(plan.packets)},
+                      {"pacingMs", static_cast<qint64>(plan.pacingMs)},
+                      {"warnings", told}};
+        if (!plan.refusal.empty()) o["refusal"] = QString::fromStdString(plan.refusal);
+        PrintJson(o);
+        return;
     }
     PrintText(out_, "The download of %s, in sending order (nothing is sent):\n%s", folder.c_str(),
               Table(rows).c_str());

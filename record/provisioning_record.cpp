@@ -104,8 +104,7 @@ void AddSent(QJsonObject& sent, const Outgoing& what) {
         case Outgoing::Kind::Download: {
             QJsonArray sounds;
             for (const SoundEntry& e : what.sounds)
-                sounds.append(QJsonObject{{"name", Q(GbkToUtf8(e.name))},
-                                          {"size", static_cast<qint64>(e.length)}});
+                sounds.append(vocab::SoundJson(GbkToUtf8(e.name), e.length));
             sent["area"] = AreaName(what.area);
             sent["folder"] = Absolute(what.source);
             sent["sounds"] = sounds;

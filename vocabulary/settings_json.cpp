@@ -102,7 +102,10 @@ const std::vector<JsonKey>& SettingKeys() {
         {"version", JsonType::String},     {"model", JsonType::String},
         {"name", JsonType::String},        {"size", JsonType::Number},
         {"file", JsonType::String},        {"folder", JsonType::String},
-        {"area", JsonType::String},
+        {"area", JsonType::String},        {"sounds", JsonType::Array},
+        {"audio", JsonType::Number},       {"packets", JsonType::Number},
+        {"pacingMs", JsonType::Number},    {"warnings", JsonType::Array},
+        {"refusal", JsonType::String},
     };
     return keys;
 }
@@ -279,6 +282,10 @@ bool AddressFromJson(const QJsonObject& a, const std::string& where, AddressCode
         }
     }
     return read.Done();
+}
+
+QJsonObject SoundJson(const std::string& name, std::uint64_t size) {
+    return QJsonObject{{"name", Q(name)}, {"size", static_cast<qint64>(size)}};
 }
 
 QJsonObject FailureJson(const std::string& error, const std::vector<std::string>& texts) {

@@ -5,6 +5,7 @@
 // of a run on many hosts. Each setting is written here, and read back here,
 // once. A setting that is absent is not in effect (or was not sent).
 #include <QJsonObject>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -42,6 +43,10 @@ bool BasicFromJson(const QJsonObject& o, const std::string& where, BasicParamVal
                    std::string* why);
 bool AddressFromJson(const QJsonObject& o, const std::string& where, AddressCodeValues& out,
                      std::string* why);
+
+// A sound of a download: the name as the host's name field holds it, and
+// its size in bytes (the record's "sent", the plan).
+QJsonObject SoundJson(const std::string& name, std::uint64_t size);
 
 // What --json prints for a command that failed: the error and every text shown.
 QJsonObject FailureJson(const std::string& error, const std::vector<std::string>& texts);
