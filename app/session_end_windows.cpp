@@ -10,8 +10,8 @@
 #include <QWidget>
 
 #include "app/session_end.h"
-#include "common/system_wait.h"
 #include "common/texts.h"
+#include "common/transfer_system.h"
 #include "common/utf16_windows.h"
 
 struct SessionEndGuard::Filter : QAbstractNativeEventFilter {

@@ -18,8 +18,8 @@
 #include <windows.h>
 
 #include "cli/interrupt.h"
-#include "common/system_wait.h"
 #include "common/texts.h"
+#include "common/transfer_system.h"
 #include "common/utf16_windows.h"
 
 namespace korvane::cli {

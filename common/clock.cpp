@@ -3,7 +3,7 @@
 #include <chrono>
 #include <thread>
 
-#include "common/system_wait.h"
+#include "common/transfer_system.h"
 
 namespace korvane {
 
@@ -30,7 +30,7 @@ void SystemClock::SleepUntilUs(int64_t deadlineUs) {
     // A wake may come early (a timer coarser than the wait, a signal): the
     // rest is slept again, so the pause never ends before its deadline.
     for (int64_t left = deadlineUs - NowUs(); left > 0; left = deadlineUs - NowUs()) {
-        const SleepFine& fine = TheSystemWait().sleepFine;
+        const SleepFine& fine = TheTransferSystem().sleepFine;
         if (!fine || !fine(left)) std::this_thread::sleep_for(std::chrono::microseconds(left));
     }
 }

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "common/system_wait.h"
 #include "common/texts.h"
+#include "common/transfer_system.h"
 
 namespace korvane {
 
@@ -77,7 +77,7 @@ int HidLink::PumpMessages() {
     // Ctrl-C), the thread's queue is looked at in every slice of a wait: a
     // 28 s format wait must not leave the question whether the session may
     // end, or the news that the system goes to sleep, unanswered.
-    if (TheSystemWait().touchQueue) TheSystemWait().touchQueue();
+    if (TheTransferSystem().touchQueue) TheTransferSystem().touchQueue();
     if (!pump) return 1;
     return pump() ? 1 : 0;
 }

@@ -5,8 +5,8 @@
 
 #include "common/resource_ids.h"
 #include "common/staging.h"
-#include "common/system_wait.h"
 #include "common/texts.h"
+#include "common/transfer_system.h"
 #include "protocol/bulk_packets.h"
 
 namespace korvane {
@@ -40,7 +40,7 @@ bool LampProtocol::PauseUntil(int64_t deadlineUs) {
     for (int64_t now = clock_.NowUs(); now < deadlineUs; now = clock_.NowUs()) {
         if (endPauses && endPauses()) return false;
         clock_.SleepUntilUs(std::min<int64_t>(deadlineUs, now + int64_t{kPauseSliceMs} * 1000));
-        if (TheSystemWait().touchQueue) TheSystemWait().touchQueue();
+        if (TheTransferSystem().touchQueue) TheTransferSystem().touchQueue();
     }
     return true;
 }

@@ -11,7 +11,7 @@
 
 #include "common/clock.h"
 #include "common/operator_seam.h"
-#include "common/system_wait.h"
+#include "common/transfer_system.h"
 #include "hid/hid_link.h"
 #include "protocol/lamp_frame.h"
 

@@ -11,7 +11,7 @@
 #include "app/korvane_app.h"
 #include "app/main_frame.h"
 #include "app/session_end.h"
-#include "common/system_wait.h"
+#include "common/transfer_system.h"
 #include "view/form_controller.h"
 
 namespace {

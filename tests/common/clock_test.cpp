@@ -6,7 +6,7 @@
 #include <thread>
 #include <vector>
 
-#include "common/system_wait.h"
+#include "common/transfer_system.h"
 
 namespace korvane::test {
 namespace {
@@ -15,11 +15,11 @@ namespace {
 // the wait, a signal): the clock sleeps again, so a pause never ends short,
 // whether a fine timer is held or not.
 TEST(SystemClockTest, APauseNeverEndsBeforeItsDeadline) {
-    const SystemWait saved = TheSystemWait();
+    const TransferSystem saved = TheTransferSystem();
     for (const bool held : {true, false}) {
         SCOPED_TRACE(held ? "fine timer held" : "none held");
         std::vector<int64_t> asked;
-        TheSystemWait().sleepFine = [&](int64_t us) {
+        TheTransferSystem().sleepFine = [&](int64_t us) {
             asked.push_back(us);
             if (!held) return false;
             std::this_thread::sleep_for(std::chrono::microseconds(us / 3));
@@ -32,7 +32,7 @@ TEST(SystemClockTest, APauseNeverEndsBeforeItsDeadline) {
         ASSERT_FALSE(asked.empty());
         EXPECT_LE(asked.front(), 3000);
     }
-    TheSystemWait() = saved;
+    TheTransferSystem() = saved;
 }
 
 }  // namespace

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "common/system_wait.h"
+#include "common/transfer_system.h"
 #include "tests/support/link_rig.h"
 
 namespace korvane::test {
@@ -182,9 +182,9 @@ TEST_F(HidLinkTest, WriteThatStallsFailsAfter300ms) {
 // the thread's queue in every slice of a wait, so the hidden window that
 // answers the session's end is answered through a 28 s format wait too.
 TEST_F(HidLinkTest, EverySliceOfAWaitLooksAtTheQueueWhateverThePump) {
-    const SystemWait saved = TheSystemWait();
+    const TransferSystem saved = TheTransferSystem();
     std::vector<int64_t> looks;
-    TheSystemWait().touchQueue = [&] { looks.push_back(clock.NowMs()); };
+    TheTransferSystem().touchQueue = [&] { looks.push_back(clock.NowMs()); };
     link.pump = [] { return true; };
     for (const bool stalledWrite : {false, true}) {
         EmulatorFaults f;
@@ -198,7 +198,7 @@ TEST_F(HidLinkTest, EverySliceOfAWaitLooksAtTheQueueWhateverThePump) {
         for (std::size_t i = 1; i < looks.size(); ++i) EXPECT_LE(looks[i] - looks[i - 1], 20);
         EXPECT_GE(looks.size(), stalledWrite ? 15u : 50u);
     }
-    TheSystemWait() = saved;
+    TheTransferSystem() = saved;
 }
 
 TEST_F(HidLinkTest, WriteForcesReportIdZero) {

@@ -5,7 +5,7 @@
 
 #include <algorithm>
 
-#include "common/system_wait.h"
+#include "common/transfer_system.h"
 #include "tests/support/link_rig.h"
 
 namespace korvane::test {
@@ -14,12 +14,12 @@ namespace {
 class LongTransferTest : public LinkTest {
   protected:
     void SetUp() override {
-        saved = TheSystemWait();
-        TheSystemWait().keepAwake = [this](bool on) {
+        saved = TheTransferSystem();
+        TheTransferSystem().keepAwake = [this](bool on) {
             awake.push_back(std::string(on ? "on@" : "off@") + std::to_string(clock.NowMs()));
         };
-        TheSystemWait().touchQueue = [this] { looks.push_back(clock.NowMs()); };
-        TheSystemWait().preciseTimer = [this](bool fine) {
+        TheTransferSystem().touchQueue = [this] { looks.push_back(clock.NowMs()); };
+        TheTransferSystem().preciseTimer = [this](bool fine) {
             timer.push_back(std::string(fine ? "fine@" : "coarse@") +
                             std::to_string(clock.NowMs()));
         };
@@ -30,7 +30,7 @@ class LongTransferTest : public LinkTest {
             return true;
         };
     }
-    void TearDown() override { TheSystemWait() = saved; }
+    void TearDown() override { TheTransferSystem() = saved; }
 
     int64_t LongestQuiet() const {
         int64_t longest = 0;
@@ -39,7 +39,7 @@ class LongTransferTest : public LinkTest {
         return longest;
     }
 
-    SystemWait saved;
+    TransferSystem saved;
     std::vector<std::string> awake;
     std::vector<std::string> timer;
     std::vector<int64_t> looks;
@@ -172,7 +172,7 @@ TEST_F(LongTransferTest, AnInterruptEndsTheFixedPausesAtOnce) {
         if (interrupted) protocol.OnCancelRequest(1);
         return true;
     };
-    TheSystemWait().touchQueue = [&] {
+    TheTransferSystem().touchQueue = [&] {
         if (clock.NowMs() >= 1000) interrupted = true;
     };
     const Bytes image = Counting(54 * 3);

@@ -1,7 +1,7 @@
 // Sound downloads and formats of both areas, with the authorization step.
 #include <QTimer>
 
-#include "common/system_wait.h"
+#include "common/transfer_system.h"
 #include "tests/support/scratch_folder.h"
 #include "tests/support_qt/host_window.h"
 

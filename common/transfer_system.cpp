@@ -1,4 +1,4 @@
-#include "common/system_wait.h"
+#include "common/transfer_system.h"
 
 #include <utility>
 
@@ -17,13 +17,13 @@ std::function<void(bool)> g_watcher;
 // holds one.
 StayAwake::StayAwake() : suspendsBefore_(g_suspends) {
     if (g_held++ > 0) return;
-    if (TheSystemWait().keepAwake) TheSystemWait().keepAwake(true);
+    if (TheTransferSystem().keepAwake) TheTransferSystem().keepAwake(true);
     if (g_watcher) g_watcher(true);
 }
 
 StayAwake::~StayAwake() {
     if (--g_held > 0) return;
-    if (TheSystemWait().keepAwake) TheSystemWait().keepAwake(false);
+    if (TheTransferSystem().keepAwake) TheTransferSystem().keepAwake(false);
     if (g_watcher) g_watcher(false);
 }
 
@@ -38,11 +38,13 @@ void StayAwake::NoteSuspend() { ++g_suspends; }
 bool StayAwake::Slept() const { return g_suspends != suspendsBefore_; }
 
 PreciseTimer::PreciseTimer() {
-    if (g_precise++ == 0 && TheSystemWait().preciseTimer) TheSystemWait().preciseTimer(true);
+    if (g_precise++ == 0 && TheTransferSystem().preciseTimer)
+        TheTransferSystem().preciseTimer(true);
 }
 
 PreciseTimer::~PreciseTimer() {
-    if (--g_precise == 0 && TheSystemWait().preciseTimer) TheSystemWait().preciseTimer(false);
+    if (--g_precise == 0 && TheTransferSystem().preciseTimer)
+        TheTransferSystem().preciseTimer(false);
 }
 
 bool PreciseTimer::Held() { return g_precise > 0; }

@@ -6,7 +6,7 @@
 // its least, and the default comes back after it.
 #include <sys/prctl.h>
 
-#include "common/system_wait.h"
+#include "common/transfer_system.h"
 
 namespace korvane {
 
@@ -16,8 +16,8 @@ void HoldFineTimer(bool fine) { prctl(PR_SET_TIMERSLACK, fine ? 1UL : 0UL, 0UL, 
 
 }  // namespace
 
-SystemWait& TheSystemWait() {
-    static SystemWait system{nullptr, nullptr, HoldFineTimer, nullptr};
+TransferSystem& TheTransferSystem() {
+    static TransferSystem system{nullptr, nullptr, HoldFineTimer, nullptr};
     return system;
 }
 

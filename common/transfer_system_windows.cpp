@@ -13,7 +13,7 @@
 // windows.h first: timeapi.h needs its types.
 #include <timeapi.h>
 
-#include "common/system_wait.h"
+#include "common/transfer_system.h"
 
 // Debian 12's headers predate the flag.
 #ifndef CREATE_WAITABLE_TIMER_HIGH_RESOLUTION
@@ -72,8 +72,8 @@ bool SleepOnFineTimer(int64_t us) {
 
 }  // namespace
 
-SystemWait& TheSystemWait() {
-    static SystemWait system{KeepAwake, TouchQueue, HoldFineTimer, SleepOnFineTimer};
+TransferSystem& TheTransferSystem() {
+    static TransferSystem system{KeepAwake, TouchQueue, HoldFineTimer, SleepOnFineTimer};
     return system;
 }
 

@@ -50,8 +50,9 @@ class PreciseTimer {
 // Sleeps about `us` microseconds on the fine timer; false when none is held.
 using SleepFine = std::function<bool(int64_t us)>;
 
-// The system's side, one file per system; tests put their own in.
-struct SystemWait {
+// The system's side of a long transfer, one file per system: the wake lock,
+// the look at the message queue, and the precise timer. Tests put their own in.
+struct TransferSystem {
     // Asks the system to stay awake, or lets it sleep again.
     std::function<void(bool awake)> keepAwake;
     // Looks at the thread's message queue without taking anything from it:
@@ -64,6 +65,6 @@ struct SystemWait {
     // The wait the system clock makes on that timer (see SleepFine).
     SleepFine sleepFine;
 };
-SystemWait& TheSystemWait();
+TransferSystem& TheTransferSystem();
 
 }  // namespace korvane
