@@ -89,10 +89,12 @@ std::string ParseGroupOption(const std::string& text, AddressCodeValues& v) {
     g.inEffect = true;
     g.address = f[1];
     if (f.size() == 7) {
-        g.colorIndex = ColorIndex(f[2]);
-        g.effectIndex = EffectIndex(f[3]);
-        if (g.colorIndex < 0) return "--group: COLOR is red, yellow or green";
-        if (g.effectIndex < 0) return "--group: EFFECT is flashing or steady";
+        const std::optional<int> color = ColorIndex(f[2]);
+        const std::optional<int> effect = EffectIndex(f[3]);
+        if (!color) return "--group: COLOR is red, yellow or green";
+        if (!effect) return "--group: EFFECT is flashing or steady";
+        g.colorIndex = *color;
+        g.effectIndex = *effect;
         g.lampDuration = f[4];
         g.soundEffect = f[5];
         g.soundDuration = f[6];

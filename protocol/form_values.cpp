@@ -120,15 +120,15 @@ const char* const kEffects[] = {"flashing", "steady"};
 
 const char* ColorName(int index) { return index >= 0 && index < 3 ? kColors[index] : "?"; }
 const char* EffectName(int index) { return index >= 0 && index < 2 ? kEffects[index] : "?"; }
-int ColorIndex(const std::string& name) {
+std::optional<int> ColorIndex(const std::string& name) {
     for (int i = 0; i < 3; ++i)
         if (name == kColors[i]) return i;
-    return -1;
+    return std::nullopt;
 }
-int EffectIndex(const std::string& name) {
+std::optional<int> EffectIndex(const std::string& name) {
     for (int i = 0; i < 2; ++i)
         if (name == kEffects[i]) return i;
-    return -1;
+    return std::nullopt;
 }
 
 }  // namespace korvane

@@ -44,10 +44,11 @@ std::optional<std::string> WholeNumberText(double value);
 
 // The lamp colours and effects of an address-code group as words (a
 // profile, the command line, the provisioning record), in list order.
-const char* ColorName(int index);          // "red", "yellow", "green"
-const char* EffectName(int index);         // "flashing", "steady"
-int ColorIndex(const std::string& name);   // -1 when unknown
-int EffectIndex(const std::string& name);  // -1 when unknown
+const char* ColorName(int index);   // "red", "yellow", "green"
+const char* EffectName(int index);  // "flashing", "steady"
+// The index of a colour or an effect by its word; nullopt for any other word.
+std::optional<int> ColorIndex(const std::string& name);
+std::optional<int> EffectIndex(const std::string& name);
 
 // ---- the form as it starts, and read-backs ----
 

@@ -251,10 +251,15 @@ bool AddressFromJson(const QJsonObject& a, const std::string& where, AddressCode
             AddressGroupValues& group = out.groups[k - 1];
             group.inEffect = !e.contains("inEffect") || read.Flag(e["inEffect"], at + ".inEffect");
             group.address = e.contains("address") ? read.Number(e["address"], at + ".address") : "";
-            group.colorIndex =
-                e.contains("color") ? ColorIndex(read.Text(e["color"], at + ".color")) : 0;
+            // A word that names no colour or effect stays -1, for the
+            // profile's check to name its place.
+            group.colorIndex = e.contains("color")
+                                   ? ColorIndex(read.Text(e["color"], at + ".color")).value_or(-1)
+                                   : 0;
             group.effectIndex =
-                e.contains("effect") ? EffectIndex(read.Text(e["effect"], at + ".effect")) : 0;
+                e.contains("effect")
+                    ? EffectIndex(read.Text(e["effect"], at + ".effect")).value_or(-1)
+                    : 0;
             group.lampDuration = e.contains("lampDuration")
                                      ? read.Number(e["lampDuration"], at + ".lampDuration")
                                      : "0";
