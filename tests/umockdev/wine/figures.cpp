@@ -40,12 +40,13 @@ std::string RunLinux(const std::string& program, int packets) {
 
 int RunFigures(int packets, const std::string& linuxBench) {
     if (packets < 2) packets = 820;
-    Prefix("figures");
+    NamePrefix("figures");
+    Prefix();
     EmulatedNode host(Device(0x0483, 0x7890));
     if (!AwaitListed(host)) return 1;
 
     // One sound that fills the packets exactly.
-    const std::string folder = Folder("figures");
+    const std::string folder = EmptyFolder("figures");
     WriteWave(folder + "/fire.wav", static_cast<std::size_t>(packets) * kPayload - kHeader, 0x52);
 
     // What a run that sends one command costs, to tell the download's own CPU.
@@ -98,11 +99,12 @@ int RunFigures(int packets, const std::string& linuxBench) {
 
 int RunFleetFigures(int packets) {
     if (packets < 2) packets = 820;
-    Prefix("fleet-figures");
+    NamePrefix("fleet-figures");
+    Prefix();
     EmulatedNode first(Device(0x0483, 0x7890));
     EmulatedNode second(Device(0x0483, 0x7890));
     if (!AwaitListed(first) || !AwaitListed(second)) return 1;
-    const std::string folder = Folder("fleet-figures");
+    const std::string folder = EmptyFolder("fleet-figures");
     WriteWave(folder + "/fire.wav", static_cast<std::size_t>(packets) * kPayload - kHeader, 0x52);
     const std::string sounds = WinePrefix::WindowsPath(folder);
     const Cli one = RunCli(

@@ -21,14 +21,28 @@ std::string HarnessDir() { return WindowsBuild() + "/winehid"; }
 
 std::string Program(const std::string& relative) { return WindowsBuild() + "/" + relative; }
 
-WinePrefix& Prefix(const std::string& name) {
+namespace {
+
+std::string prefixName;
+bool prefixBooted = false;
+
+}  // namespace
+
+bool NamePrefix(const std::string& name) {
+    if (prefixBooted) return false;
+    prefixName = name;
+    return true;
+}
+
+WinePrefix& Prefix() {
     // The testbed first, so that wine's services start inside it.
     static std::shared_ptr<MockHidBus> bus = MockHidBus::Shared();
-    static WinePrefix prefix(WindowsBuild(), HarnessDir() + "/prefix-" + name);
+    static WinePrefix prefix(WindowsBuild(), HarnessDir() + "/prefix-" + prefixName);
+    prefixBooted = true;
     return prefix;
 }
 
-std::string Folder(const std::string& name) {
+std::string EmptyFolder(const std::string& name) {
     namespace fs = std::filesystem;
     const std::string dir = HarnessDir() + "/files/" + name;
     fs::remove_all(dir);

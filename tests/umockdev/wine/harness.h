@@ -19,10 +19,13 @@ std::string& WindowsBuild();
 std::string HarnessDir();
 // A program of the Windows build: "cli/korvane-cli.exe", "app/korvane.exe".
 std::string Program(const std::string& relative);
-// The process's prefix, booted by the first call under the name it gives.
-WinePrefix& Prefix(const std::string& name = "");
+// Names the prefix that the first Prefix() boots (<harness>/prefix-NAME);
+// false once it is booted, when the name goes unused.
+bool NamePrefix(const std::string& name);
+// The process's one prefix, booted by the first call.
+WinePrefix& Prefix();
 // A folder of the harness's own, emptied first.
-std::string Folder(const std::string& name);
+std::string EmptyFolder(const std::string& name);
 
 template <typename Pred>
 bool Within(int timeoutMs, Pred done) {

@@ -19,7 +19,8 @@ class WineHid : public ::testing::Test {
   protected:
     void SetUp() override {
         if (WindowsBuild().empty()) GTEST_SKIP() << "no Windows build given (--build DIR)";
-        Prefix(::testing::UnitTest::GetInstance()->current_test_suite()->name());
+        NamePrefix(::testing::UnitTest::GetInstance()->current_test_suite()->name());
+        Prefix();
     }
 };
 
@@ -113,13 +114,13 @@ using Commands = WineHid;
 
 // Every command of the command line once, against the model it serves.
 TEST_F(Commands, EveryCommandRunsThroughTheStackWithTheBytesTheHostExpects) {
-    const std::string sounds = Folder("sounds");
+    const std::string sounds = EmptyFolder("sounds");
     WriteWave(sounds + "/火警.wav", 2000, 0x10);
     WriteWave(sounds + "/报警.wav", 1500, 0x20);
     WriteWave(sounds + "/door.wav", 900, 0x30);
-    const std::string firmware = Folder("firmware") + "/host.bin";
+    const std::string firmware = EmptyFolder("firmware") + "/host.bin";
     WriteWave(firmware, 100000, 0x40);
-    const std::string profile = Folder("profile") + "/lamp.json";
+    const std::string profile = EmptyFolder("profile") + "/lamp.json";
     const std::string soundsW = WinePrefix::WindowsPath(sounds);
 
     {
@@ -212,7 +213,7 @@ using Faults = WineHid;
 
 // Each fault ends with the operation's own texts and exit status 1, soon.
 TEST_F(Faults, AVanishingOrSilentOrGarbledHostFailsTheOperationWithoutAHang) {
-    const std::string sounds = Folder("fault-sounds");
+    const std::string sounds = EmptyFolder("fault-sounds");
     WriteWave(sounds + "/alarm.wav", 20000, 0x50);
     const std::string soundsW = WinePrefix::WindowsPath(sounds);
 
@@ -279,7 +280,7 @@ using Window = WineHid;
 TEST_F(Window, TheLampAndTitleFollowTheHostThroughPlugAndPlay) {
     X11Screen screen;
     if (!screen.ok()) GTEST_SKIP() << "no X display (DISPLAY)";
-    const std::string shots = Folder("window");
+    const std::string shots = EmptyFolder("window");
     auto program = Prefix().Start({Program("app/korvane.exe"), "-platform", "windows"});
     std::optional<unsigned long> window;
     ASSERT_TRUE(Within(60000, [&] { return (window = screen.FindWindow("VelarinV1.0")); }))
