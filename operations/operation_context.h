@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <variant>
 #include <vector>
 
 #include "common/operator_seam.h"
@@ -18,20 +19,37 @@ namespace ops {
 enum class SoundArea { Custom, Fixed };
 }  // namespace ops
 
-// What an operation is about to send, told once, just before its first
-// request goes out: an operation refused or abandoned before that tells
-// nothing. Only the fields of its kind are set.
-struct Outgoing {
-    enum class Kind { Init, Frequency, Basic, AddressCodes, Download, Format, Upgrade };
-    Kind kind = Kind::Init;
-    float frequency = 0;
-    BasicParamValues basic;
-    AddressCodeValues address;
+// What each changing operation sends.
+namespace sent {
+struct Init {};
+struct Frequency {
+    float mhz = 0;
+};
+struct Basic {
+    BasicParamValues values;
+};
+struct AddressCodes {
+    AddressCodeValues values;
+};
+struct Download {
     ops::SoundArea area = ops::SoundArea::Custom;
-    std::string source;              // the sound folder or the firmware image
-    std::uint64_t bytes = 0;         // the firmware image's length
+    std::string folder;
     std::vector<SoundEntry> sounds;  // each entry's name field and length, in order
 };
+struct Format {
+    ops::SoundArea area = ops::SoundArea::Custom;
+};
+struct Upgrade {
+    std::string image;        // the firmware image's file
+    std::uint64_t bytes = 0;  // and its length
+};
+}  // namespace sent
+
+// What an operation is about to send, told once, just before its first
+// request goes out: an operation refused or abandoned before that tells
+// nothing.
+using Outgoing = std::variant<sent::Init, sent::Frequency, sent::Basic, sent::AddressCodes,
+                              sent::Download, sent::Format, sent::Upgrade>;
 
 struct OperationContext {
     LampProtocol& protocol;

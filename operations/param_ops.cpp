@@ -57,10 +57,7 @@ bool SetBasicParams(OperationContext& ctx, const BasicParamValues& values) {
         case BasicParamError::None:
             break;
     }
-    Outgoing sending;
-    sending.kind = Outgoing::Kind::Basic;
-    sending.basic = values;
-    TellSending(ctx, sending);
+    TellSending(ctx, sent::Basic{values});
     const bool ok =
         SendParameterList(ctx, LampCommand::SetBasicParams, built.records, texts::kTitleSetParams);
     ShowAppBox(ctx.op, ok ? texts::kSetParamsOk : texts::kSetParamsFailed);
@@ -91,10 +88,7 @@ bool SetAddressCodes(OperationContext& ctx, const AddressCodeValues& values) {
         case AddressCodeError::None:
             break;
     }
-    Outgoing sending;
-    sending.kind = Outgoing::Kind::AddressCodes;
-    sending.address = values;
-    TellSending(ctx, sending);
+    TellSending(ctx, sent::AddressCodes{values});
     const bool ok = SendParameterList(ctx, LampCommand::SetAddressCodes, built.records,
                                       texts::kTitleSetAddressCodes);
     ShowAppBox(ctx.op, ok ? texts::kSetAddressCodesOk : texts::kSetAddressCodesFailed);

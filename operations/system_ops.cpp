@@ -44,7 +44,7 @@ const Bytes kReadVersionRequest = LampFrame::EmptyRequest(LampCommand::ReadVersi
 }  // namespace
 
 bool InitDevice(OperationContext& ctx) {
-    TellSending(ctx, Outgoing{});
+    TellSending(ctx, sent::Init{});
     const bool ok =
         RunCommand(ctx, kInitRequest, texts::kInitialising, texts::kInitOk, texts::kInitFailed);
     ctx.op.ProgressClose();
@@ -52,10 +52,7 @@ bool InitDevice(OperationContext& ctx) {
 }
 
 bool SetFrequency(OperationContext& ctx, float frequency) {
-    Outgoing sending;
-    sending.kind = Outgoing::Kind::Frequency;
-    sending.frequency = frequency;
-    TellSending(ctx, sending);
+    TellSending(ctx, sent::Frequency{frequency});
     const bool ok = RunCommand(ctx, SetFrequencyRequest(frequency), texts::kSettingFrequency,
                                texts::kSetFrequencyOk, texts::kSetFrequencyFailed);
     ctx.op.ProgressClose();
@@ -122,11 +119,7 @@ bool UpgradeFirmware(OperationContext& ctx) {
         return false;
     }
 
-    Outgoing sending;
-    sending.kind = Outgoing::Kind::Upgrade;
-    sending.source = *path;
-    sending.bytes = image.size();
-    TellSending(ctx, sending);
+    TellSending(ctx, sent::Upgrade{*path, image.size()});
     const int r = ctx.protocol.BulkSendBuffer(Code(LampCommand::UpgradeFirmware), image.data(),
                                               image.size(), texts::kTitleUpgrade);
     if (ctx.op.ProgressIsOpen()) ctx.op.ProgressClose();

@@ -3,6 +3,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <filesystem>
+#include <variant>
 
 #include "common/codepage.h"
 #include "common/lamp_model.h"
@@ -68,57 +69,49 @@ bool HostTap::Open(const std::string& path) {
     return true;
 }
 
-const char* OperationName(Outgoing::Kind kind) {
-    switch (kind) {
-        case Outgoing::Kind::Init:
-            return "init";
-        case Outgoing::Kind::Frequency:
-            return "frequency set";
-        case Outgoing::Kind::Basic:
-            return "basic set";
-        case Outgoing::Kind::AddressCodes:
-            return "address set";
-        case Outgoing::Kind::Download:
-            return "voice download";
-        case Outgoing::Kind::Format:
-            return "voice format";
-        case Outgoing::Kind::Upgrade:
-            return "firmware upgrade";
-    }
-    return "?";
-}
+namespace {
 
-void AddSent(QJsonObject& sent, const Outgoing& what) {
-    switch (what.kind) {
-        case Outgoing::Kind::Init:
-            break;
-        case Outgoing::Kind::Frequency:
-            sent["frequency"] = Q(FormatMhz(what.frequency));
-            break;
-        case Outgoing::Kind::Basic:
-            sent["basic"] = vocab::BasicJson(what.basic, vocab::Password::Length);
-            break;
-        case Outgoing::Kind::AddressCodes:
-            sent["address"] = vocab::AddressJson(what.address);
-            break;
-        case Outgoing::Kind::Download: {
-            QJsonArray sounds;
-            for (const SoundEntry& e : what.sounds)
-                sounds.append(vocab::SoundJson(GbkToUtf8(e.name), e.length));
-            sent["area"] = AreaName(what.area);
-            sent["folder"] = Absolute(what.source);
-            sent["sounds"] = sounds;
-            break;
-        }
-        case Outgoing::Kind::Format:
-            sent["area"] = AreaName(what.area);
-            break;
-        case Outgoing::Kind::Upgrade:
-            sent["file"] = Absolute(what.source);
-            sent["size"] = static_cast<qint64>(what.bytes);
-            break;
+// The record's name of each operation, and what it sent.
+struct Naming {
+    const char* operator()(const sent::Init&) const { return "init"; }
+    const char* operator()(const sent::Frequency&) const { return "frequency set"; }
+    const char* operator()(const sent::Basic&) const { return "basic set"; }
+    const char* operator()(const sent::AddressCodes&) const { return "address set"; }
+    const char* operator()(const sent::Download&) const { return "voice download"; }
+    const char* operator()(const sent::Format&) const { return "voice format"; }
+    const char* operator()(const sent::Upgrade&) const { return "firmware upgrade"; }
+};
+
+struct Adding {
+    QJsonObject& out;
+    void operator()(const sent::Init&) const {}
+    void operator()(const sent::Frequency& f) const { out["frequency"] = Q(FormatMhz(f.mhz)); }
+    void operator()(const sent::Basic& b) const {
+        out["basic"] = vocab::BasicJson(b.values, vocab::Password::Length);
     }
-}
+    void operator()(const sent::AddressCodes& a) const {
+        out["address"] = vocab::AddressJson(a.values);
+    }
+    void operator()(const sent::Download& d) const {
+        QJsonArray sounds;
+        for (const SoundEntry& e : d.sounds)
+            sounds.append(vocab::SoundJson(GbkToUtf8(e.name), e.length));
+        out["area"] = AreaName(d.area);
+        out["folder"] = Absolute(d.folder);
+        out["sounds"] = sounds;
+    }
+    void operator()(const sent::Format& f) const { out["area"] = AreaName(f.area); }
+    void operator()(const sent::Upgrade& u) const {
+        out["file"] = Absolute(u.image);
+        out["size"] = static_cast<qint64>(u.bytes);
+    }
+};
+
+}  // namespace
+
+const char* OperationName(const Outgoing& what) { return std::visit(Naming{}, what); }
+
+void AddSent(QJsonObject& sent, const Outgoing& what) { std::visit(Adding{sent}, what); }
 
 ProvisioningRecord::ProvisioningRecord(RecordOptions options, HidLink& link, HostTap& tap,
                                        TranscriptOperator& transcript)
@@ -145,7 +138,7 @@ bool ProvisioningRecord::Run(OperationContext& ctx, const std::function<bool()>&
 
     // A new image may be in the host now, or half of one.
     for (const Outgoing& what : sending)
-        if (what.kind == Outgoing::Kind::Upgrade) version_.clear();
+        if (std::holds_alternative<sent::Upgrade>(what)) version_.clear();
     QJsonObject host;
     if (hostOpen || tap_.opens() != opens) {
         host["path"] = Q(tap_.path());
@@ -165,7 +158,7 @@ bool ProvisioningRecord::Run(OperationContext& ctx, const std::function<bool()>&
         {"program", Q(options_.program)},
         {"version", KORVANE_VERSION},
         {"host", host},
-        {"operation", name != nullptr ? name : OperationName(sending.front().kind)},
+        {"operation", name != nullptr ? name : OperationName(sending.front())},
         {"sent", sent},
         {"outcome", ok ? "success" : "failure"},
         {"texts", texts},

@@ -41,7 +41,7 @@ class TranscriptOperator final : public OperatorSeam {
     std::optional<std::string> ChooseFile(const std::string& filter) override {
         return shown_.ChooseFile(filter);
     }
-    std::string ChooseFolder(const std::string& title) override {
+    std::optional<std::string> ChooseFolder(const std::string& title) override {
         return shown_.ChooseFolder(title);
     }
     std::optional<std::string> AskAuthorizationPassword() override {
@@ -131,6 +131,6 @@ class ProvisioningRecord {
 // What a note of an operation about to send puts in the line's "sent".
 void AddSent(QJsonObject& sent, const Outgoing& what);
 // The name the record gives the operation.
-const char* OperationName(Outgoing::Kind kind);
+const char* OperationName(const Outgoing& what);
 
 }  // namespace korvane::record

@@ -117,41 +117,34 @@ TEST(RecordFile, ALineLeftTornStaysApartAndABadPlaceIsSaid) {
 
 TEST(RecordLine, WhatEachOperationSent) {
     const ScratchFolder folder;
-    auto sent = [](const Outgoing& what) {
+    auto json = [](const Outgoing& what) {
         QJsonObject o;
         AddSent(o, what);
         return QJsonDocument(o).toJson(QJsonDocument::Compact).toStdString();
     };
-    Outgoing o;
-    EXPECT_EQ(sent(o), "{}");
-    o.kind = Outgoing::Kind::Frequency;
-    o.frequency = 434.5f;
-    EXPECT_EQ(sent(o), R"({"frequency":"434.5"})");
-    o.kind = Outgoing::Kind::Basic;
-    o.basic = {"300", 4, 7, "报警"};
+    EXPECT_EQ(json(sent::Init{}), "{}");
+    EXPECT_EQ(json(sent::Frequency{434.5f}), R"({"frequency":"434.5"})");
     // The password is told by its length in the host's bytes only.
-    EXPECT_EQ(sent(o), R"({"basic":{"alarmTime":300,"channel":7,"passwordLength":4,"volume":5}})");
-    o.kind = Outgoing::Kind::AddressCodes;
-    o.address.volumeInEffect = true;
-    o.address.volume = "5";
-    o.address.groups[1] = {true, "42", 2, 1, "315", "59", "7"};
-    o.address.groups[2] = {true, "", 0, 0, "1", "1", "1"};
-    o.address.alarmOffInEffect = true;
-    o.address.alarmOffAddress = "99";
-    EXPECT_EQ(sent(o), R"({"address":{"alarmOff":"0000099","groups":[{"address":"0000042",)"
-                       R"("color":"green","effect":"steady","group":2,"lampDuration":315,)"
-                       R"("soundDuration":7,"soundEffect":59},{"group":3}],"volume":5}})");
-    o.kind = Outgoing::Kind::Download;
-    o.area = ops::SoundArea::Fixed;
-    o.source = folder.path;
-    o.sounds = {{"fire", 10}, {"\xB1\xA8\xBE\xAF", 0}};
+    EXPECT_EQ(json(sent::Basic{{"300", 4, 7, "报警"}}),
+              R"({"basic":{"alarmTime":300,"channel":7,"passwordLength":4,"volume":5}})");
+    sent::AddressCodes codes;
+    codes.values.volumeInEffect = true;
+    codes.values.volume = "5";
+    codes.values.groups[1] = {true, "42", 2, 1, "315", "59", "7"};
+    codes.values.groups[2] = {true, "", 0, 0, "1", "1", "1"};
+    codes.values.alarmOffInEffect = true;
+    codes.values.alarmOffAddress = "99";
+    EXPECT_EQ(json(codes), R"({"address":{"alarmOff":"0000099","groups":[{"address":"0000042",)"
+                           R"("color":"green","effect":"steady","group":2,"lampDuration":315,)"
+                           R"("soundDuration":7,"soundEffect":59},{"group":3}],"volume":5}})");
     QJsonObject download;
-    AddSent(download, o);
+    AddSent(download,
+            sent::Download{
+                ops::SoundArea::Fixed, folder.path, {{"fire", 10}, {"\xB1\xA8\xBE\xAF", 0}}});
     EXPECT_EQ(download.take("folder").toString().toStdString(), folder.path);
     EXPECT_EQ(QJsonDocument(download).toJson(QJsonDocument::Compact).toStdString(),
               R"({"area":"fixed","sounds":[{"name":"fire","size":10},{"name":"报警","size":0}]})");
-    o.kind = Outgoing::Kind::Format;
-    EXPECT_EQ(sent(o), R"({"area":"fixed"})");
+    EXPECT_EQ(json(sent::Format{ops::SoundArea::Fixed}), R"({"area":"fixed"})");
 }
 
 // The bus as the test sets it: whatever is listed opens.
@@ -203,19 +196,19 @@ TEST(RecordLine, AFirmwareVersionStaysWithTheHostItWasReadFrom) {
         const HidDeviceInfo& plugged;
         bool reopen;
         bool readsVersion;
-        Outgoing::Kind kind;
+        bool upgrades;
         bool firmware;
     } steps[] = {
-        {"read on A", a, true, true, Outgoing::Kind::Init, true},
-        {"A still open", a, false, false, Outgoing::Kind::Init, true},
-        {"B at A's path", b, true, false, Outgoing::Kind::Init, false},
-        {"A back at that path", a, true, false, Outgoing::Kind::Init, true},
-        {"C at another path", c, true, false, Outgoing::Kind::Init, false},
-        {"A upgraded", a, true, false, Outgoing::Kind::Upgrade, false},
-        {"A after its upgrade", a, false, false, Outgoing::Kind::Init, false},
-        {"read on a host without a serial", plain, true, true, Outgoing::Kind::Init, true},
-        {"the same, still open", plain, false, false, Outgoing::Kind::Init, true},
-        {"whatever is at that path next", plain, true, false, Outgoing::Kind::Init, false},
+        {"read on A", a, true, true, false, true},
+        {"A still open", a, false, false, false, true},
+        {"B at A's path", b, true, false, false, false},
+        {"A back at that path", a, true, false, false, true},
+        {"C at another path", c, true, false, false, false},
+        {"A upgraded", a, true, false, true, false},
+        {"A after its upgrade", a, false, false, false, false},
+        {"read on a host without a serial", plain, true, true, false, true},
+        {"the same, still open", plain, false, false, false, true},
+        {"whatever is at that path next", plain, true, false, false, false},
     };
     for (const Step& step : steps) {
         bus.listed = {step.plugged};
@@ -225,9 +218,7 @@ TEST(RecordLine, AFirmwareVersionStaysWithTheHostItWasReadFrom) {
             [&] {
                 if (step.reopen) link.FindDevice();
                 if (step.readsVersion) record.NoteVersion("KV-HOST V2.1");
-                Outgoing what;
-                what.kind = step.kind;
-                TellSending(ctx, what);
+                TellSending(ctx, step.upgrades ? Outgoing(sent::Upgrade{}) : sent::Init{});
                 return true;
             },
             nullptr);
