@@ -22,7 +22,7 @@ class NullOperator final : public OperatorSeam {
     }
     void ProgressClose() override { open_ = false; }
     std::optional<std::string> ChooseFile(const std::string&) override { return std::nullopt; }
-    std::string ChooseFolder(const std::string&) override { return {}; }
+    std::optional<std::string> ChooseFolder(const std::string&) override { return std::nullopt; }
     std::optional<std::string> AskAuthorizationPassword() override { return std::nullopt; }
 
   private:

@@ -2,7 +2,7 @@
 
 #include <chrono>
 
-#include "cli/command_line.h"
+#include "cli/terminal_text.h"
 #include "common/resource_ids.h"
 #include "common/texts.h"
 #include "fleet/worker_events.h"
@@ -121,7 +121,11 @@ void TerminalOperator::DrawBar() {
 }
 
 std::optional<std::string> TerminalOperator::ChooseFile(const std::string&) { return file; }
-std::string TerminalOperator::ChooseFolder(const std::string&) { return folder; }
+// An empty folder names none, as a chooser's choice without a path does.
+std::optional<std::string> TerminalOperator::ChooseFolder(const std::string&) {
+    if (folder.empty()) return std::nullopt;
+    return folder;
+}
 std::optional<std::string> TerminalOperator::AskAuthorizationPassword() {
     // Without a password option, the key file alone can authorize.
     return password ? password : std::optional<std::string>(std::string());

@@ -37,7 +37,7 @@ class TerminalOperator final : public OperatorSeam {
     void ProgressSetText(int controlId, const std::string& text) override;
     void ProgressClose() override;
     std::optional<std::string> ChooseFile(const std::string& filter) override;
-    std::string ChooseFolder(const std::string& title) override;
+    std::optional<std::string> ChooseFolder(const std::string& title) override;
     std::optional<std::string> AskAuthorizationPassword() override;
 
     // Every box text shown, in order.

@@ -30,8 +30,8 @@ class OperatorSeam {
 
     // File-open dialog with the given filter; nullopt when cancelled.
     virtual std::optional<std::string> ChooseFile(const std::string& filter) = 0;
-    // Folder chooser; empty when cancelled or the choice has no file-system path.
-    virtual std::string ChooseFolder(const std::string& title) = 0;
+    // Folder chooser; nullopt when cancelled or the choice has no file-system path.
+    virtual std::optional<std::string> ChooseFolder(const std::string& title) = 0;
     // The authorization dialog; nullopt when cancelled, else the text entered.
     virtual std::optional<std::string> AskAuthorizationPassword() = 0;
 };

@@ -40,8 +40,11 @@ std::optional<std::string> QtDialogProvider::ChooseFile(const std::string& filte
     return path.toStdString();
 }
 
-std::string QtDialogProvider::ChooseFolder(const std::string& title) {
-    return QFileDialog::getExistingDirectory(owner_, QString::fromStdString(title)).toStdString();
+std::optional<std::string> QtDialogProvider::ChooseFolder(const std::string& title) {
+    // A choice without a file-system path comes back empty, as a cancel does.
+    const QString path = QFileDialog::getExistingDirectory(owner_, QString::fromStdString(title));
+    if (path.isEmpty()) return std::nullopt;
+    return path.toStdString();
 }
 
 std::optional<std::string> QtDialogProvider::AskAuthorizationPassword() {

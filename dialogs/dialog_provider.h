@@ -16,7 +16,7 @@ class DialogProvider {
                          korvane::BoxIcon icon) = 0;
     // filter in the "name|pattern|...||" form; empty offers every file.
     virtual std::optional<std::string> ChooseFile(const std::string& filter) = 0;
-    virtual std::string ChooseFolder(const std::string& title) = 0;
+    virtual std::optional<std::string> ChooseFolder(const std::string& title) = 0;
     virtual std::optional<std::string> AskAuthorizationPassword() = 0;
 };
 
@@ -29,7 +29,7 @@ class QtDialogProvider : public DialogProvider {
     void ShowBox(const std::string& text, const std::string& caption,
                  korvane::BoxIcon icon) override;
     std::optional<std::string> ChooseFile(const std::string& filter) override;
-    std::string ChooseFolder(const std::string& title) override;
+    std::optional<std::string> ChooseFolder(const std::string& title) override;
     std::optional<std::string> AskAuthorizationPassword() override;
 
   private:

@@ -169,21 +169,20 @@ SoundImageResult AssembleSoundFolder(const std::string& folder) {
 
 bool DownloadVoice(OperationContext& ctx, SoundArea area) {
     if (area == SoundArea::Fixed && !Authorize(ctx.op)) return false;
-    const std::string folder = ctx.op.ChooseFolder("");
-    if (folder.empty()) return false;
-    SoundImageResult assembled = AssembleSoundFolder(folder);
+    const std::optional<std::string> folder = ctx.op.ChooseFolder("");
+    if (!folder) return false;
+    SoundImageResult assembled = AssembleSoundFolder(*folder);
     if (!assembled.image) {
         if (!assembled.error.empty()) ShowAppBox(ctx.op, assembled.error);
         return false;
     }
     const AreaTexts& t = TextsOf(area);
     const Bytes& bytes = assembled.image->bytes();
-    Outgoing sending;
-    sending.kind = Outgoing::Kind::Download;
-    sending.area = area;
-    sending.source = folder;
-    sending.sounds = SoundImage::Parse(bytes.data(), bytes.size()).value_or(sending.sounds);
-    TellSending(ctx, sending);
+    TellSending(
+        ctx,
+        sent::Download{
+            area, *folder,
+            SoundImage::Parse(bytes.data(), bytes.size()).value_or(std::vector<SoundEntry>())});
     const int r =
         ctx.protocol.BulkSendBuffer(Code(t.download), bytes.data(), bytes.size(), t.title);
     assembled.image.reset();
@@ -195,10 +194,7 @@ bool DownloadVoice(OperationContext& ctx, SoundArea area) {
 bool FormatVoiceArea(OperationContext& ctx, SoundArea area) {
     if (area == SoundArea::Fixed && !Authorize(ctx.op)) return false;
     const AreaTexts& t = TextsOf(area);
-    Outgoing sending;
-    sending.kind = Outgoing::Kind::Format;
-    sending.area = area;
-    TellSending(ctx, sending);
+    TellSending(ctx, sent::Format{area});
     ShowCommandProgress(ctx.op, t.formatting);
     const Bytes request = LampFrame::EmptyRequest(t.format);
     const int r = ctx.protocol.SendCommand(1, static_cast<int>(request.size()), request.data());

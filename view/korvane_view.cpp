@@ -224,10 +224,6 @@ void CKorvaneView::OnModelChanged() {
     ApplyModel(model == 0);
 }
 
-QString CKorvaneView::ChooseFolder(const QString& title) {
-    return QString::fromStdString(dialogs->ChooseFolder(title.toStdString()));
-}
-
 void CKorvaneView::SetHandler(int buttonId, Handler handler) {
     disconnect(handlerBindings[buttonId]);
     handlerBindings[buttonId] = connect(Button(buttonId), &QAbstractButton::clicked, this,

@@ -45,8 +45,6 @@ class CKorvaneView : public QWidget {
     void OnInitialUpdate();
     void ApplyModel(bool showBasic);
     void ResetAddressCodeFields();
-    // Empty when the operator cancels.
-    QString ChooseFolder(const QString& title);
 
     // The RT-220 parameters as the operator set them (texts in UTF-8), and
     // back onto the controls; UpdateData(false) then shows the password.

@@ -34,7 +34,7 @@ std::optional<std::string> QtOperator::ChooseFile(const std::string& filter) {
     return view_.Dialogs().ChooseFile(filter);
 }
 
-std::string QtOperator::ChooseFolder(const std::string& title) {
+std::optional<std::string> QtOperator::ChooseFolder(const std::string& title) {
     return view_.Dialogs().ChooseFolder(title);
 }
 

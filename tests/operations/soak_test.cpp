@@ -31,7 +31,7 @@ class SoakTest : public FaultRig {
     void SetUp() override {
         FaultRig::SetUp();
         WriteFile(firmware, Counting(400));  // 8 packets
-        WriteFile(op.folderAnswer + "/c.wav", Counting(250));
+        WriteFile(*op.folderAnswer + "/c.wav", Counting(250));
     }
 };
 

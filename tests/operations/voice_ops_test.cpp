@@ -129,7 +129,7 @@ TEST_F(VoiceTest, FoldersThatYieldNothingToSend) {
         EXPECT_EQ(op.BoxTexts(), Strings{"没有找到语音文件或者语音文件为空！"}) << dir;
     }
     // A cancelled folder chooser says nothing at all.
-    op.folderAnswer.clear();
+    op.folderAnswer.reset();
     op.Clear();
     EXPECT_FALSE(ops::DownloadVoice(ctx, ops::SoundArea::Custom));
     EXPECT_TRUE(op.Boxes().empty());

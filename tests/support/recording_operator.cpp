@@ -59,7 +59,7 @@ std::optional<std::string> RecordingOperator::ChooseFile(const std::string& filt
     return fileAnswer;
 }
 
-std::string RecordingOperator::ChooseFolder(const std::string& title) {
+std::optional<std::string> RecordingOperator::ChooseFolder(const std::string& title) {
     Record(OperatorEvent::Kind::ChooseFolder).text = title;
     return folderAnswer;
 }

@@ -41,7 +41,7 @@ class RecordingOperator final : public OperatorSeam {
 
     // Scripted answers.
     std::optional<std::string> fileAnswer;
-    std::string folderAnswer;
+    std::optional<std::string> folderAnswer;
     std::optional<std::string> passwordAnswer;
 
     // Called after each ProgressOpen and ProgressText, e.g. to press cancel at packet k.
@@ -58,7 +58,7 @@ class RecordingOperator final : public OperatorSeam {
     void ProgressSetText(int controlId, const std::string& text) override;
     void ProgressClose() override;
     std::optional<std::string> ChooseFile(const std::string& filter) override;
-    std::string ChooseFolder(const std::string& title) override;
+    std::optional<std::string> ChooseFolder(const std::string& title) override;
     std::optional<std::string> AskAuthorizationPassword() override;
 
     // Views of the record.

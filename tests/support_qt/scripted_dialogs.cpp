@@ -25,9 +25,9 @@ std::optional<std::string> ScriptedDialogProvider::ChooseFile(const std::string&
     return answer;
 }
 
-std::string ScriptedDialogProvider::ChooseFolder(const std::string& title) {
+std::optional<std::string> ScriptedDialogProvider::ChooseFolder(const std::string& title) {
     folderTitles.push_back(title);
-    if (folderAnswers.empty()) return {};
+    if (folderAnswers.empty()) return std::nullopt;
     std::string answer = folderAnswers.front();
     folderAnswers.pop_front();
     return answer;

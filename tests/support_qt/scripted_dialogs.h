@@ -37,6 +37,6 @@ class ScriptedDialogProvider : public DialogProvider {
     void ShowBox(const std::string& text, const std::string& caption,
                  korvane::BoxIcon icon) override;
     std::optional<std::string> ChooseFile(const std::string& filter) override;
-    std::string ChooseFolder(const std::string& title) override;
+    std::optional<std::string> ChooseFolder(const std::string& title) override;
     std::optional<std::string> AskAuthorizationPassword() override;
 };

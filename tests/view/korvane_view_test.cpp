@@ -375,11 +375,3 @@ TEST(FormView, BackgroundIsOwnBitmapUnlessSkyBmpIsHere) {
     }
     QFile::remove(QDir::current().filePath("Sky.bmp"));
 }
-
-TEST(FormView, FolderChoiceGoesToTheOperator) {
-    Form f;
-    f.dialogs.folderAnswers = {"/data/wav"};
-    EXPECT_EQ(f.view.ChooseFolder(QString()), "/data/wav");
-    EXPECT_EQ(f.view.ChooseFolder(QString()), QString());
-    EXPECT_EQ(f.dialogs.folderTitles, std::vector<std::string>({"", ""}));
-}

@@ -52,8 +52,8 @@ TEST(QtOperatorSeam, DrivesTheViewsProgressAndDialogs) {
     EXPECT_EQ(op.ChooseFile("*.bin|*.bin||"), std::nullopt);
     EXPECT_EQ(dialogs.fileFilters.size(), 2u);
     dialogs.folderAnswers = {"/tmp/wav"};
-    EXPECT_EQ(op.ChooseFolder(""), "/tmp/wav");
-    EXPECT_EQ(op.ChooseFolder(""), "");
+    EXPECT_EQ(op.ChooseFolder(""), std::optional<std::string>("/tmp/wav"));
+    EXPECT_EQ(op.ChooseFolder(""), std::nullopt);
     dialogs.passwordAnswers = {std::string("guard7302")};
     EXPECT_EQ(op.AskAuthorizationPassword(), std::optional<std::string>("guard7302"));
     EXPECT_EQ(op.AskAuthorizationPassword(), std::nullopt);
