@@ -49,8 +49,8 @@ struct Options {
 // The options before the command (global_options.cpp), declared once.
 const std::vector<Option<Options>>& GlobalOptions();
 // Reads them from args[1] on; the rest (the command and its arguments)
-// goes to options.args. "" or the usage error.
-std::string ParseGlobalOptions(const std::vector<std::string>& args, Options& options);
+// goes to options.args. false, with the usage error in `why`, when one is refused.
+bool ParseGlobalOptions(const std::vector<std::string>& args, Options& options, std::string* why);
 // Their block of --help.
 std::string GlobalHelp();
 
@@ -93,7 +93,7 @@ class Runner {
     // Ctrl-C was pressed during this run.
     bool Interrupted() const { return interrupted_; }
     // Runs an operation that may change the host, for the record (see HostSession).
-    bool Changing(const std::function<bool()>& run, const char* name = nullptr) {
+    bool RunAndRecord(const std::function<bool()>& run, const char* name = nullptr) {
         return session_.RunRecorded(run, name);
     }
 
@@ -125,16 +125,19 @@ int RunVoicePlan(Runner& r);
 int RunRecord(Runner& r);
 
 // The options after "basic set" / "address set", over the window's defaults
-// already in `values`. Empty when they parse, else the usage error. Texts an
-// edit of the window takes are judged later, where the window's are.
-std::string ParseBasicSet(const std::vector<std::string>& args, BasicParamValues& values);
-std::string ParseAddressSet(const std::vector<std::string>& args, AddressCodeValues& values);
+// already in `values`; false, with the usage error in `why`, when they do not
+// parse. Texts an edit of the window takes are judged later, where the
+// window's are.
+bool ParseBasicSet(const std::vector<std::string>& args, BasicParamValues& values,
+                   std::string* why);
+bool ParseAddressSet(const std::vector<std::string>& args, AddressCodeValues& values,
+                     std::string* why);
 // The declarations of each command's own options, beside their parsers.
 std::vector<OptionDoc> BasicSetOptions();
 std::vector<OptionDoc> AddressSetOptions();
 std::vector<OptionDoc> VoiceDownloadOptions();
 std::vector<OptionDoc> RecordOptions();
 // One --group K:ADDRESS[:COLOR:EFFECT:LAMP:SOUNDFX:SOUND]: puts group K in effect.
-std::string ParseGroupOption(const std::string& text, AddressCodeValues& values);
+bool ParseGroupOption(const std::string& text, AddressCodeValues& values, std::string* why);
 
 }  // namespace korvane::cli

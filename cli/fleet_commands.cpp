@@ -15,11 +15,11 @@
 #include <set>
 #include <sstream>
 
-#include "cli/command_line.h"
 #include "cli/commands.h"
 #include "cli/fleet_view.h"
 #include "cli/interrupt.h"
 #include "cli/profile.h"
+#include "cli/terminal_text.h"
 #include "common/staging.h"
 #include "fleet/fleet_run.h"
 #include "fleet/last_run.h"
@@ -39,8 +39,7 @@ std::optional<LampModel> CommandModel(const Options& o) {
         std::ifstream in(std::filesystem::u8path(o.args[1]), std::ios::binary);
         std::ostringstream text;
         text << in.rdbuf();
-        std::string error;
-        if (const auto p = ProfileFromJson(text.str(), error)) return p->model;
+        if (Profile p; ProfileFromJson(text.str(), p, nullptr)) return p.model;
     }
     return std::nullopt;
 }
@@ -101,7 +100,10 @@ void WorkerLeftHalfWritten() {
     PrintText(stderr, "%s\n", fleet::EncodeWorkerEvent(e).c_str());
 }
 
-int RunOnManyHosts(const Options& o, const Output& out, const std::string& program) {
+namespace {
+
+// A command that serves one host only, or none; nullopt when it may run on several.
+std::optional<int> RefusedOnManyHosts(const Options& o, const Output& out) {
     const std::string& word = o.args[0];
     if (word == "dump" && o.args.size() > 1) {
         out.UsageError(
@@ -114,14 +116,14 @@ int RunOnManyHosts(const Options& o, const Output& out, const std::string& progr
         out.UsageError(word + " serves no host: give it without --device");
         return kExitUsage;
     }
+    return std::nullopt;
+}
 
-    const std::string runId = fleet::NewRunId();
-    FleetView view(out, o.json, !o.json && TerminalTakesCursorMoves(stdout));
-
-    // --device failed: the hosts the last run left failed, found again by
-    // what stays with them.
-    std::vector<std::string> forms;
-    std::vector<std::string> lost;
+// The --device forms with "failed" replaced by the hosts the last run left
+// failed, found again by what stays with them; those that told nothing that
+// stays go to `lost`. false, told, when there is no last run.
+bool ExpandFailed(const Options& o, const Output& out, std::vector<std::string>& forms,
+                  std::vector<std::string>& lost) {
     for (const std::string& form : o.devices) {
         if (form != "failed") {
             forms.push_back(form);
@@ -131,13 +133,83 @@ int RunOnManyHosts(const Options& o, const Output& out, const std::string& progr
         if (!last) {
             out.Error("there is no last run to take the failed hosts from (" +
                       fleet::LastRunPath() + ")");
-            return kExitFailed;
+            return false;
         }
         const std::vector<std::string> failed = fleet::FailedForms(*last, lost);
         forms.insert(forms.end(), failed.begin(), failed.end());
         if (failed.empty() && lost.empty())
             out.Message("no host failed in the last run " + last->id);
     }
+    return true;
+}
+
+// Runs until every host is served, or with --watch until Ctrl-C, serving
+// each host that `serve` is given: those chosen now, and those plugged in
+// later that the forms choose. false, told, when --watch cannot follow plugs.
+bool Serve(const Options& o, const Output& out, FleetView& view, fleet::FleetRun& run,
+           const std::function<void()>& servePlugged) {
+    QEventLoop loop;
+    // Ctrl-C (or the console closing) reaches the run here; each worker is
+    // told as well, and stops between two packets.
+    QTimer interrupts;
+    interrupts.setInterval(50);
+    bool interrupted = false;
+    QObject::connect(&interrupts, &QTimer::timeout, [&] {
+        if (!TakeInterrupt() || interrupted) return;
+        interrupted = true;
+        run.Interrupt();
+        if (!run.Busy()) loop.quit();
+    });
+    interrupts.start();
+    QObject::connect(&run, &fleet::FleetRun::idle, [&] {
+        if (!o.watch || interrupted) loop.quit();
+    });
+
+    std::unique_ptr<DeviceWatcher> watcher;
+    QTimer settle;
+    if (o.watch) {
+        TerminalOperator quiet(stderr, stderr);
+        watcher = DeviceWatcher::Create(quiet);
+        if (!watcher) {
+            out.Error("device notifications cannot be had here: --watch cannot follow plugs");
+            return false;
+        }
+        // A host's node is there a moment after its notice.
+        settle.setSingleShot(true);
+        settle.setInterval(300);
+        QObject::connect(&settle, &QTimer::timeout, [&] {
+            if (!interrupted) servePlugged();
+        });
+        QObject::connect(watcher.get(), &DeviceWatcher::deviceChange, [&](int) { settle.start(); });
+        view.Watching();
+    }
+    if (run.Busy() || o.watch) loop.exec();
+    return true;
+}
+
+// Keeps which hosts succeeded, for a later --device failed.
+void KeepLastRun(const Output& out, const std::string& runId, const fleet::FleetRun& run) {
+    fleet::LastRun last{runId, {}};
+    for (const fleet::HostRun& h : run.hosts())
+        last.hosts.push_back(fleet::RunEntry{h.host.device.path, h.host.device.serial,
+                                             h.host.device.port, ModelName(h.host.model),
+                                             h.state == fleet::HostRun::State::Succeeded});
+    std::string why;
+    if (!fleet::SaveLastRun(fleet::LastRunPath(), last, why))
+        out.Error("cannot keep the run's summary in " + fleet::LastRunPath() + " (" + why +
+                  "): --device failed will not find its hosts");
+}
+
+}  // namespace
+
+int RunOnManyHosts(const Options& o, const Output& out, const std::string& program) {
+    if (const std::optional<int> refused = RefusedOnManyHosts(o, out)) return *refused;
+    const std::string runId = fleet::NewRunId();
+    FleetView view(out, o.json, !o.json && TerminalTakesCursorMoves(stdout));
+
+    std::vector<std::string> forms;
+    std::vector<std::string> lost;
+    if (!ExpandFailed(o, out, forms, lost)) return kExitFailed;
     if (forms.empty() && o.watch) forms.push_back("all");
     for (const std::string& path : lost)
         view.Unmatched(path, "told neither a serial number nor a port: it cannot be found again");
@@ -185,58 +257,14 @@ int RunOnManyHosts(const Options& o, const Output& out, const std::string& progr
             if (served.insert(WatchKey(h)).second) run.Add(h);
     };
     serve(first.chosen);
-
-    QEventLoop loop;
-    // Ctrl-C (or the console closing) reaches the run here; each worker is
-    // told as well, and stops between two packets.
-    QTimer interrupts;
-    interrupts.setInterval(50);
-    bool interrupted = false;
-    QObject::connect(&interrupts, &QTimer::timeout, [&] {
-        if (!TakeInterrupt() || interrupted) return;
-        interrupted = true;
-        run.Interrupt();
-        if (!run.Busy()) loop.quit();
-    });
-    interrupts.start();
-    QObject::connect(&run, &fleet::FleetRun::idle, [&] {
-        if (!o.watch || interrupted) loop.quit();
-    });
-
-    std::unique_ptr<DeviceWatcher> watcher;
-    QTimer settle;
-    if (o.watch) {
-        TerminalOperator quiet(stderr, stderr);
-        watcher = DeviceWatcher::Create(quiet);
-        if (!watcher) {
-            out.Error("device notifications cannot be had here: --watch cannot follow plugs");
-            return kExitFailed;
-        }
-        // A host's node is there a moment after its notice.
-        settle.setSingleShot(true);
-        settle.setInterval(300);
-        QObject::connect(&settle, &QTimer::timeout, [&] {
-            if (interrupted) return;
-            const fleet::Selection now = fleet::SelectHosts(Attached(o), forms, model);
-            serve(now.chosen);
-        });
-        QObject::connect(watcher.get(), &DeviceWatcher::deviceChange, [&](int) { settle.start(); });
-        view.Watching();
-    }
-    if (run.Busy() || o.watch) loop.exec();
+    if (!Serve(o, out, view, run,
+               [&] { serve(fleet::SelectHosts(Attached(o), forms, model).chosen); }))
+        return kExitFailed;
 
     out.FailureSaid();  // the summary tells every host's failure
     const bool allGood = view.Summary(run, runId, first.skipped) &&
                          (first.unmatched.empty() || o.watch) && lost.empty();
-    fleet::LastRun last{runId, {}};
-    for (const fleet::HostRun& h : run.hosts())
-        last.hosts.push_back(fleet::RunEntry{h.host.device.path, h.host.device.serial,
-                                             h.host.device.port, ModelName(h.host.model),
-                                             h.state == fleet::HostRun::State::Succeeded});
-    std::string why;
-    if (!fleet::SaveLastRun(fleet::LastRunPath(), last, why))
-        out.Error("cannot keep the run's summary in " + fleet::LastRunPath() + " (" + why +
-                  "): --device failed will not find its hosts");
+    KeepLastRun(out, runId, run);
     return allGood && !run.hosts().empty() ? kExitOk : kExitFailed;
 }
 

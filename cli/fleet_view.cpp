@@ -5,7 +5,7 @@
 #include <QJsonObject>
 #include <cstdio>
 
-#include "cli/command_line.h"
+#include "cli/terminal_text.h"
 
 namespace korvane::cli {
 
@@ -65,12 +65,7 @@ QJsonObject HostJson(const fleet::FleetHost& host) {
 }
 
 std::string Padded(const std::string& utf8, std::size_t width) {
-    std::size_t columns = 0;
-    for (std::size_t i = 0; i < utf8.size(); ++i) {
-        const auto c = static_cast<unsigned char>(utf8[i]);
-        if ((c & 0xC0) == 0x80) continue;  // a continuation byte
-        columns += c >= 0xE3 ? 2 : 1;      // U+3000 and up: CJK, two columns
-    }
+    const std::size_t columns = Columns(utf8);
     return columns >= width ? utf8 + " " : utf8 + std::string(width - columns, ' ');
 }
 

@@ -5,12 +5,12 @@
 #include <string>
 #include <vector>
 
-#include "cli/command_line.h"
 #include "cli/command_table.h"
 #include "cli/commands.h"
 #include "cli/interrupt.h"
 #include "cli/output.h"
 #include "cli/terminal_operator.h"
+#include "cli/terminal_text.h"
 #include "common/clock.h"
 #include "common/lamp_model.h"
 #include "common/running_mark.h"
@@ -30,9 +30,10 @@ int main(int argc, char** argv) {
     };
     const std::vector<std::string> args = Utf8Arguments(argc, argv);
     Options o;
-    const std::string refused = ParseGlobalOptions(args, o);
+    std::string refused;
+    const bool parsed = ParseGlobalOptions(args, o, &refused);
     out.json = o.json;
-    if (!refused.empty()) return usage(refused);
+    if (!parsed) return usage(refused);
     if (o.help) {
         out.Help();
         return kExitOk;

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "common/failure.h"
+
 namespace korvane::cli {
 
 // What an option is, without what it does: enough for the help.
@@ -29,9 +31,26 @@ struct OptionDoc {
 template <typename Target>
 struct Option {
     OptionDoc doc;
-    // Takes the value ("" for a flag, nullptr-free); "" or the usage error.
-    std::function<std::string(Target&, const std::string& value)> apply;
+    // Takes the value ("" for a flag); false, with the usage error in `why`,
+    // when it refuses it.
+    std::function<bool(Target&, const std::string& value, std::string* why)> apply;
 };
+
+// The apply of a flag that sets `flag`, and of an option whose value `field` keeps.
+template <typename Target>
+auto Sets(bool Target::*flag) {
+    return [flag](Target& t, const std::string&, std::string*) {
+        t.*flag = true;
+        return true;
+    };
+}
+template <typename Target>
+auto Keeps(std::string Target::*field) {
+    return [field](Target& t, const std::string& value, std::string*) {
+        t.*field = value;
+        return true;
+    };
+}
 
 template <typename Target>
 std::vector<OptionDoc> Docs(const std::vector<Option<Target>>& options) {
@@ -50,25 +69,37 @@ struct OptionMatch {
 OptionMatch MatchOption(const std::vector<OptionDoc>& docs, const std::vector<std::string>& args,
                         std::size_t i);
 
-// Applies every option from `args[i]` on to `target`, up to the first word
-// that is no option (`i` is left there) or to the end. "" or the usage error.
+// Reads `args[i]` (and its value) against the options and applies it to
+// `target`; false, with the usage error in `why`, when it cannot. `i` is then
+// past what it took, and `index` names the option's declaration.
 template <typename Target>
-std::string ParseOptions(const std::vector<Option<Target>>& options,
-                         const std::vector<std::string>& args, std::size_t& i, Target& target,
-                         bool stopAtWord) {
+bool ApplyOption(const std::vector<Option<Target>>& options, const std::vector<OptionDoc>& docs,
+                 const std::vector<std::string>& args, std::size_t& i, Target& target,
+                 std::string* why, std::size_t* index = nullptr) {
+    const OptionMatch m = MatchOption(docs, args, i);
+    if (!m.error.empty()) return Fail(m.error, why);
+    if (m.index == static_cast<std::size_t>(-1)) return Fail("unknown option " + args[i], why);
+    if (!options[m.index].apply(target, m.value, why)) return false;
+    i += m.taken;
+    if (index) *index = m.index;
+    return true;
+}
+
+// Applies every option from `args[i]` on to `target`, up to the first word
+// that is no option (`i` is left there) or to the end; false, with the usage
+// error in `why`, at the first that is refused or unknown.
+template <typename Target>
+bool ParseOptions(const std::vector<Option<Target>>& options, const std::vector<std::string>& args,
+                  std::size_t& i, Target& target, bool stopAtWord, std::string* why) {
     const std::vector<OptionDoc> docs = Docs(options);
     while (i < args.size()) {
         if (args[i].rfind("--", 0) != 0) {
-            if (stopAtWord) return {};
-            return "unknown option " + args[i];
+            if (stopAtWord) return true;
+            return Fail("unknown option " + args[i], why);
         }
-        const OptionMatch m = MatchOption(docs, args, i);
-        if (!m.error.empty()) return m.error;
-        if (m.index == static_cast<std::size_t>(-1)) return "unknown option " + args[i];
-        if (std::string why = options[m.index].apply(target, m.value); !why.empty()) return why;
-        i += m.taken;
+        if (!ApplyOption(options, docs, args, i, target, why)) return false;
     }
-    return {};
+    return true;
 }
 
 // "[--alarm-time T] [--volume 1..8]": the usage of the options.

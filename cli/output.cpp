@@ -4,10 +4,10 @@
 #include <QJsonDocument>
 #include <algorithm>
 
-#include "cli/command_line.h"
 #include "cli/command_table.h"
 #include "cli/commands.h"
 #include "cli/profile.h"
+#include "cli/terminal_text.h"
 #include "common/texts.h"
 #include "common/version.h"
 #include "protocol/bulk_packets.h"
@@ -154,10 +154,6 @@ void Output::Address(const std::vector<AddressReadItem>& items) const {
 
 void Output::Profile(const std::string& jsonText) const { PrintText(out_, "%s", jsonText.c_str()); }
 
-namespace {
-
-// Terminal columns of UTF-8 text: the wide characters of Chinese and its
-// neighbours take two.
 std::size_t Columns(const std::string& utf8) {
     std::size_t n = 0;
     for (const char32_t c : QString::fromStdString(utf8).toUcs4())
@@ -169,6 +165,8 @@ std::size_t Columns(const std::string& utf8) {
                  : 1;
     return n;
 }
+
+namespace {
 
 // Rows of cells, each column as wide as its widest cell, the last left ragged.
 std::string Table(const std::vector<std::vector<std::string>>& rows) {

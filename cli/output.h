@@ -70,4 +70,8 @@ class Output {
     std::FILE* err_;
 };
 
+// Terminal columns of UTF-8 text: the wide characters of Chinese and its
+// neighbours take two.
+std::size_t Columns(const std::string& utf8);
+
 }  // namespace korvane::cli

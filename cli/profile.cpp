@@ -6,6 +6,7 @@
 #include <QLocale>
 #include <utility>
 
+#include "common/failure.h"
 #include "common/texts.h"
 #include "protocol/form_values.h"
 #include "protocol/frequency.h"
@@ -30,20 +31,16 @@ std::string ProfileToJson(const Profile& p) {
     return QJsonDocument(root).toJson(QJsonDocument::Indented).toStdString();
 }
 
-std::optional<Profile> ProfileFromJson(const std::string& json, std::string& error) {
+bool ProfileFromJson(const std::string& json, Profile& profile, std::string* why) {
     QJsonParseError pe{};
     const QJsonDocument doc = QJsonDocument::fromJson(QByteArray::fromStdString(json), &pe);
-    if (doc.isNull() || !doc.isObject()) {
-        error = "not a JSON object: " + pe.errorString().toStdString();
-        return std::nullopt;
-    }
+    if (doc.isNull() || !doc.isObject())
+        return Fail("not a JSON object: " + pe.errorString().toStdString(), why);
     const QJsonObject root = doc.object();
     for (auto it = root.begin(); it != root.end(); ++it) {
         const QString key = it.key();
-        if (key != "model" && key != "frequency" && key != "basic" && key != "address") {
-            error = "unknown key " + key.toStdString();
-            return std::nullopt;
-        }
+        if (key != "model" && key != "frequency" && key != "basic" && key != "address")
+            return Fail("unknown key " + key.toStdString(), why);
     }
     Profile p;
     const std::string model = root["model"].toString().toStdString();
@@ -52,9 +49,9 @@ std::optional<Profile> ProfileFromJson(const std::string& json, std::string& err
     } else if (model == ModelName(LampModel::Rt221)) {
         p.model = LampModel::Rt221;
     } else {
-        error = std::string("\"model\" must be \"") + ModelName(LampModel::Rt220) + "\" or \"" +
-                ModelName(LampModel::Rt221) + "\"";
-        return std::nullopt;
+        return Fail(std::string("\"model\" must be \"") + ModelName(LampModel::Rt220) + "\" or \"" +
+                        ModelName(LampModel::Rt221) + "\"",
+                    why);
     }
     if (root.contains("frequency")) {
         // Typed into the edit or written as a JSON number, it is read as the edit reads it.
@@ -64,68 +61,65 @@ std::optional<Profile> ProfileFromJson(const std::string& json, std::string& err
                          : f.toString();
         const auto mhz =
             f.isDouble() || f.isString() ? ParseMhzText(text.toStdString()) : std::nullopt;
-        if (!mhz) {
-            error = "\"frequency\" is not a number";
-            return std::nullopt;
-        }
+        if (!mhz) return Fail("\"frequency\" is not a number", why);
         p.frequency = *mhz;
     }
     // The settings of the other model would go nowhere: a mistake, not a setting.
     const char* own = p.model == LampModel::Rt220 ? "basic" : "address";
     const char* other = p.model == LampModel::Rt220 ? "address" : "basic";
-    if (root.contains(other)) {
-        error = std::string(other) + ": not a setting of the " + model;
-        return std::nullopt;
-    }
+    if (root.contains(other))
+        return Fail(std::string(other) + ": not a setting of the " + model, why);
     const QJsonObject part = root[own].toObject();
     const bool read = p.model == LampModel::Rt220
-                          ? vocab::BasicFromJson(part, own, p.basic, &error)
-                          : vocab::AddressFromJson(part, own, p.address, &error);
-    if (!read) return std::nullopt;
-    return p;
+                          ? vocab::BasicFromJson(part, own, p.basic, why)
+                          : vocab::AddressFromJson(part, own, p.address, why);
+    if (!read) return false;
+    profile = p;
+    return true;
 }
 
-std::string ValidateProfile(const Profile& p) {
+bool ValidateProfile(const Profile& p, std::string* why) {
     if (p.frequency && !FrequencyInRange(*p.frequency))
-        return "frequency: must lie in 100..999 MHz";
+        return Fail("frequency: must lie in 100..999 MHz", why);
     if (p.model == LampModel::Rt220) {
         // The password is judged by the host's four bytes, as the window judges it.
         switch (BasicParamRecords(p.basic).error) {
             case BasicParamError::AlarmTimeRange:
-                return std::string("basic.alarmTime: ") + texts::kAlarmRange;
+                return Fail(std::string("basic.alarmTime: ") + texts::kAlarmRange, why);
             case BasicParamError::PasswordLength:
-                return std::string("basic.password: ") + texts::kPasswordLength;
+                return Fail(std::string("basic.password: ") + texts::kPasswordLength, why);
             case BasicParamError::None:
                 break;
         }
-        return {};
+        return true;
     }
     for (int i = 0; i < 3; ++i) {
         const AddressGroupValues& g = p.address.groups[i];
         const std::string where = "address.groups[" + std::to_string(i) + "]";
-        if (g.colorIndex < 0) return where + ".color: red, yellow or green";
-        if (g.effectIndex < 0) return where + ".effect: flashing or steady";
+        if (g.colorIndex < 0) return Fail(where + ".color: red, yellow or green", why);
+        if (g.effectIndex < 0) return Fail(where + ".effect: flashing or steady", why);
     }
     const AddressCodeResult r = AddressCodeRecords(p.address);
     const std::string group = "address.groups[" + std::to_string(r.failingGroup) + "].";
     switch (r.error) {
         case AddressCodeError::VolumeInvalid:
-            return std::string("address.volume: ") + texts::kInputInvalid;
+            return Fail(std::string("address.volume: ") + texts::kInputInvalid, why);
         case AddressCodeError::AddressInvalid:
-            return (r.failingGroup < 0 ? std::string("address.alarmOff.") : group) +
-                   "address: " + texts::kInputInvalid;
+            return Fail((r.failingGroup < 0 ? std::string("address.alarmOff.") : group) +
+                            "address: " + texts::kInputInvalid,
+                        why);
         case AddressCodeError::OutOfRange: {
             const char* field = r.failingField == AddressField::LampDuration  ? "lampDuration"
                                 : r.failingField == AddressField::SoundEffect ? "soundEffect"
                                                                               : "soundDuration";
-            return group + field + ": " + texts::kOutOfRange;
+            return Fail(group + field + ": " + texts::kOutOfRange, why);
         }
         case AddressCodeError::NothingChecked:
-            return "address: nothing is in effect";
+            return Fail("address: nothing is in effect", why);
         case AddressCodeError::None:
             break;
     }
-    return {};
+    return true;
 }
 
 }  // namespace korvane::cli

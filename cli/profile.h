@@ -19,9 +19,10 @@ struct Profile {
 
 // JSON text of a profile (UTF-8, indented).
 std::string ProfileToJson(const Profile& p);
-// Parses a profile; on failure returns nullopt and says why in `error`.
-std::optional<Profile> ProfileFromJson(const std::string& json, std::string& error);
-// Checks a profile as the window would before sending anything; empty when it passes.
-std::string ValidateProfile(const Profile& p);
+// Parses a profile into `profile`; false, with the reason in `why`, when it is not one.
+bool ProfileFromJson(const std::string& json, Profile& profile, std::string* why);
+// Checks a profile as the window would before sending anything; false, with
+// the reason in `why`, when the window would refuse it.
+bool ValidateProfile(const Profile& p, std::string* why);
 
 }  // namespace korvane::cli

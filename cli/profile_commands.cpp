@@ -67,30 +67,29 @@ int RunApply(Runner& r) {
     const std::string file = r.Arg(1);
     std::string text;
     if (!ReadFile(file, text)) return r.Usage("cannot read " + file);
-    std::string error;
-    const auto p = ProfileFromJson(text, error);
-    if (!p) return r.Usage(file + ": " + error);
-    if (const std::string why = ValidateProfile(*p); !why.empty())
-        return r.Usage(file + ": " + why + " (nothing was sent)");
+    Profile p;
+    std::string why;
+    if (!ProfileFromJson(text, p, &why)) return r.Usage(file + ": " + why);
+    if (!ValidateProfile(p, &why)) return r.Usage(file + ": " + why + " (nothing was sent)");
     const std::optional<LampModel> found = r.ModelOfHost();
     if (!found) {
         r.out().Message(texts::kNotConnected);
         return kExitFailed;
     }
-    if (*found != p->model)
+    if (*found != p.model)
         return r.Usage(file + ": the profile is for another lamp model than the host's");
     // One line of the record for the whole profile.
-    const bool ok = r.Changing(
+    const bool ok = r.RunAndRecord(
         [&] {
-            if (p->frequency && !ops::SetFrequency(r.context(), *p->frequency)) return false;
+            if (p.frequency && !ops::SetFrequency(r.context(), *p.frequency)) return false;
             // A Ctrl-C taken while the frequency was set is meant for the
             // whole profile; the next step would start without it.
             if (r.Interrupted()) {
                 r.out().Error("interrupted: the parameters were not sent");
                 return false;
             }
-            return p->model == LampModel::Rt220 ? ops::SetBasicParams(r.context(), p->basic)
-                                                : ops::SetAddressCodes(r.context(), p->address);
+            return p.model == LampModel::Rt220 ? ops::SetBasicParams(r.context(), p.basic)
+                                               : ops::SetAddressCodes(r.context(), p.address);
         },
         "apply");
     return ok ? kExitOk : kExitFailed;

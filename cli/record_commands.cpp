@@ -21,27 +21,22 @@ using Form = OptionDoc::Form;
 const std::vector<Option<RecordQuery>>& RecordTable() {
     static const std::vector<Option<RecordQuery>> table = {
         {{"--since", "YYYY-MM-DD", "the lines of that day and later", Form::Value},
-         [](RecordQuery& q, const std::string& v) {
-             if (v.size() != 10 ||
-                 !QDate::fromString(QString::fromStdString(v), Qt::ISODate).isValid())
-                 return std::string("--since takes a date as YYYY-MM-DD");
+         [](RecordQuery& q, const std::string& v, std::string* why) {
              q.since = v;
-             return std::string();
+             return Require(v.size() == 10 &&
+                                QDate::fromString(QString::fromStdString(v), Qt::ISODate).isValid(),
+                            "--since takes a date as YYYY-MM-DD", why);
          }},
         {{"--host", "PATH", "the lines of the host at PATH", Form::Value},
-         [](RecordQuery& q, const std::string& v) {
+         [](RecordQuery& q, const std::string& v, std::string*) {
              q.host = v;
-             return std::string();
+             return true;
          }},
-        {{"--json", nullptr, "the lines as they are, JSON", Form::Flag},
-         [](RecordQuery& q, const std::string&) {
-             q.json = true;
-             return std::string();
-         }},
+        {{"--json", nullptr, "the lines as they are, JSON", Form::Flag}, Sets(&RecordQuery::json)},
         {{"--record", "FILE", "the record to read (--record FILE or --record=FILE)", Form::Value},
-         [](RecordQuery& q, const std::string& v) {
+         [](RecordQuery& q, const std::string& v, std::string*) {
              q.file = v;
-             return std::string();
+             return true;
          }},
     };
     return table;
@@ -57,7 +52,7 @@ int RunRecord(Runner& r) {
     std::vector<std::string> args;
     for (std::size_t i = 1; i < r.ArgCount(); ++i) args.push_back(r.Arg(i));
     std::size_t at = 0;
-    if (const std::string why = ParseOptions(RecordTable(), args, at, q, false); !why.empty())
+    if (std::string why; !ParseOptions(RecordTable(), args, at, q, false, &why))
         return r.Usage(why);
     const std::string& since = q.since;
     const std::optional<std::string>& host = q.host;

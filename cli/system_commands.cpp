@@ -20,7 +20,7 @@ int RunList(Runner& r) {
 }
 
 int RunInit(Runner& r) {
-    return r.Changing([&] { return ops::InitDevice(r.context()); }) ? kExitOk : kExitFailed;
+    return r.RunAndRecord([&] { return ops::InitDevice(r.context()); }) ? kExitOk : kExitFailed;
 }
 
 int RunVersion(Runner& r) {
@@ -42,7 +42,8 @@ int RunFrequencySet(Runner& r) {
     const auto f = ParseMhzText(text);
     if (!f) return r.Usage("'" + text + "' is not a number");
     if (!FrequencyInRange(*f)) return r.Usage("the frequency must lie in 100..999 MHz");
-    return r.Changing([&] { return ops::SetFrequency(r.context(), *f); }) ? kExitOk : kExitFailed;
+    return r.RunAndRecord([&] { return ops::SetFrequency(r.context(), *f); }) ? kExitOk
+                                                                              : kExitFailed;
 }
 
 int RunUpgrade(Runner& r) {
@@ -50,7 +51,7 @@ int RunUpgrade(Runner& r) {
     // The window's file chooser only offers files that exist; a typed path may not.
     if (!ops::OperatorFile(file).ok()) return r.Usage("cannot read the image file " + file);
     r.op().file = file;
-    if (r.Changing([&] { return ops::UpgradeFirmware(r.context()); })) return kExitOk;
+    if (r.RunAndRecord([&] { return ops::UpgradeFirmware(r.context()); })) return kExitOk;
     const ops::OperatorFile image(file);
     const bool tooLarge = image.ok() && image.size() > ops::kMaxFirmwareImage;
     return tooLarge ? kExitUsage : kExitFailed;

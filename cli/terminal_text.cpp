@@ -1,4 +1,4 @@
-#include "cli/command_line.h"
+#include "cli/terminal_text.h"
 
 #include <cstdarg>
 

@@ -1,6 +1,6 @@
 #include <unistd.h>
 
-#include "cli/command_line.h"
+#include "cli/terminal_text.h"
 
 namespace korvane::cli {
 

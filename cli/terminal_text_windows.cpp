@@ -3,7 +3,7 @@
 #include <io.h>
 #include <shellapi.h>
 
-#include "cli/command_line.h"
+#include "cli/terminal_text.h"
 #include "common/utf16_windows.h"
 
 namespace korvane::cli {

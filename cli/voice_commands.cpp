@@ -20,9 +20,9 @@ std::optional<ops::SoundArea> Area(const std::string& word) {
 const std::vector<Option<bool>>& VoiceDownloadTable() {
     static const std::vector<Option<bool>> table = {
         {{"--plan", nullptr, "show the plan of the download first", OptionDoc::Form::Flag},
-         [](bool& plan, const std::string&) {
+         [](bool& plan, const std::string&, std::string*) {
              plan = true;
-             return std::string();
+             return true;
          }},
     };
     return table;
@@ -41,8 +41,8 @@ int RunVoiceDownload(Runner& r) {
         std::size_t at = 0;
         if (one[0].rfind("--", 0) != 0) {
             args.push_back(one[0]);
-        } else if (const std::string why = ParseOptions(VoiceDownloadTable(), one, at, plan, false);
-                   !why.empty()) {
+        } else if (std::string why;
+                   !ParseOptions(VoiceDownloadTable(), one, at, plan, false, &why)) {
             return r.Usage(why);
         }
     }
@@ -52,8 +52,8 @@ int RunVoiceDownload(Runner& r) {
     r.op().password = r.options().password;
     r.op().folder = args[1];
     if (plan) r.out().Plan(args[1], ops::PlanSoundFolder(args[1]));
-    return r.Changing([&] { return ops::DownloadVoice(r.context(), *area); }) ? kExitOk
-                                                                              : kExitFailed;
+    return r.RunAndRecord([&] { return ops::DownloadVoice(r.context(), *area); }) ? kExitOk
+                                                                                  : kExitFailed;
 }
 
 int RunVoicePlan(Runner& r) {
@@ -66,7 +66,7 @@ int RunVoiceFormat(Runner& r) {
     const std::optional<ops::SoundArea> area = Area(r.Arg(2));
     if (!area) return r.Usage(GroupUsage("voice"));
     r.op().password = r.options().password;
-    if (r.Changing([&] { return ops::FormatVoiceArea(r.context(), *area); })) return kExitOk;
+    if (r.RunAndRecord([&] { return ops::FormatVoiceArea(r.context(), *area); })) return kExitOk;
     if (r.Interrupted())
         r.out().Error("interrupted: the host may still be formatting the sound area");
     return kExitFailed;

@@ -7,12 +7,12 @@
 #include "cli/profile.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
-    std::string error;
-    const auto profile = korvane::cli::ProfileFromJson(
-        std::string(reinterpret_cast<const char*>(data), size), error);
-    if (profile) {
-        (void)korvane::cli::ValidateProfile(*profile);
-        (void)korvane::cli::ProfileToJson(*profile);
+    std::string why;
+    korvane::cli::Profile profile;
+    if (korvane::cli::ProfileFromJson(std::string(reinterpret_cast<const char*>(data), size),
+                                      profile, &why)) {
+        (void)korvane::cli::ValidateProfile(profile, &why);
+        (void)korvane::cli::ProfileToJson(profile);
     }
     return 0;
 }

@@ -34,9 +34,30 @@ TEST(CommandTable, HelpAndUsageAreMadeFromTheRows) {
               "voice format custom|fixed");
 }
 
+// The usage error each parser gives, "" when it takes its arguments; its
+// answer agrees with the error.
+std::string GroupWhy(const std::string& text, AddressCodeValues& v) {
+    std::string why;
+    const bool ok = ParseGroupOption(text, v, &why);
+    EXPECT_EQ(ok, why.empty());
+    return why;
+}
+std::string AddressSetWhy(const std::vector<std::string>& args, AddressCodeValues& v) {
+    std::string why;
+    const bool ok = ParseAddressSet(args, v, &why);
+    EXPECT_EQ(ok, why.empty());
+    return why;
+}
+std::string BasicSetWhy(const std::vector<std::string>& args, BasicParamValues& v) {
+    std::string why;
+    const bool ok = ParseBasicSet(args, v, &why);
+    EXPECT_EQ(ok, why.empty());
+    return why;
+}
+
 TEST(GroupOption, TwoFieldsSetTheAddressAndKeepTheRestOfTheDefaults) {
     AddressCodeValues v = DefaultAddressCodes();
-    EXPECT_EQ(ParseGroupOption("3:42", v), "");
+    EXPECT_EQ(GroupWhy("3:42", v), "");
     const AddressGroupValues& g = v.groups[2];
     EXPECT_TRUE(g.inEffect);
     EXPECT_EQ(g.address, "42");
@@ -51,7 +72,7 @@ TEST(GroupOption, TwoFieldsSetTheAddressAndKeepTheRestOfTheDefaults) {
 
 TEST(GroupOption, SevenFieldsSetEveryValue) {
     AddressCodeValues v = DefaultAddressCodes();
-    EXPECT_EQ(ParseGroupOption("2:1234567:green:steady:30:7:40", v), "");
+    EXPECT_EQ(GroupWhy("2:1234567:green:steady:30:7:40", v), "");
     const AddressGroupValues& g = v.groups[1];
     EXPECT_TRUE(g.inEffect);
     EXPECT_EQ(g.address, "1234567");
@@ -64,7 +85,7 @@ TEST(GroupOption, SevenFieldsSetEveryValue) {
 
 TEST(GroupOption, ATrailingColonIsAnEmptyAddress) {
     AddressCodeValues v = DefaultAddressCodes();
-    EXPECT_EQ(ParseGroupOption("1:", v), "");
+    EXPECT_EQ(GroupWhy("1:", v), "");
     EXPECT_TRUE(v.groups[0].inEffect);
     EXPECT_EQ(v.groups[0].address, "");
 }
@@ -83,21 +104,21 @@ TEST(GroupOption, RefusesWithTheFieldThatIsWrong) {
     };
     for (const auto& [text, why] : cases) {
         AddressCodeValues v = DefaultAddressCodes();
-        EXPECT_EQ(ParseGroupOption(text, v), why) << text;
+        EXPECT_EQ(GroupWhy(text, v), why) << text;
     }
 }
 
 TEST(AddressSet, NeedsOneSettingAndAValueForEachOption) {
     AddressCodeValues v = DefaultAddressCodes();
-    EXPECT_EQ(ParseAddressSet({}, v),
+    EXPECT_EQ(AddressSetWhy({}, v),
               "address set: give at least one of --volume, --group, --alarm-off");
-    EXPECT_EQ(ParseAddressSet({"--volume"}, v), "--volume needs a value");
-    EXPECT_EQ(ParseAddressSet({"--colour", "red"}, v), "unknown option --colour");
+    EXPECT_EQ(AddressSetWhy({"--volume"}, v), "--volume needs a value");
+    EXPECT_EQ(AddressSetWhy({"--colour", "red"}, v), "unknown option --colour");
 }
 
 TEST(AddressSet, OnlyTheSettingsGivenAreInEffect) {
     AddressCodeValues v = DefaultAddressCodes();
-    EXPECT_EQ(ParseAddressSet({"--alarm-off", "99", "--group", "3:5"}, v), "");
+    EXPECT_EQ(AddressSetWhy({"--alarm-off", "99", "--group", "3:5"}, v), "");
     EXPECT_TRUE(v.alarmOffInEffect);
     EXPECT_EQ(v.alarmOffAddress, "99");
     EXPECT_FALSE(v.volumeInEffect);
@@ -108,7 +129,7 @@ TEST(AddressSet, OnlyTheSettingsGivenAreInEffect) {
 
 TEST(BasicSet, UnsetValuesKeepTheWindowsDefaults) {
     BasicParamValues v = DefaultBasicParams();
-    EXPECT_EQ(ParseBasicSet({"--channel", "4"}, v), "");
+    EXPECT_EQ(BasicSetWhy({"--channel", "4"}, v), "");
     EXPECT_EQ(v.alarmTimeText, "10");
     EXPECT_EQ(v.volumeIndex, 0);
     EXPECT_EQ(v.channelIndex, 4);
@@ -126,7 +147,7 @@ TEST(BasicSet, RefusesOutOfRangeValuesAndAMissingValue) {
     };
     for (const auto& [args, why] : cases) {
         BasicParamValues v = DefaultBasicParams();
-        EXPECT_EQ(ParseBasicSet(args, v), why) << args[0];
+        EXPECT_EQ(BasicSetWhy(args, v), why) << args[0];
     }
 }
 
@@ -144,7 +165,8 @@ TEST(Profile, OfTwoBadValuesTheFirstIsNamed) {
     };
     for (const auto& [json, why] : cases) {
         std::string error;
-        EXPECT_FALSE(ProfileFromJson(json, error)) << json;
+        Profile p;
+        EXPECT_FALSE(ProfileFromJson(json, p, &error)) << json;
         EXPECT_EQ(error, why) << json;
     }
 }

@@ -8,7 +8,7 @@
 
 #include <cstdio>
 
-#include "cli/command_line.h"
+#include "cli/terminal_text.h"
 
 namespace korvane::clitest {
 namespace {
