@@ -55,6 +55,7 @@ auto Keeps(std::string Target::*field) {
 template <typename Target>
 std::vector<OptionDoc> Docs(const std::vector<Option<Target>>& options) {
     std::vector<OptionDoc> docs;
+    docs.reserve(options.size());
     for (const Option<Target>& o : options) docs.push_back(o.doc);
     return docs;
 }

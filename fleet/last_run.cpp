@@ -54,7 +54,7 @@ std::optional<LastRun> LoadLastRun(const std::string& path) {
     if (!doc.isObject() || !doc.object()["hosts"].isArray()) return std::nullopt;
     LastRun run;
     run.id = S(doc.object()["run"]);
-    for (const QJsonValue& v : doc.object()["hosts"].toArray()) {
+    for (const auto& v : doc.object()["hosts"].toArray()) {
         const QJsonObject h = v.toObject();
         run.hosts.push_back(RunEntry{S(h["path"]), S(h["serial"]), S(h["port"]), S(h["model"]),
                                      h["result"].toString() == "success"});

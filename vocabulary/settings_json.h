@@ -27,7 +27,7 @@ const std::vector<JsonKey>& SettingKeys();
 enum class Password { Text, Length };
 QJsonObject BasicJson(const BasicParamValues& values, Password password);
 // As read back: only what the host sent.
-QJsonObject BasicJson(const BasicReadBack& readBack);
+QJsonObject BasicJson(const BasicReadBack& b);
 
 // The RT-221 address-code parameters as set: only what is in effect; a
 // group in effect without an address carries its number alone.
@@ -39,9 +39,9 @@ QJsonObject AddressJson(const std::vector<AddressReadItem>& items);
 // its place ("address.groups[0].adress"). The forms 1.0.0 wrote are read as
 // well: numbers as text, {"inEffect", "value"} objects, groups by place.
 // false with why; `out` starts from the window's defaults.
-bool BasicFromJson(const QJsonObject& o, const std::string& where, BasicParamValues& out,
+bool BasicFromJson(const QJsonObject& b, const std::string& where, BasicParamValues& out,
                    std::string* why);
-bool AddressFromJson(const QJsonObject& o, const std::string& where, AddressCodeValues& out,
+bool AddressFromJson(const QJsonObject& a, const std::string& where, AddressCodeValues& out,
                      std::string* why);
 
 // A sound of a download: the name as the host's name field holds it, and
