@@ -51,7 +51,6 @@ class CKorvaneApp {
 
     CMainFrame* Frame() const { return frame.get(); }
     FormController* Controller() const { return controller.get(); }
-    CKorvaneDoc& Doc() { return doc; }
     const StartOptions& Options() const { return options; }
 
   private:

@@ -53,7 +53,7 @@ CAboutDlg::CAboutDlg(const QString& secondLine, QWidget* parent) : QDialog(paren
     auto* icon = new QLabel(this);
     icon->setPixmap(korvane::res::AppIcon().pixmap(32, 32));
     icon->setGeometry(du.X(11), du.Y(17), 32, 32);
-    icon->setAccessibleName(QStringLiteral("Korvane"));
+    icon->setAccessibleName(U(texts::kAppTitle));
     auto* version = new QLabel(U(texts::kAboutVersion), this);
     version->setGeometry(du.Rect(40, 10, 119, 8).adjusted(0, 0, 0, 4));
     auto* second = new QLabel(secondLine.isEmpty() ? U(texts::kAboutLine2) : secondLine, this);
@@ -121,13 +121,13 @@ QString CMainFrame::PaneZeroText() const {
 }
 
 void CMainFrame::AddEmulatorMenu(const std::function<void(bool plugged)>& plug) {
-    QMenu* menu = new QMenu(QStringLiteral("模拟主机(&M)"), this);
-    QAction* unplug = menu->addAction(QStringLiteral("拔出主机(&U)"));
-    QAction* replug = menu->addAction(QStringLiteral("插入主机(&P)"));
+    QMenu* menu = new QMenu(U(texts::kEmulatorMenu), this);
+    QAction* unplug = menu->addAction(U(texts::kUnplugHostItem));
+    QAction* replug = menu->addAction(U(texts::kPlugHostItem));
     unplug->setObjectName(QStringLiteral("emulatorUnplug"));
     replug->setObjectName(QStringLiteral("emulatorPlug"));
-    unplug->setStatusTip(QStringLiteral("模拟拔出主机的USB插头"));
-    replug->setStatusTip(QStringLiteral("模拟插入主机的USB插头"));
+    unplug->setStatusTip(U(texts::kUnplugHostPrompt));
+    replug->setStatusTip(U(texts::kPlugHostPrompt));
     replug->setEnabled(false);
     connect(unplug, &QAction::triggered, this, [plug, unplug, replug] {
         unplug->setEnabled(false);
@@ -151,24 +151,24 @@ void CMainFrame::BuildMenu() {
         a->setStatusTip(U(prompt));
         return a;
     };
-    QMenu* file = menuBar()->addMenu(QStringLiteral("文件(&F)"));
-    connect(command(file, ids::kCmdExit, "退出(&X)", "退出应用程序；提示保存文档"),
-            &QAction::triggered, this, &QWidget::close);
+    QMenu* file = menuBar()->addMenu(U(texts::kFileMenu));
+    connect(command(file, ids::kCmdExit, texts::kExitItem, texts::kExitPrompt), &QAction::triggered,
+            this, &QWidget::close);
 
     // The edit commands have no handler: shown disabled, and no window-wide
     // shortcut takes Ctrl+C and the rest away from the edits.
-    QMenu* edit = menuBar()->addMenu(QStringLiteral("编辑(&E)"));
-    command(edit, ids::kCmdUndo, "撤消(&U)\tCtrl+Z", "撤消上一操作")->setEnabled(false);
+    QMenu* edit = menuBar()->addMenu(U(texts::kEditMenu));
+    command(edit, ids::kCmdUndo, texts::kUndoItem, texts::kUndoPrompt)->setEnabled(false);
     edit->addSeparator();
-    command(edit, ids::kCmdCut, "剪切(&T)\tCtrl+X", "剪切选定内容并将其放到剪贴板上")
-        ->setEnabled(false);
-    command(edit, ids::kCmdCopy, "复制(&C)\tCtrl+C", "复制选定内容并将其放到剪贴板上")
-        ->setEnabled(false);
-    command(edit, ids::kCmdPaste, "粘贴(&P)\tCtrl+V", "插入剪贴板内容")->setEnabled(false);
+    command(edit, ids::kCmdCut, texts::kCutItem, texts::kCutPrompt)->setEnabled(false);
+    command(edit, ids::kCmdCopy, texts::kCopyItem, texts::kCopyPrompt)->setEnabled(false);
+    command(edit, ids::kCmdPaste, texts::kPasteItem, texts::kPastePrompt)->setEnabled(false);
 
-    QMenu* viewMenu = menuBar()->addMenu(QStringLiteral("视图(&V)"));
-    QAction* showToolbar = command(viewMenu, ids::kToolBar, "工具栏(&T)", "显示或隐藏工具栏");
-    QAction* showStatus = command(viewMenu, ids::kStatusBar, "状态栏(&S)", "显示或隐藏状态栏");
+    QMenu* viewMenu = menuBar()->addMenu(U(texts::kViewMenu));
+    QAction* showToolbar =
+        command(viewMenu, ids::kToolBar, texts::kToolBarItem, texts::kToolBarPrompt);
+    QAction* showStatus =
+        command(viewMenu, ids::kStatusBar, texts::kStatusBarItem, texts::kStatusBarPrompt);
     auto* toolbar = findChild<QToolBar*>(QString::number(ids::kToolBar));
     showToolbar->setCheckable(true);
     showToolbar->setChecked(true);
@@ -178,8 +178,8 @@ void CMainFrame::BuildMenu() {
     showStatus->setChecked(true);
     connect(showStatus, &QAction::toggled, this, [this](bool on) { statusBar()->setVisible(on); });
 
-    QMenu* help = menuBar()->addMenu(QStringLiteral("帮助(&H)"));
-    connect(command(help, ids::kCmdAbout, "关于 Korvane(&A)...", "显示程序信息、版本号和版权"),
+    QMenu* help = menuBar()->addMenu(U(texts::kHelpMenu));
+    connect(command(help, ids::kCmdAbout, texts::kAboutItem, texts::kAboutPrompt),
             &QAction::triggered, this, &CMainFrame::OnAppAbout);
 
     // Accelerators without a menu item.
@@ -230,8 +230,9 @@ void CMainFrame::BuildStatusBar() {
 
     // The lock-key panes keep their place; they name the key while it is on,
     // where the system tells that, and stay blank elsewhere.
-    const std::pair<int, const char*> locks[] = {
-        {ids::kCapsPane, "CAP"}, {ids::kNumPane, "NUM"}, {ids::kScrollPane, "SCRL"}};
+    const std::pair<int, const char*> locks[] = {{ids::kCapsPane, texts::kCapsLockPane},
+                                                 {ids::kNumPane, texts::kNumLockPane},
+                                                 {ids::kScrollPane, texts::kScrollLockPane}};
     for (size_t i = 0; i < std::size(locks); ++i) {
         const auto& [id, text] = locks[i];
         auto* l = new QLabel(bar);
@@ -257,7 +258,7 @@ void CMainFrame::BuildStatusBar() {
 void CMainFrame::UpdateLockKeys() {
     const korvane::LockKeys keys = korvane::ReadLockKeys();
     const bool on[] = {keys.caps, keys.num, keys.scroll};
-    const char* names[] = {"CAP", "NUM", "SCRL"};
+    const char* names[] = {texts::kCapsLockPane, texts::kNumLockPane, texts::kScrollLockPane};
     for (size_t i = 0; i < std::size(on); ++i) {
         const QString text = on[i] ? QLatin1String(names[i]) : QString();
         if (lockPanes[i]->text() != text) lockPanes[i]->setText(text);

@@ -30,7 +30,6 @@ class CMainFrame : public QMainWindow {
     QString ConnectionText() const;
     // true while the lit (connected) lamp is shown.
     bool ConnectionLampLit() const { return lampLit; }
-    QString IdleText() const { return idleText; }
 
     // Runs the form's initial update and fits the frame to the form; after
     // the first time, only a frame larger than the form changes.
@@ -45,7 +44,8 @@ class CMainFrame : public QMainWindow {
   public slots:
     // 1 = connected, 0 = not connected; anything else leaves the pane alone.
     int OnConnectionState(int wParam);
-    // Device-change broadcast: 0x8000 arrival, 0x8004 removal.
+    // Device-change broadcast: an arrival is traced, a removal marks the
+    // title; other events change nothing.
     void OnDeviceChange(int event);
     void OnFileNew();
     void OnFileOpen();

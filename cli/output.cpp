@@ -236,7 +236,7 @@ std::string LongNameWarning(const ops::PlannedSound& s) {
                (kept.size() == 1 ? "byte 12" : "bytes 12-" + std::to_string(11 + kept.size())) +
                " of the entry";
     }
-    if (name.size() > kSoundHeader) why += ", and " + Quoted(name.substr(12 + 20)) + " is cut off";
+    if (name.size() > kSoundHeader) why += ", and " + Quoted(name.substr(kSoundHeader)) + " is cut off";
     return why;
 }
 

@@ -17,6 +17,38 @@ inline constexpr const char* kAboutVersion = "Korvane 1.0 版";
 inline constexpr const char* kOk = "确定";
 inline constexpr const char* kCancel = "取消";
 
+// Frame: menus, their items and the prompts the status bar shows for them
+inline constexpr const char* kFileMenu = "文件(&F)";
+inline constexpr const char* kExitItem = "退出(&X)";
+inline constexpr const char* kExitPrompt = "退出应用程序；提示保存文档";
+inline constexpr const char* kEditMenu = "编辑(&E)";
+inline constexpr const char* kUndoItem = "撤消(&U)\tCtrl+Z";
+inline constexpr const char* kUndoPrompt = "撤消上一操作";
+inline constexpr const char* kCutItem = "剪切(&T)\tCtrl+X";
+inline constexpr const char* kCutPrompt = "剪切选定内容并将其放到剪贴板上";
+inline constexpr const char* kCopyItem = "复制(&C)\tCtrl+C";
+inline constexpr const char* kCopyPrompt = "复制选定内容并将其放到剪贴板上";
+inline constexpr const char* kPasteItem = "粘贴(&P)\tCtrl+V";
+inline constexpr const char* kPastePrompt = "插入剪贴板内容";
+inline constexpr const char* kViewMenu = "视图(&V)";
+inline constexpr const char* kToolBarItem = "工具栏(&T)";
+inline constexpr const char* kToolBarPrompt = "显示或隐藏工具栏";
+inline constexpr const char* kStatusBarItem = "状态栏(&S)";
+inline constexpr const char* kStatusBarPrompt = "显示或隐藏状态栏";
+inline constexpr const char* kHelpMenu = "帮助(&H)";
+inline constexpr const char* kAboutItem = "关于 Korvane(&A)...";
+inline constexpr const char* kAboutPrompt = "显示程序信息、版本号和版权";
+// The emulated host's menu, shown only when the program emulates one.
+inline constexpr const char* kEmulatorMenu = "模拟主机(&M)";
+inline constexpr const char* kUnplugHostItem = "拔出主机(&U)";
+inline constexpr const char* kUnplugHostPrompt = "模拟拔出主机的USB插头";
+inline constexpr const char* kPlugHostItem = "插入主机(&P)";
+inline constexpr const char* kPlugHostPrompt = "模拟插入主机的USB插头";
+// The lock-key panes, while the key is on.
+inline constexpr const char* kCapsLockPane = "CAP";
+inline constexpr const char* kNumLockPane = "NUM";
+inline constexpr const char* kScrollLockPane = "SCRL";
+
 // Discovery
 inline constexpr const char* kPathError = "查找路径设备时出错!\n";
 inline constexpr const char* kCannotOpenPort = "无法打开通信端口";
@@ -121,6 +153,37 @@ inline constexpr const char* kVoiceNameUnencodable =
     "语音文件名无法用于主机：%s，没有发送任何数据！";
 // The status bar's note when the provisioning record cannot be written; the file follows.
 inline constexpr const char* kRecordUnwritable = "无法写入配置记录，操作照常进行：";
+
+// Form: group boxes, buttons and labels
+inline constexpr const char* kSystemGroupTitle = "系统操作(需谨慎！)";
+inline constexpr const char* kCustomVoiceGroupTitle = "自定义语音操作";
+inline constexpr const char* kFixedVoiceGroupTitle = "固化语音操作";
+inline constexpr const char* kInitButton = "初始化";
+inline constexpr const char* kUpgradeButton = "下载升级程序";
+inline constexpr const char* kReadVersionButton = "读取程序版本号";
+// In both voice groups.
+inline constexpr const char* kFormatVoiceButton = "格式化WAV";
+inline constexpr const char* kDownloadVoiceButton = "下载语音文件";
+inline constexpr const char* kFrequencyLabel = "频率:";
+inline constexpr const char* kFrequencyUnit = "MHz";
+inline constexpr const char* kSetFrequencyButton = "设置接收频率";
+inline constexpr const char* kReadFrequencyButton = "读取接收频率";
+inline constexpr const char* kRt220Button = "RT-220Tolvo码报警灯";
+inline constexpr const char* kRt221Button = "RT-221 POCSAG 报警灯";
+inline constexpr const char* kAlarmTimeLabel = "喇叭报警时间:";
+// The RT-220's volume list and the RT-221's volume edit.
+inline constexpr const char* kVolumeLabel = "喇叭音量:";
+inline constexpr const char* kChannelLabel = "信道:";
+inline constexpr const char* kPasswordLabel = "通信密码:";
+inline constexpr const char* kSetBasicButton = "设置基本参数";
+inline constexpr const char* kReadBasicButton = "回读基本参数";
+// The three address-code groups, and the labels of their fields row by row.
+inline constexpr const char* kAddressGroupTitles[3] = {"地址码一", "地址码二", "地址码三"};
+inline constexpr const char* kGroupFieldLabels[6] = {
+    "地址码:", "灯颜色:", "灯效果:", "灯时长:", "音效:", "音时长:"};
+inline constexpr const char* kAlarmOffLabel = "报警关闭地址:";
+inline constexpr const char* kSetAddressCodesButton = "设置";
+inline constexpr const char* kReadAddressCodesButton = "回读";
 
 // Form: lists, captions and messages of the window
 inline constexpr const char* kColorRed = "红色";

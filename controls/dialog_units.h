@@ -15,9 +15,6 @@ class DialogUnits {
     QRect Rect(int x, int y, int w, int h) const { return {X(x), Y(y), X(w), Y(h)}; }
     QSize Size(int w, int h) const { return {X(w), Y(h)}; }
 
-    int AverageCharWidth() const { return avgCharWidth; }
-    int CharHeight() const { return charHeight; }
-
   private:
     int avgCharWidth;
     int charHeight;

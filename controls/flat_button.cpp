@@ -3,8 +3,6 @@
 #include <QApplication>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QStyle>
-#include <QStyleOptionFocusRect>
 
 CFlatButton::CFlatButton(QWidget* parent) : QPushButton(parent) { Init(); }
 
@@ -45,22 +43,6 @@ QColor CFlatButton::Color(int slot) const {
     return colors[slot];
 }
 
-void CFlatButton::SetFlat(bool on) {
-    flat = on;
-    if (!on) mouseOver = false;
-    update();
-}
-
-void CFlatButton::SetDrawBorder(bool on) {
-    drawBorder = on;
-    update();
-}
-
-void CFlatButton::SetDrawFlatFocus(bool on) {
-    drawFlatFocus = on;
-    update();
-}
-
 void CFlatButton::SetCheckBoxMode(bool on) {
     isCheckBox = on;
     if (!on) checkState = 0;
@@ -92,8 +74,7 @@ void CFlatButton::OnClicked() {
 void CFlatButton::TrackHover(Qt::MouseButtons buttons, bool inside) {
     // Dragging onto the button with the left button already held must not light it.
     if ((buttons & Qt::LeftButton) && !mouseOver) return;
-    if (!flat) return;
-    if (inside && (alwaysTrack || QApplication::activeWindow() != nullptr)) {
+    if (inside) {
         if (mouseOver) return;
         mouseOver = true;
         update();
@@ -103,7 +84,7 @@ void CFlatButton::TrackHover(Qt::MouseButtons buttons, bool inside) {
 }
 
 void CFlatButton::DropHover() {
-    if (flat && mouseOver) {
+    if (mouseOver) {
         mouseOver = false;
         update();
     }
@@ -163,17 +144,11 @@ void CFlatButton::DrawFrame(QPainter& p, const QRect& r, bool sunken) const {
 
 void CFlatButton::paintEvent(QPaintEvent*) {
     QPainter p(this);
-    QRect r = rect();
+    const QRect r = rect();
     const bool pressed = IsDrawnPressed();
     const bool focused = hasFocus();
     const bool disabled = !isEnabled();
     const bool hot = mouseOver || pressed;
-
-    if (!flat && (focused || isDefaultButton)) {
-        p.setPen(Qt::black);
-        p.drawRect(r.adjusted(0, 0, -1, -1));
-        r.adjust(1, 1, -1, -1);
-    }
 
     if (!transparent) {
         const QColor face = hot       ? colors[FaceHot]
@@ -182,18 +157,7 @@ void CFlatButton::paintEvent(QPaintEvent*) {
         p.fillRect(r, face);
     }
 
-    if (flat) {
-        if (drawBorder && (pressed || mouseOver)) DrawFrame(p, r, pressed);
-    } else if (pressed) {
-        p.setPen(palette().color(QPalette::Dark));
-        p.drawRect(r.adjusted(0, 0, -1, -1));
-    } else {
-        DrawFrame(p, r, false);
-        DrawFrame(p, r.adjusted(1, 1, -1, -1), false);
-        p.setPen(palette().color(QPalette::Shadow));
-        p.drawLine(r.bottomLeft(), r.bottomRight());
-        p.drawLine(r.topRight(), r.bottomRight());
-    }
+    if (hot) DrawFrame(p, r, pressed);
 
     const QString caption = text();
     if (!caption.isEmpty()) {
@@ -210,12 +174,5 @@ void CFlatButton::paintEvent(QPaintEvent*) {
             p.setPen(hot ? colors[TextHot] : colors[TextNormal]);
             p.drawText(textRect, flags, caption);
         }
-    }
-
-    if (focused && (!flat || drawFlatFocus)) {
-        QStyleOptionFocusRect opt;
-        opt.initFrom(this);
-        opt.rect = rect().adjusted(3, 3, -3, -3);
-        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &opt, &p, this);
     }
 }

@@ -17,20 +17,14 @@ class CFlatButton : public QPushButton {
     bool IsTransparent() const { return transparent; }
     void SetColor(int slot, const QColor& color);
     QColor Color(int slot) const;
-    void SetFlat(bool on);
-    void SetAlwaysTrack(bool on) { alwaysTrack = on; }
-    void SetDrawBorder(bool on);
-    void SetDrawFlatFocus(bool on);
 
     // Check-box mode: each click toggles the check state, and a checked
     // button is drawn pressed.
     void SetCheckBoxMode(bool on);
-    bool IsCheckBoxMode() const { return isCheckBox; }
     int GetCheck() const { return checkState; }
     void SetCheck(int state);
 
-    // The dialog's default button answers Enter; only the non-flat look
-    // marks it, with a one-pixel black frame.
+    // The dialog's default button answers Enter; it looks like the others.
     void SetDefaultButton(bool on);
     bool IsDefaultButton() const { return isDefaultButton; }
 
@@ -55,14 +49,10 @@ class CFlatButton : public QPushButton {
     void OnClicked();
     void DrawFrame(QPainter& p, const QRect& r, bool sunken) const;
 
-    bool flat = true;
     bool mouseOver = false;
     bool transparent = false;
     bool isDefaultButton = false;
     bool isCheckBox = false;
-    bool drawBorder = true;
-    bool drawFlatFocus = false;
-    bool alwaysTrack = true;
     int checkState = 0;
     QColor colors[6];
 };

@@ -21,16 +21,15 @@ class CProgressDlg : public QDialog {
     bool IsOpen() const { return isVisible(); }
 
     void SetRange(int upper);
-    int Upper() const { return upper_; }
     void SetPosition(int pos);
     int Position() const;
-    // controlId 1001 (what is being done) or 1002 (outcome); repaints at once,
-    // because the caller may block right afterwards. Other IDs are ignored.
+    // controlId ids::kProgressDoing (what is being done) or
+    // ids::kProgressOutcome; repaints at once, because the caller may block
+    // right afterwards. Other IDs are ignored.
     void SetItemText(int controlId, const QString& text);
     QString ItemText(int controlId) const;
 
     CFlatButton* CancelButton() const { return cancelButton; }
-    CFlatButton* PauseButton() const { return pauseButton; }
 
   signals:
     // lParam is always 1: the operator asked to cancel.

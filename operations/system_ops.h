@@ -14,7 +14,7 @@ bool InitDevice(OperationContext& ctx);
 bool SetFrequency(OperationContext& ctx, float frequency);
 // The frequency read, when the host answered.
 std::optional<float> ReadFrequency(OperationContext& ctx);
-// The version text for edit 1069, when the host answered.
+// The version text for the form's version edit, when the host answered.
 std::optional<std::string> ReadVersion(OperationContext& ctx);
 // true only when an image went out and the host acknowledged it.
 bool UpgradeFirmware(OperationContext& ctx);

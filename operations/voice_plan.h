@@ -24,7 +24,7 @@ struct PlannedSound {
 struct SoundPlan {
     std::vector<PlannedSound> sounds;  // in the order they would be sent
     std::uint64_t audioTotal = 0;
-    std::uint64_t imageLength = 0;  // audio total + 32 per entry
+    std::uint64_t imageLength = 0;  // audio total + one entry header per entry
     std::uint64_t packets = 0;
     std::int64_t pacingMs = 0;  // the pauses a send of that many packets takes at least
     // The message the download would be refused with; empty when it goes ahead.

@@ -30,8 +30,8 @@ BulkReassembler::Status BulkReassembler::First(const Report& report) {
     total_ = 0;
     payload_.clear();
     if (!HeaderMatches(report, command_)) return Status::WrongHeader;
-    // A length above 58 would put the checksum outside the report; one below 4
-    // leaves no packet count to read. Both are data the host cannot have meant.
+    // A length above kMaxFrameData would put the checksum outside the report; one below
+    // kPacketHeader leaves no packet count to read. Both are data the host cannot have meant.
     const std::size_t n = report[5];
     if (n < kPacketHeader || n > kMaxFrameData) return Status::BadData;
     if (LampFrame::CheckReply(report) != LampFrame::ReplyCheck::Ok) return Status::BadData;

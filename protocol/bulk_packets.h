@@ -13,7 +13,7 @@ inline constexpr std::size_t kPacketHeader = 4;
 inline constexpr std::size_t kMaxPackets = 65535;                           // 16-bit count
 inline constexpr std::size_t kMaxBulkImage = kMaxPackets * kPacketPayload;  // 3,538,890
 
-// N = ceil(L / 54).
+// N: the last packet carries what is left and may be part-filled.
 inline constexpr std::size_t PacketCount(std::size_t length) {
     return (length + kPacketPayload - 1) / kPacketPayload;
 }
@@ -26,14 +26,14 @@ Bytes PacketFrame(uint8_t command, const uint8_t* image, std::size_t length, std
 // Collects the payloads of a bulk-read reply sequence. The first reply's
 // header, command and checksum are checked and announce N; later replies are
 // checked for header and command only (their checksum and number are not
-// examined). Nothing is ever written outside the N x 54 receive buffer.
+// examined). Nothing is ever written outside the N x kPacketPayload receive buffer.
 class BulkReassembler {
   public:
     enum class Status {
         Ok,
         WrongHeader,  // not 00 55 AA 02 cmd
         BadData,      // first reply: checksum wrong, or length/count impossible
-        PacketError,  // later reply: length impossible or payload past N x 54
+        PacketError,  // later reply: length impossible or payload past N x kPacketPayload
     };
 
     explicit BulkReassembler(uint8_t command) : command_(command) {}

@@ -43,7 +43,7 @@ inline constexpr uint8_t kAckByte = 0x5A;
 // NOT of the 8-bit sum of `n` bytes.
 uint8_t Checksum(const uint8_t* bytes, std::size_t n);
 
-// Request bytes 01, command, n, data, checksum; nullopt when n > 58.
+// Request bytes 01, command, n, data, checksum; nullopt when n > kMaxFrameData.
 std::optional<Bytes> FrameRequest(uint8_t command, const uint8_t* data, std::size_t n);
 inline std::optional<Bytes> FrameRequest(uint8_t command, const Bytes& data) {
     return FrameRequest(command, data.data(), data.size());
@@ -61,7 +61,7 @@ inline Report PlaceRequest(const Bytes& request) {
 enum class ReplyCheck {
     Ok,
     BadHeader,    // report ID, sync or type wrong
-    BadLength,    // length byte above 58: the checksum would lie outside the report
+    BadLength,    // length byte above kMaxFrameData: the checksum would lie outside the report
     BadChecksum,  // sum of type..checksum is not 0xFF
 };
 
@@ -79,7 +79,8 @@ bool IsBulkAck(const Report& report, uint8_t command);
 // The report of a bulk-read request: 00 55 AA 01 cmd 00 NOT(cmd + 1), zero-filled.
 Report BulkReadRequest(uint8_t command);
 
-// A reply report (type 02) with the given data, for the host side; data beyond 58 bytes is cut.
+// A reply report (type 02) with the given data, for the host side; data beyond kMaxFrameData bytes
+// is cut.
 Report MakeReply(uint8_t command, const uint8_t* data, std::size_t n);
 inline Report MakeReply(uint8_t command, const Bytes& data) {
     return MakeReply(command, data.data(), data.size());

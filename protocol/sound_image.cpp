@@ -42,7 +42,7 @@ std::string UncutSoundName(const std::string& gbkFileName) {
 
 std::string SoundName(const std::string& gbkFileName) {
     std::string name = UncutSoundName(gbkFileName);
-    // A name longer than the 32-byte header would run into the sound's bytes.
+    // A name longer than the entry header would run into the sound's bytes.
     if (name.size() > kSoundHeader) {
         std::size_t keep = 0;
         while (keep < name.size()) {

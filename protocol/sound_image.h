@@ -21,12 +21,12 @@ inline constexpr std::size_t kSoundWorkBuffer = 5242880;  // 0x500000
 // The sound name of a file name given in GBK bytes: ASCII A-Z lower-cased,
 // then every ".wav" removed scanning left to right.
 std::string UncutSoundName(const std::string& gbkFileName);
-// The same, with a name of more than 32 bytes cut to 32 on a character
-// boundary, so it never reaches the file bytes.
+// The same, with a name longer than an entry header (kSoundHeader bytes) cut
+// to it on a character boundary, so it never reaches the file bytes.
 std::string SoundName(const std::string& gbkFileName);
 
 using SoundHeader = std::array<uint8_t, kSoundHeader>;
-// The 32 bytes in front of a file's bytes: the name written whole, then the
+// The kSoundHeader bytes in front of a file's bytes: the name written whole, then the
 // length over bytes 8 to 11, 0xFF wherever neither reaches.
 SoundHeader EncodeSoundHeader(const std::string& gbkName, std::size_t length);
 // An entry header's 8-byte name field, up to its first 0xFF: the sound
@@ -52,7 +52,6 @@ class SoundImage {
 
     std::size_t audioTotal() const { return audioTotal_; }
     std::size_t entries() const { return entries_; }
-    // audio total + 32 x entries
     std::size_t imageLength() const { return audioTotal_ + kSoundHeader * entries_; }
     bool overLimit() const { return audioTotal_ > kSoundAudioLimit; }
     const Bytes& bytes() const { return bytes_; }

@@ -27,7 +27,8 @@ int LampProtocol::SendCommand(int waitForReply, int requestLength, const uint8_t
     const bool format =
         requestLength >= 2 && (request[1] == Code(LampCommand::FormatVoiceArea) ||
                                request[1] == Code(LampCommand::FormatFixedVoiceArea));
-    // A format keeps the host busy for up to 28 s; the system stays awake for it.
+    // A format keeps the host busy for up to kFormatReplyTimeoutMs; the system
+    // stays awake for it.
     std::optional<StayAwake> awake;
     if (format && waitForReply != 0) awake.emplace();
     return EndTransfer(awake ? &*awake : nullptr,

@@ -34,7 +34,7 @@ class FormController : public QObject {
   signals:
     // 1 = host connected, 0 = not connected; delivered before the sender goes on.
     void connectionState(int state);
-    // 0x8000 arrival, 0x8004 removal, as the frame receives it.
+    // ids::kDeviceArrival or ids::kDeviceRemoveComplete, as the frame receives it.
     void deviceChange(int event);
     // The provisioning record cannot be written: what the status bar says, once.
     void recordUnwritable(const QString& text);
@@ -44,9 +44,10 @@ class FormController : public QObject {
     void sleptDuringTransfer(const QString& text);
 
   public slots:
-    // One tick of the connection poll.
+    // Looks for the host while none is linked; a tick that comes while a
+    // search or an exchange runs leaves the link as it is.
     void Poll();
-    // Device arrival (0x8000) or removal (0x8004) of any watched kind.
+    // A device of any watched kind arrived or was removed.
     void OnDeviceChange(int event);
 
   private:

@@ -1,7 +1,6 @@
 #pragma once
 // The form's template: every control with its resource ID as objectName, its
 // place in dialog units, its caption, list entries, validator and colours.
-#include <QSize>
 #include <vector>
 
 class QWidget;
@@ -9,8 +8,9 @@ class QWidget;
 namespace korvane::form {
 
 // Builds the controls on `form`, whose font must already be the template's,
-// and returns the template's size in pixels. The buttons are left unconnected.
-QSize BuildFormLayout(QWidget& form);
+// and makes the template's size the form's minimum. The buttons are left
+// unconnected.
+void BuildFormLayout(QWidget& form);
 
 // The controls shown only for the RT-220 (10) and only for the RT-221 (53).
 const std::vector<int>& BasicControls();

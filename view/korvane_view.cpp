@@ -37,7 +37,7 @@ CKorvaneView::CKorvaneView(QWidget* parent)
     pollTimer.setInterval(kConnectionPollMs);
     connect(&pollTimer, &QTimer::timeout, this, &CKorvaneView::pollTick);
     setFont(TemplateFont(QStringLiteral("SimSun"), 9));
-    formSize = korvane::form::BuildFormLayout(*this);
+    korvane::form::BuildFormLayout(*this);
     ConnectButtons();
     background = korvane::res::LoadBackground();
 }

@@ -28,9 +28,10 @@ class CKorvaneView : public QWidget {
     ~CKorvaneView() override;
 
     // Values bound to controls by UpdateData.
-    QString password = QString::fromUtf8(korvane::kDefaultPassword);  // edit 1057
-    float frequency = korvane::kDefaultFrequencyMhz;                  // edit 1012, MHz
-    int model = 0;      // 0 = RT-220 (1065), 1 = RT-221 (1066)
+    QString password = QString::fromUtf8(korvane::kDefaultPassword);  // ids::kEditPassword
+    float frequency = korvane::kDefaultFrequencyMhz;                  // ids::kEditFrequency, MHz
+    // 0 = RT-220 (ids::kRadioRt220), 1 = RT-221 (ids::kRadioRt221)
+    int model = 0;
     int alarmTime = 0;  // speaker alarm time, as last sent or read back
 
     // 1 once the connection poll has found the host; OnHostLinked and
@@ -53,7 +54,6 @@ class CKorvaneView : public QWidget {
     // The RT-221 parameters, check boxes included, and back onto the controls.
     korvane::AddressCodeValues AddressCodes() const;
     void ShowAddressCodes(const korvane::AddressCodeValues& values);
-    // Edit 1069.
     void ShowVersion(const QString& text);
 
     // The poll found the host: it stops. Lost, or any device removed: the poll
@@ -77,8 +77,6 @@ class CKorvaneView : public QWidget {
     QWidget* Control(int id) const;
     const QImage& Background() const { return background; }
     QTimer& PollTimer() { return pollTimer; }
-    // The size the form asks for: its template's size.
-    QSize FormSize() const { return formSize; }
 
   signals:
     // Every second after the initial update: the connection poll's turn.
@@ -103,7 +101,6 @@ class CKorvaneView : public QWidget {
 
     QImage background;
     QTimer pollTimer;
-    QSize formSize;
     std::unique_ptr<QtDialogProvider> realDialogs;
     DialogProvider* dialogs = nullptr;
     std::map<int, QMetaObject::Connection> handlerBindings;

@@ -281,3 +281,35 @@ TEST(MainFrame, EmulatedHostIsShownOnTheStatusLine) {
     EXPECT_TRUE(f.frame.statusBar()->currentMessage().contains(U("模拟主机 RT-220")));
     EXPECT_TRUE(f.frame.statusBar()->currentMessage().startsWith(U("就绪")));
 }
+
+TEST(MainFrame, EveryMenuHasItsCaptionsAndPrompts) {
+    Frame f;
+    f.frame.AddEmulatorMenu([](bool) {});
+    QStringList menus;
+    for (QAction* a : f.frame.menuBar()->actions()) menus << a->text();
+    EXPECT_EQ(menus, QStringList({U("文件(&F)"), U("编辑(&E)"), U("视图(&V)"), U("模拟主机(&M)"),
+                                  U("帮助(&H)")}));
+    struct Item {
+        const char* name;
+        const char* text;
+        const char* prompt;
+    };
+    const Item items[] = {
+        {"57665", "退出(&X)", "退出应用程序；提示保存文档"},
+        {"57643", "撤消(&U)\tCtrl+Z", "撤消上一操作"},
+        {"57635", "剪切(&T)\tCtrl+X", "剪切选定内容并将其放到剪贴板上"},
+        {"57634", "复制(&C)\tCtrl+C", "复制选定内容并将其放到剪贴板上"},
+        {"57637", "粘贴(&P)\tCtrl+V", "插入剪贴板内容"},
+        {"59392", "工具栏(&T)", "显示或隐藏工具栏"},
+        {"59393", "状态栏(&S)", "显示或隐藏状态栏"},
+        {"57664", "关于 Korvane(&A)...", "显示程序信息、版本号和版权"},
+        {"emulatorUnplug", "拔出主机(&U)", "模拟拔出主机的USB插头"},
+        {"emulatorPlug", "插入主机(&P)", "模拟插入主机的USB插头"},
+    };
+    for (const Item& item : items) {
+        auto* a = f.frame.findChild<QAction*>(QLatin1String(item.name));
+        ASSERT_NE(a, nullptr) << item.name;
+        EXPECT_EQ(a->text(), U(item.text)) << item.name;
+        EXPECT_EQ(a->statusTip(), U(item.prompt)) << item.name;
+    }
+}

@@ -375,3 +375,62 @@ TEST(FormView, BackgroundIsOwnBitmapUnlessSkyBmpIsHere) {
     }
     QFile::remove(QDir::current().filePath("Sky.bmp"));
 }
+
+TEST(FormView, EveryCaptionOfTheFormIsTheTemplatesOwn) {
+    Form f;
+    const std::map<int, const char*> byId = {
+        {1022, "系统操作(需谨慎！)"},
+        {1007, "初始化"},
+        {1048, "下载升级程序"},
+        {1049, "读取程序版本号"},
+        {1051, "格式化WAV"},
+        {1050, "下载语音文件"},
+        {1055, "格式化WAV"},
+        {1054, "下载语音文件"},
+        {1056, "设置接收频率"},
+        {1058, "读取接收频率"},
+        {1065, "RT-220Tolvo码报警灯"},
+        {1066, "RT-221 POCSAG 报警灯"},
+        {1046, "喇叭报警时间:"},
+        {1020, "喇叭音量:"},
+        {1052, "信道:"},
+        {1019, "通信密码:"},
+        {1047, "设置基本参数"},
+        {1053, "回读基本参数"},
+        {1021, "喇叭音量:"},
+        {1011, "生效"},
+        {1067, "地址码一"},
+        {1005, "地址码二"},
+        {1006, "地址码三"},
+        {1045, "报警关闭地址:"},
+        {1043, "生效"},
+        {1059, "设置"},
+        {1060, "回读"},
+    };
+    for (const auto& [id, caption] : byId) {
+        QWidget* w = f.W(id);
+        QString text;
+        if (auto* b = qobject_cast<QAbstractButton*>(w)) text = b->text();
+        if (auto* l = qobject_cast<QLabel*>(w)) text = l->text();
+        if (auto* g = qobject_cast<QGroupBox*>(w)) text = g->title();
+        EXPECT_EQ(text, U(caption)) << id;
+    }
+    const char* rows[] = {"地址码:", "灯颜色:", "灯效果:", "灯时长:", "音效:", "音时长:"};
+    const int firstLabels[3][6] = {{1024, 1025, 1026, 1027, 1028, 1029},
+                                   {1030, 1031, 1092, 1033, 1034, 1035},
+                                   {1036, 1037, 1038, 1039, 1040, 1041}};
+    for (const auto& group : firstLabels) {
+        for (int row = 0; row < 6; ++row) {
+            EXPECT_EQ(qobject_cast<QLabel*>(f.W(group[row]))->text(), U(rows[row])) << group[row];
+        }
+    }
+    // The controls without an ID are found by their captions.
+    QStringList unnamed;
+    for (QGroupBox* g : f.view.findChildren<QGroupBox*>(QString(), Qt::FindDirectChildrenOnly))
+        if (g->objectName().isEmpty()) unnamed << g->title();
+    for (QLabel* l : f.view.findChildren<QLabel*>(QString(), Qt::FindDirectChildrenOnly))
+        if (l->objectName().isEmpty()) unnamed << l->text();
+    EXPECT_EQ(unnamed, QStringList({U("自定义语音操作"), U("固化语音操作"), U("频率:"), "MHz"}));
+    EXPECT_EQ(NameOf(f.W(1055)), U("固化语音操作 格式化WAV"));
+    EXPECT_EQ(NameOf(f.W(1050)), U("自定义语音操作 下载语音文件"));
+}
