@@ -21,6 +21,8 @@ struct HidDeviceInfo {
     // system gives none; listed for the hosts, not for other devices.
     std::string serial = {};
     std::string port = {};
+    // The product string the device gives, where the listing tells it.
+    std::string productName = {};
 };
 
 class HidBackend {
@@ -28,6 +30,10 @@ class HidBackend {
     virtual ~HidBackend() = default;
 
     virtual std::vector<HidDeviceInfo> Enumerate() = 0;
+    // The same list, with every device of the host's vendor identified
+    // (serial, port), other products of it too. It may open devices for a
+    // query that the once-a-second search leaves alone: for a one-off look.
+    virtual std::vector<HidDeviceInfo> EnumerateWholeVendor() { return Enumerate(); }
     virtual bool Open(const std::string& path) = 0;
     // Never blocks on I/O still in flight: a stalled write finishes on its own.
     virtual void Close() = 0;
