@@ -245,30 +245,31 @@ void Conclude(DoctorReport& r) {
         setup.push_back(
             "this user is not at the seat (a remote or ssh session): the rule gives "
             "access to the user at the seat alone");
-    if (!r.answered) {
-        r.reasons = refused;
-        if (permission) r.reasons.insert(r.reasons.end(), setup.begin(), setup.end());
-        r.reasons.insert(r.reasons.end(), silent.begin(), silent.end());
+    std::vector<std::string> why = refused;
+    if (permission) why.insert(why.end(), setup.begin(), setup.end());
+    why.insert(why.end(), silent.begin(), silent.end());
+    if (r.answered) {
+        // Another host that answers does not make these right.
+        r.warnings.insert(r.warnings.end(), why.begin(), why.end());
+        if (!permission && s.rule == "missing")
+            r.warnings.push_back(
+                "the udev rule for the hosts is not installed: only root, or a "
+                "user the node's group admits, may open them");
+    } else {
+        r.reasons = why;
         r.reasons.insert(r.reasons.end(), held.begin(), held.end());
+        std::string all;
+        for (const std::string& o : others) all += (all.empty() ? "" : ", ") + o;
         if (!hosts && !others.empty())
             r.reasons.push_back(
                 "the devices of vendor 0483 here are none of the hosts (products "
                 "1234 and 7890): " +
-                [&] {
-                    std::string all;
-                    for (const std::string& o : others) all += (all.empty() ? "" : ", ") + o;
-                    return all;
-                }());
+                all);
         if (!hosts && others.empty())
             r.reasons.push_back(
                 "no device of vendor 0483 is attached: plug the host in, try "
                 "another USB port, and a cable that carries data (not one for "
                 "charging only)");
-    } else if (!permission) {
-        if (s.rule == "missing" && hosts)
-            r.warnings.push_back(
-                "the udev rule for the hosts is not installed: only root, or a "
-                "user the node's group admits, may open them");
     }
     if (s.rule == "twice") {
         std::string files;
