@@ -18,7 +18,9 @@ struct HidDeviceInfo {
     // What stays with a host when it is plugged in again, and where it sits:
     // its USB serial number string (UTF-8) and the place of its USB device on
     // the bus ("1-1.3", a location path). Each empty where the host or the
-    // system gives none; listed for the hosts, not for other devices.
+    // system gives none; listed for the hosts, and for the vendor's other
+    // products where the listing has them for free (hidraw) or was asked to
+    // (EnumerateWholeVendor); never for other vendors' devices.
     std::string serial = {};
     std::string port = {};
     // The product string the device gives, where the listing tells it.
