@@ -279,7 +279,8 @@ void Conclude(DoctorReport& r) {
     for (const std::string& note : s.notes) r.warnings.push_back(note);
     for (const FileCheck& f : r.files)
         if (!f.usable && f.state.rfind("off", 0) != 0)
-            r.warnings.push_back("the " + f.what + " " + f.path + " cannot be used: " + f.state);
+            r.warnings.push_back("the " + f.what + (f.what == "record" ? " " : " folder ") +
+                                 f.path + " cannot be used: " + f.state);
 }
 
 DoctorReport Examine(const Options& options) {
