@@ -23,6 +23,13 @@ namespace korvane::cli {
 
 namespace {
 
+// "<folder>/<name>".
+std::string Under(std::string folder, const std::string& name) {
+    folder += '/';
+    folder += name;
+    return folder;
+}
+
 std::vector<std::string> Entries(const std::string& folder) {
     std::vector<std::string> names;
     DIR* d = ::opendir(folder.c_str());
@@ -131,7 +138,7 @@ AccessSetup FindRules(const std::vector<std::string>& folders) {
         if (!folderSeen.insert(where).second) continue;
         for (const std::string& name : Entries(folder)) {
             if (name.size() < 6 || name.compare(name.size() - 6, 6, ".rules") != 0) continue;
-            const std::string path = folder + "/" + name;
+            const std::string path = Under(folder, name);
             const RuleText rule = ReadRule(Head(path));
             if (!rule.serves) continue;
             if (!names.insert(name).second) {
@@ -154,7 +161,7 @@ std::string SeatOf(unsigned uid, const std::string& runRoot) {
     if (Entries(runRoot + "/systemd/seats").empty()) return "unknown";
     const std::string sessions = runRoot + "/systemd/sessions";
     for (const std::string& name : Entries(sessions)) {
-        std::istringstream lines(Head(sessions + "/" + name, 16 * 1024));
+        std::istringstream lines(Head(Under(sessions, name), 16 * 1024));
         std::string user, seat, active;
         for (std::string line; std::getline(lines, line);) {
             if (line.rfind("UID=", 0) == 0) user = line.substr(4);
@@ -174,7 +181,7 @@ NodeAccess HoldersOf(const std::string& path, const std::string& procRoot, long 
         if (!std::all_of(pid.begin(), pid.end(), [](char c) { return c >= '0' && c <= '9'; }))
             continue;
         if (std::stol(pid) == self) continue;
-        const std::string fds = procRoot + "/" + pid + "/fd";
+        const std::string fds = Under(Under(procRoot, pid), "fd");
         DIR* d = ::opendir(fds.c_str());
         if (d == nullptr) {
             ++access.unseen;
@@ -183,12 +190,12 @@ NodeAccess HoldersOf(const std::string& path, const std::string& procRoot, long 
         bool holds = false;
         while (const dirent* e = ::readdir(d)) {
             struct stat st {};
-            if (e->d_name[0] == '.' || ::stat((fds + "/" + e->d_name).c_str(), &st) != 0) continue;
+            if (e->d_name[0] == '.' || ::stat(Under(fds, e->d_name).c_str(), &st) != 0) continue;
             if (st.st_dev == node.st_dev && st.st_ino == node.st_ino) holds = true;
         }
         ::closedir(d);
         if (!holds) continue;
-        std::string name = Head(procRoot + "/" + pid + "/comm", 256);
+        std::string name = Head(Under(Under(procRoot, pid), "comm"), 256);
         while (!name.empty() && (name.back() == '\n' || name.back() == '\0')) name.pop_back();
         access.holders.push_back({std::stol(pid), name});
     }
