@@ -84,6 +84,11 @@ const std::vector<Command>& Commands() {
          1},
         {"record", "", "the provisioning record as a table, or as JSON lines", RunRecord, 0,
          kAnyCount, false, RecordOptions()},
+        {"doctor", "",
+         "why a host is found or not: every device of vendor 0483, whether each\n"
+         "host opens and answers (ten timed version reads), Korvane's files;\n"
+         "nothing that changes a host is sent. Exit status 0 when a host answered",
+         RunDoctor, 0, 0, false},
     };
     return commands;
 }

@@ -123,6 +123,7 @@ int RunDump(Runner& r);
 int RunApply(Runner& r);
 int RunVoicePlan(Runner& r);
 int RunRecord(Runner& r);
+int RunDoctor(Runner& r);
 
 // The options after "basic set" / "address set", over the window's defaults
 // already in `values`; false, with the usage error in `why`, when they do not

@@ -333,3 +333,138 @@ void Output::RecordLines(const std::vector<QJsonObject>& lines) const {
 }
 
 }  // namespace korvane::cli
+
+namespace korvane::cli {
+
+namespace {
+
+std::string IdOf(const HidDeviceInfo& info) {
+    char id[16];
+    std::snprintf(id, sizeof id, "%04x:%04x", info.vendor, info.product);
+    return id;
+}
+
+std::string Ms(double ms) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f ms", ms);
+    return text;
+}
+
+QJsonArray Strings(const std::vector<std::string>& list) {
+    QJsonArray out;
+    for (const std::string& s : list) out.append(QString::fromStdString(s));
+    return out;
+}
+
+QJsonObject DoctorDeviceJson(const DoctorDevice& d) {
+    auto q = [](const std::string& s) { return QString::fromStdString(s); };
+    QJsonObject o{{"path", q(d.info.path)},           {"id", q(IdOf(d.info))},
+                  {"product", q(d.info.productName)}, {"serial", q(d.info.serial)},
+                  {"port", q(d.info.port)},           {"opened", d.opened}};
+    if (d.model) o["model"] = ModelName(*d.model);
+    if (d.refusal)
+        o["refusal"] = QJsonObject{{"kind", RefusalName(d.refusal->kind)},
+                                   {"code", static_cast<qint64>(d.refusal->code)},
+                                   {"text", q(d.refusal->text)}};
+    if (!d.failure.empty()) o["failure"] = q(d.failure);
+    if (d.firmware) o["firmware"] = q(*d.firmware);
+    if (d.roundTrip)
+        o["roundTripMs"] = QJsonObject{{"min", d.roundTrip->minMs},
+                                       {"median", d.roundTrip->medianMs},
+                                       {"max", d.roundTrip->maxMs},
+                                       {"reads", d.roundTrip->reads}};
+    if (!d.access.node.empty()) o["node"] = q(d.access.node);
+    if (!d.access.notes.empty()) o["notes"] = Strings(d.access.notes);
+    QJsonArray holders;
+    for (const NodeHolder& h : d.access.holders)
+        holders.append(QJsonObject{{"pid", static_cast<qint64>(h.pid)}, {"name", q(h.name)}});
+    o["holders"] = holders;
+    o["unseenProcesses"] = static_cast<qint64>(d.access.unseen);
+    return o;
+}
+
+QJsonObject DoctorJson(const DoctorReport& r) {
+    auto q = [](const std::string& s) { return QString::fromStdString(s); };
+    QJsonArray devices;
+    for (const DoctorDevice& d : r.devices) devices.append(DoctorDeviceJson(d));
+    QJsonArray files;
+    for (const FileCheck& f : r.files)
+        files.append(QJsonObject{
+            {"what", q(f.what)}, {"path", q(f.path)}, {"usable", f.usable}, {"state", q(f.state)}});
+    QJsonObject o{{"answered", r.answered},
+                  {"reasons", Strings(r.reasons)},
+                  {"warnings", Strings(r.warnings)},
+                  {"devices", devices},
+                  {"files", files},
+                  {"program", QJsonObject{{"name", "korvane-cli"},
+                                          {"version", q(r.version)},
+                                          {"system", q(r.system)},
+                                          {"backend", q(r.backend)}}}};
+    if (!r.setup.rule.empty() || !r.setup.seat.empty())
+        o["access"] = QJsonObject{{"rule", q(r.setup.rule)},
+                                  {"ruleFiles", Strings(r.setup.ruleFiles)},
+                                  {"seat", q(r.setup.seat)}};
+    return o;
+}
+
+// A device's lines of the text report.
+std::string DoctorDeviceText(const DoctorDevice& d) {
+    std::string out = "  " + (d.info.path.empty() ? std::string("(no path)") : d.info.path) + "  " +
+                      IdOf(d.info) + "  " + (d.model ? ModelName(*d.model) : "not a host");
+    if (!d.info.productName.empty()) out += "  \"" + d.info.productName + "\"";
+    out += "  serial " + (d.info.serial.empty() ? std::string("-") : d.info.serial);
+    out += "  port " + (d.info.port.empty() ? std::string("-") : d.info.port) + "\n";
+    if (d.model) {
+        std::string open = d.opened ? "opens" : "does not open";
+        if (d.refusal)
+            open += std::string(": ") + RefusalName(d.refusal->kind) + " (" + d.refusal->text + ")";
+        if (!d.opened && !d.refusal && !d.failure.empty()) open += ": " + d.failure;
+        out += "    " + open + "\n";
+    }
+    if (d.firmware) out += "    firmware " + *d.firmware + "\n";
+    if (d.roundTrip)
+        out += "    " + std::to_string(d.roundTrip->reads) + " version reads: min " +
+               Ms(d.roundTrip->minMs) + ", median " + Ms(d.roundTrip->medianMs) + ", max " +
+               Ms(d.roundTrip->maxMs) + "\n";
+    if (d.opened && !d.failure.empty()) out += "    failed: " + d.failure + "\n";
+    if (!d.access.node.empty()) out += "    node " + d.access.node + "\n";
+    for (const std::string& n : d.access.notes) out += "    " + n + "\n";
+    for (const NodeHolder& h : d.access.holders)
+        out += "    held by " + std::to_string(h.pid) + " (" + h.name + ")\n";
+    if (d.access.unseen > 0)
+        out += "    the open files of " + std::to_string(d.access.unseen) +
+               " processes could not be looked at\n";
+    return out;
+}
+
+}  // namespace
+
+void Output::Doctor(const DoctorReport& r) const {
+    if (json) {
+        PrintJson(DoctorJson(r));
+        return;
+    }
+    std::string out = r.answered ? "A host answered.\n" : "No host answered.\n";
+    for (const std::string& why : r.reasons) out += "  likely: " + why + "\n";
+    for (const std::string& w : r.warnings) out += "  warning: " + w + "\n";
+    out += "\nDevices of vendor 0483:\n";
+    if (r.devices.empty()) out += "  none\n";
+    for (const DoctorDevice& d : r.devices) out += DoctorDeviceText(d);
+    if (!r.setup.rule.empty()) {
+        out += "\nAccess: the udev rule: " + r.setup.rule;
+        for (const std::string& f : r.setup.ruleFiles) out += ", " + f;
+        out += "; at the seat: " + r.setup.seat + "\n";
+    }
+    out += "\nFiles:\n";
+    std::vector<std::vector<std::string>> rows;
+    for (const FileCheck& f : r.files)
+        rows.push_back({"  " + f.what, f.path.empty() ? "-" : f.path,
+                        (f.usable ? "usable" : "not usable") +
+                            (f.state.empty() ? std::string() : " (" + f.state + ")")});
+    out += Table(rows);
+    out +=
+        "\nProgram: korvane-cli " + r.version + "; " + r.system + "; backend " + r.backend + "\n";
+    PrintText(out_, "%s", out.c_str());
+}
+
+}  // namespace korvane::cli

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/doctor.h"
 #include "common/lamp_model.h"
 #include "operations/voice_plan.h"
 #include "protocol/records.h"
@@ -53,6 +54,8 @@ class Output {
     void Plan(const std::string& folder, const ops::SoundPlan& plan) const;
     // Lines of the provisioning record: a table, or with json as JSON lines.
     void RecordLines(const std::vector<QJsonObject>& lines) const;
+    // The doctor's report: the verdict and its likely reasons first.
+    void Doctor(const DoctorReport& report) const;
 
     // With --json, a command that failed says so as JSON on standard output:
     // the error (the last one told, else the last text shown) and every

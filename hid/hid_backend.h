@@ -18,9 +18,13 @@ struct HidDeviceInfo {
     // What stays with a host when it is plugged in again, and where it sits:
     // its USB serial number string (UTF-8) and the place of its USB device on
     // the bus ("1-1.3", a location path). Each empty where the host or the
-    // system gives none; listed for the hosts, not for other devices.
+    // system gives none; listed for the hosts, and for the vendor's other
+    // products where the listing has them for free (hidraw) or was asked to
+    // (EnumerateWholeVendor); never for other vendors' devices.
     std::string serial = {};
     std::string port = {};
+    // The product string the device gives, where the listing tells it.
+    std::string productName = {};
 };
 
 class HidBackend {
@@ -28,6 +32,10 @@ class HidBackend {
     virtual ~HidBackend() = default;
 
     virtual std::vector<HidDeviceInfo> Enumerate() = 0;
+    // The same list, with every device of the host's vendor identified
+    // (serial, port), other products of it too. It may open devices for a
+    // query that the once-a-second search leaves alone: for a one-off look.
+    virtual std::vector<HidDeviceInfo> EnumerateWholeVendor() { return Enumerate(); }
     virtual bool Open(const std::string& path) = 0;
     // Never blocks on I/O still in flight: a stalled write finishes on its own.
     virtual void Close() = 0;

@@ -150,8 +150,12 @@ std::vector<HidDeviceInfo> HidapiBackend::Enumerate() {
         if (d->path != nullptr) info.path = d->path;
         info.vendor = d->vendor_id;
         info.product = d->product_id;
-        if (ModelOfDevice(info.vendor, info.product)) {
+        // Told for every device of the host's vendor: a device of another
+        // kind under the same IDs is then told apart from a host. The
+        // listing has it already, and udev opens nothing.
+        if (info.vendor == kHostVendor) {
             info.serial = Utf8(d->serial_number);
+            info.productName = Utf8(d->product_string);
             if (udev == nullptr) udev = udev_new();
             info.port = UsbPort(udev, info.path);
         }

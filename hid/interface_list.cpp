@@ -52,8 +52,11 @@ std::vector<HidDeviceInfo> ListInterfaces(const std::vector<std::string>& paths,
         if (ModelOfDevice(info.vendor, info.product)) {
             const auto lengths = examine.lengths(path);
             fit = lengths && lengths->first == kReportSize && lengths->second == kReportSize;
-            if (examine.identity) examine.identity(path, info);
         }
+        const bool identified = examine.wholeVendor
+                                    ? info.vendor == kHostVendor
+                                    : ModelOfDevice(info.vendor, info.product).has_value();
+        if (identified && examine.identity) examine.identity(path, info);
         (fit ? fitting : others).push_back(std::move(info));
     }
     fitting.insert(fitting.end(), std::make_move_iterator(others.begin()),

@@ -30,6 +30,9 @@ struct InterfaceExaminer {
         lengths;
     // A host's serial number and port, where the system tells them.
     std::function<void(const std::string& path, HidDeviceInfo& info)> identity = nullptr;
+    // Identity asked of every interface of the host's vendor, not of the
+    // hosts' alone: a one-off listing, never the poll.
+    bool wholeVendor = false;
 };
 
 // The interfaces of `paths` with their vendor and product (0 when the path

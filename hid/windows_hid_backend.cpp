@@ -95,13 +95,12 @@ std::optional<std::wstring> InterfacePath(HDEVINFO set, SP_DEVICE_INTERFACE_DATA
     return path;
 }
 
-// The device's serial number string; empty where it has none.
-std::string SerialNumber(const std::string& path) {
-    Owned h(QueryHandle(path));
-    if (!h.ok()) return {};
+// One of the device's strings (serial number, product); empty where it has none.
+template <typename Get>
+std::string DeviceString(HANDLE h, Get get) {
     // A USB string descriptor holds at most 126 characters.
     wchar_t text[128] = {};
-    if (!HidD_GetSerialNumberString(h.h, text, sizeof text - sizeof(wchar_t))) return {};
+    if (!get(h, text, sizeof text - sizeof(wchar_t))) return {};
     return win::Narrow(std::wstring(text, wcsnlen(text, 127)));
 }
 
@@ -174,7 +173,11 @@ struct WindowsHidBackend::Channel {
 
 WindowsHidBackend::~WindowsHidBackend() { Close(); }
 
-std::vector<HidDeviceInfo> WindowsHidBackend::Enumerate() {
+std::vector<HidDeviceInfo> WindowsHidBackend::Enumerate() { return List(false); }
+
+std::vector<HidDeviceInfo> WindowsHidBackend::EnumerateWholeVendor() { return List(true); }
+
+std::vector<HidDeviceInfo> WindowsHidBackend::List(bool wholeVendor) {
     std::vector<std::string> paths;
     std::map<std::string, DEVINST> nodes;
     GUID hid{};
@@ -196,11 +199,14 @@ std::vector<HidDeviceInfo> WindowsHidBackend::Enumerate() {
     SetupDiDestroyDeviceInfoList(set);
     // Polled once a second: only a host's interfaces are opened, and those
     // only for a query; a device whose path does not name it is none.
-    auto identity = [&nodes](const std::string& path, HidDeviceInfo& info) {
-        info.serial = SerialNumber(path);
+    auto identity = [&nodes, wholeVendor](const std::string& path, HidDeviceInfo& info) {
         info.port = UsbPort(nodes[path]);
+        Owned h(QueryHandle(path));
+        if (!h.ok()) return;
+        info.serial = DeviceString(h.h, HidD_GetSerialNumberString);
+        if (wholeVendor) info.productName = DeviceString(h.h, HidD_GetProductString);
     };
-    return ListInterfaces(paths, {ReportLengths, identity});
+    return ListInterfaces(paths, {ReportLengths, identity, wholeVendor});
 }
 
 bool WindowsHidBackend::Open(const std::string& path) {

@@ -19,6 +19,7 @@ class WindowsHidBackend final : public HidBackend {
     WindowsHidBackend& operator=(const WindowsHidBackend&) = delete;
 
     std::vector<HidDeviceInfo> Enumerate() override;
+    std::vector<HidDeviceInfo> EnumerateWholeVendor() override;
     // The report lengths come from the device's capabilities.
     bool Open(const std::string& path) override;
     // Opens `path` for the same overlapped I/O with the report lengths given
@@ -38,6 +39,7 @@ class WindowsHidBackend final : public HidBackend {
     struct Channel;
 
   private:
+    std::vector<HidDeviceInfo> List(bool wholeVendor);
     bool Adopt(void* handle, std::size_t inputLength, std::size_t outputLength);
 
     std::shared_ptr<Channel> channel_;

@@ -62,6 +62,9 @@ class HostTap final : public HidBackend {
     ~HostTap() override;
 
     std::vector<HidDeviceInfo> Enumerate() override;
+    std::vector<HidDeviceInfo> EnumerateWholeVendor() override {
+        return real_.EnumerateWholeVendor();
+    }
     bool Open(const std::string& path) override;
     void Close() override { real_.Close(); }
     bool IsOpen() const override { return real_.IsOpen(); }

@@ -83,5 +83,29 @@ TEST(InterfaceList, OnlyHostsAreExaminedAndTheirFittingCollectionsComeFirst) {
     EXPECT_EQ(listed[3].product, 0);
 }
 
+// Asked for the whole vendor (a one-off report), the vendor's other product
+// is identified too, yet neither it nor another vendor's device is taken for
+// a host.
+TEST(InterfaceList, TheWholeVendorIsIdentifiedWhenAsked) {
+    const std::string mouse = "\\\\?\\hid#vid_046d&pid_c077#7&1&0&0000#{4d1e55b2}";
+    const std::string other = "\\\\?\\hid#vid_0483&pid_5750#7&2&0&0000#{4d1e55b2}";
+    std::vector<std::string> opened;
+    const InterfaceExaminer examine{
+        [&](const std::string& path) -> std::optional<std::pair<std::size_t, std::size_t>> {
+            opened.push_back("lengths " + path);
+            return std::nullopt;
+        },
+        [&](const std::string& path, HidDeviceInfo& info) {
+            opened.push_back("identity " + path);
+            info.serial = "ST0001";
+        },
+        true,
+    };
+    const std::vector<HidDeviceInfo> listed = ListInterfaces({mouse, other}, examine);
+    EXPECT_EQ(opened, (std::vector<std::string>{"identity " + other}));
+    ASSERT_EQ(listed.size(), 2u);
+    EXPECT_EQ(listed[1].serial, "ST0001");
+}
+
 }  // namespace
 }  // namespace korvane::test

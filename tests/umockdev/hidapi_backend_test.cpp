@@ -33,16 +33,22 @@ Report Outgoing(uint8_t command) {
     return r;
 }
 
-// A host is listed with its serial number (the kernel's HID_UNIQ) and the
-// name of the USB device above its node; another device only by its ids.
+// A device of the host's vendor is listed with its serial number (the
+// kernel's HID_UNIQ) and the name of the USB device above its node, so that
+// a host is told apart from another product; another vendor's only by its ids.
 TEST(HidapiBackendMock, EnumerateAndAttributesTellTheModel) {
     struct Case {
+        uint16_t vendor;
         uint16_t product;
         const char* serial;
         const char* port;
-    } cases[] = {{0x1234, "MOCK0001", "usb1"}, {0x7890, "KV-7890-0042", "usb1"}, {0x4444, "", ""}};
+    } cases[] = {{0x0483, 0x1234, "MOCK0001", "usb1"},
+                 {0x0483, 0x7890, "KV-7890-0042", "usb1"},
+                 {0x0483, 0x4444, "MOCK0001", "usb1"},
+                 {0x1111, 0x4444, "", ""}};
     for (const Case& c : cases) {
         MockHidIdentity id;
+        id.vendorId = c.vendor;
         id.productId = c.product;
         if (*c.serial != '\0') id.serial = c.serial;
         const uint16_t product = c.product;
@@ -51,7 +57,7 @@ TEST(HidapiBackendMock, EnumerateAndAttributesTellTheModel) {
         const std::vector<HidDeviceInfo> list = backend.Enumerate();
         ASSERT_EQ(list.size(), 1u);
         EXPECT_EQ(list[0].path, "/dev/hidraw0");
-        EXPECT_EQ(list[0].vendor, 0x0483);
+        EXPECT_EQ(list[0].vendor, c.vendor);
         EXPECT_EQ(list[0].product, product);
         EXPECT_EQ(list[0].serial, c.serial);
         EXPECT_EQ(list[0].port, c.port);
@@ -59,7 +65,7 @@ TEST(HidapiBackendMock, EnumerateAndAttributesTellTheModel) {
         ASSERT_TRUE(backend.Open(list[0].path));
         uint16_t vendor = 0, prod = 0;
         ASSERT_TRUE(backend.ReadAttributes(vendor, prod));
-        EXPECT_EQ(vendor, 0x0483);
+        EXPECT_EQ(vendor, c.vendor);
         EXPECT_EQ(prod, product);
         backend.Close();
         EXPECT_FALSE(backend.IsOpen());

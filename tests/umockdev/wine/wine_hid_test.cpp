@@ -66,6 +66,30 @@ TEST_F(Discovery, DevicesThatAreNoHostArePassedOverOnTheWayToTheHost) {
     for (MockHidDevice* m : {&first, &foreign, &other}) EXPECT_TRUE(m->Writes().empty());
 }
 
+// doctor through the stack: the host answers ten version reads and is sent
+// nothing else; the vendor's device of another product is listed, its
+// serial number asked of hid.dll.
+TEST_F(Discovery, DoctorReportsTheHostAndTheVendorsOtherDevice) {
+    const MockHidIdentity otherId = Device(0x0483, 0x5750);
+    MockHidDevice other(otherId);
+    EmulatedNode host(Device(0x0483, 0x7890));
+    ASSERT_TRUE(AwaitWine(other));
+    ASSERT_TRUE(AwaitListed(host));
+    const std::size_t before = Requests(host.Log()).size();
+    const Cli doctor = RunCli({"doctor"});
+    EXPECT_EQ(doctor.status, 0) << doctor.out << doctor.err;
+    const std::string hostLine = "vid_0483&pid_7890#0&" + Lower(host.identity().serial);
+    const Lines parts = {"A host answered.\n",         hostLine,
+                         "0483:7890  RT-221",          "    firmware KV-HOST V2.1\n",
+                         "    10 version reads: min ", "0483:5750  not a host",
+                         "serial " + otherId.serial,   "backend SetupAPI + hid.dll\n"};
+    for (const std::string& part : parts)
+        EXPECT_NE(doctor.out.find(part), std::string::npos) << part << "\n" << doctor.out;
+    const Lines requests = Requests(host.Log());
+    EXPECT_EQ(requests.size() - before, 10u);
+    for (std::size_t i = before; i < requests.size(); ++i) EXPECT_EQ(requests[i], "01 D4 00 2A");
+}
+
 // hidclass keeps 32 input reports per handle by default; the backend asks
 // for 64 on the host it opens (its own case, run here with a host attached).
 TEST_F(Discovery, AnOpenedHostKeepsSixtyFourInputReports) {
