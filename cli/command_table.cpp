@@ -84,6 +84,12 @@ const std::vector<Command>& Commands() {
          1},
         {"record", "", "the provisioning record as a table, or as JSON lines", RunRecord, 0,
          kAnyCount, false, RecordOptions()},
+        {"trace show", "FILE",
+         "each operation of a trace (--trace) summed up: reports,\n"
+         "failures, the gaps between writes, the first failure",
+         RunTraceShow, 1, 1, false},
+        {"trace export", "FILE OUT.pcapng",
+         "the trace as a USB capture (pcapng, USBPcap) for Wireshark", RunTraceExport, 2, 2, false},
     };
     return commands;
 }
@@ -103,8 +109,14 @@ int RunCommand(Runner& r) {
         }
         const std::size_t given = r.ArgCount() - taken;
         if (given < c.minArgs || given > c.maxArgs) break;
-        if (c.usesHost && !r.ChosenHostAttached()) return kExitFailed;
-        return c.run(r);
+        if (!c.usesHost) return c.run(r);
+        if (!r.ChosenHostAttached()) return kExitFailed;
+        int status = kExitFailed;
+        r.session().RunOperation(c.name, [&] {
+            status = c.run(r);
+            return status == kExitOk;
+        });
+        return status;
     }
     if (!known) return r.Usage("unknown command '" + word + "'");
     return r.Usage(GroupUsage(word));
@@ -143,6 +155,18 @@ std::string CommandHelp() {
 bool IsCommandWord(const std::string& word) {
     for (const Command& c : Commands())
         if (FirstWord(c.name) == word) return true;
+    return false;
+}
+
+bool ReachesHost(const std::vector<std::string>& args) {
+    if (args.empty()) return false;
+    for (const Command& c : Commands()) {
+        const std::string name = c.name;
+        const std::size_t space = name.find(' ');
+        if (FirstWord(name) != args[0]) continue;
+        if (space == std::string::npos || (args.size() > 1 && args[1] == name.substr(space + 1)))
+            return c.usesHost;
+    }
     return false;
 }
 

@@ -3,6 +3,8 @@
 #include "cli/commands.h"
 #include "cli/options.h"
 #include "record/record_log.h"
+#include "trace/trace.h"
+#include "trace/trace_writer.h"
 
 namespace korvane::cli {
 
@@ -12,16 +14,37 @@ using Form = OptionDoc::Form;
 
 std::string Needs(bool ok, const char* why) { return ok ? std::string() : why; }
 
+// --emulate replay:FILE or replay-strict:FILE: the trace is read now, so a
+// file that is no trace is refused before anything runs.
+std::optional<std::string> TakeReplay(Options& o, const std::string& v) {
+    for (const char* form : {"replay:", "replay-strict:"}) {
+        const std::string prefix = form;
+        if (v.rfind(prefix, 0) != 0) continue;
+        const std::string file = v.substr(prefix.size());
+        std::string why;
+        if (file.empty()) return "--emulate " + prefix + "FILE needs a trace file";
+        if (!trace::ReadTrace(file, &why)) return "cannot replay " + file + ": " + why;
+        o.session.replay = file;
+        o.session.replayStrict = prefix == "replay-strict:";
+        return std::string();
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 const std::vector<Option<Options>>& GlobalOptions() {
     static const std::vector<Option<Options>> options = {
-        {{"--emulate", "MODEL[,MODEL]",
-          "work on built-in emulated hosts, one per model given\n(rt220 or rt221)", Form::Value},
+        {{"--emulate", "MODEL[,MODEL]|replay:FILE",
+          "work on built-in emulated hosts, one per model given\n(rt220 or rt221); "
+          "replay:FILE serves a trace as the host\n(replay-strict:FILE: in its recorded order)",
+          Form::Value},
          [](Options& o, const std::string& v) {
+             if (std::optional<std::string> replay = TakeReplay(o, v)) return *replay;
              o.session.emulate = ParseLampModels(v);
              return Needs(!o.session.emulate.empty(),
-                          "--emulate takes rt220 or rt221, or several joined by commas");
+                          "--emulate takes rt220 or rt221, or several joined by commas, "
+                          "or replay:FILE");
          }},
         {{"--emulator-state", "FILE",
           "keep the emulated hosts' state in FILE (the first host)\n"
@@ -102,6 +125,15 @@ const std::vector<Option<Options>>& GlobalOptions() {
              o.record = v;
              return std::string();
          }},
+        {{"--trace", "FILE",
+          "keep every report exchanged with a host in FILE (also\n"
+          "KORVANE_TRACE=1|FILE; the default FILE is\n" +
+              trace::DefaultTracePlace() + ")",
+          Form::OptionalValue},
+         [](Options& o, const std::string& v) {
+             o.trace = v;
+             return std::string();
+         }},
         {{"--help", nullptr, "this help (--version: the program's version)", Form::Flag},
          [](Options& o, const std::string&) {
              o.help = true;
@@ -151,6 +183,7 @@ std::string ParseGlobalOptions(const std::vector<std::string>& args, Options& o)
                                args.begin() + static_cast<std::ptrdiff_t>(i + m.taken));
         // "--record FILE" would take FILE for the command: the file is joined to it.
         if (args[i] == "--record") o.bareRecord = true;
+        if (args[i] == "--trace") o.bareTrace = true;
         i += m.taken;
     }
     // The command word and everything after it (its own options) go to the command.
