@@ -7,6 +7,11 @@
 
 namespace korvane::trace {
 
+namespace {
+// The report ID, the frame's start and its command.
+constexpr std::ptrdiff_t kHeadBytes = 5;
+}  // namespace
+
 ReplayBackend::ReplayBackend(const Trace& trace, Clock& clock, bool strict)
     : clock_(clock), strict_(strict) {
     for (const TraceEvent& e : trace.events) {
@@ -71,11 +76,14 @@ bool ReplayBackend::Write(const Report& report, int) {
     }
     const std::optional<std::size_t> m = Match(report);
     if (!m) {
-        // Where the trace expected a write it answers nothing, this is a
-        // packet of a bulk send: only the acknowledgement at its end would
-        // tell, so it is withheld.
+        // Where the trace expected a write it answers nothing, with the same
+        // head (the frame's start and its command), this is a packet of a
+        // bulk send: only the acknowledgement at its end would tell, so it
+        // is withheld.
         const std::size_t expected = cursor_ ? *cursor_ + 1 : 0;
-        const bool packet = expected < writes_.size() && writes_[expected].reads.empty();
+        const bool packet = expected < writes_.size() && writes_[expected].reads.empty() &&
+                            std::equal(report.begin(), report.begin() + kHeadBytes,
+                                       writes_[expected].report.begin());
         unmatched_.push_back(Unmatched{written_, report, packet ? ++silentRun_ : 0});
         if (packet) withhold_ = true;
         if (strict_ && expected < writes_.size()) cursor_ = expected;

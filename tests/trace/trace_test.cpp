@@ -241,28 +241,36 @@ TEST(Replay, AWriteIsAnsweredAsInTheTrace) {
     }
 }
 
+// A packet of a bulk send: its head, then its number and data.
+Report Packet(uint8_t data) {
+    Report r = R(0x30);
+    r[9] = data;
+    return r;
+}
+
 TEST(Replay, AChangedPacketOfABulkSendLosesItsAcknowledgementAndIsNamed) {
     const Trace t = Recorded({
         Ev(Kind::Write, 1, R(1)), Ev(Kind::Read, 2, R(11)),  // the request before it
-        Ev(Kind::Write, 3, R(0x30, 1)), Ev(Kind::Write, 4, R(0x30, 2)),
-        Ev(Kind::Write, 5, R(0x30, 3)), Ev(Kind::Read, 6, R(0xAC)),  // the acknowledgement
+        Ev(Kind::Write, 3, Packet(1)), Ev(Kind::Write, 4, Packet(2)), Ev(Kind::Write, 5, Packet(3)),
+        Ev(Kind::Read, 6, R(0xAC)),  // the acknowledgement
     });
     VirtualClock clock;
     ReplayBackend unchanged(t, clock, false);
     unchanged.Open("p");
-    EXPECT_EQ(Play(unchanged, clock, {R(1), R(0x30, 1), R(0x30, 2), R(0x30, 3)}),
-              "11@0 t t 172@0 ");
+    EXPECT_EQ(Play(unchanged, clock, {R(1), Packet(1), Packet(2), Packet(3)}), "11@0 t t 172@0 ");
     ReplayBackend changed(t, clock, false);
-    EXPECT_EQ(Play(changed, clock, {R(1), R(0x30, 1), R(0x30, 0xEE), R(0x30, 3)}), "11@0 t t t ");
+    EXPECT_EQ(Play(changed, clock, {R(1), Packet(1), Packet(0xEE), Packet(3)}), "11@0 t t t ");
     ASSERT_EQ(changed.unmatched().size(), 1u);
     EXPECT_EQ(changed.unmatched()[0].packet, 2u);
     EXPECT_EQ(changed.unmatched()[0].write, 3u);
     const std::string finding = changed.Findings().at(0);
     EXPECT_NE(finding.find("packet 2 of a bulk send (write 3)"), std::string::npos) << finding;
-    EXPECT_NE(finding.find("00 30 ee 00"), std::string::npos) << finding;
-    // Once the device is closed the next exchange is answered again.
+    EXPECT_NE(finding.find("00 30 00 00 00 00 00 00 00 ee"), std::string::npos) << finding;
+    // Once the device is closed the next exchange is answered again; a
+    // request of another kind where a packet was expected is no packet.
     changed.Close();
-    EXPECT_EQ(Play(changed, clock, {R(1)}), "11@0 ");
+    EXPECT_EQ(Play(changed, clock, {R(1), R(7)}), "11@0 t ");
+    EXPECT_EQ(changed.unmatched().back().packet, 0u);
 }
 
 TEST(TraceSummary, PercentilesByNearestRank) {
