@@ -13,6 +13,7 @@
 #include "dialogs/qt_translations.h"
 #include "emulator/host_emulator.h"
 #include "record/record_log.h"
+#include "trace/trace_writer.h"
 #include "view/form_controller.h"
 #include "view/korvane_view.h"
 
@@ -73,6 +74,7 @@ bool CKorvaneApp::InitInstance(const StartOptions& startOptions) {
     korvane::SessionOptions session;
     if (options.emulateModel) session.emulate = {*options.emulateModel};
     session.record = korvane::record::RecordPath(options.record);
+    session.trace = korvane::trace::TracePath(options.trace);
     controller = std::make_unique<FormController>(*frame->View(), clock, session);
     // Sent, not posted: the lamp changes before the poll goes on.
     QObject::connect(controller.get(), &FormController::connectionState, frame.get(),

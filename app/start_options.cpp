@@ -28,6 +28,8 @@ StartOptions ParseStartOptions(const std::vector<std::string>& args) {
             // Answered before the display is opened.
         } else if (a == "--record" || a.rfind("--record=", 0) == 0) {
             o.record = a.size() > 9 ? a.substr(9) : std::string();
+        } else if (a == "--trace" || a.rfind("--trace=", 0) == 0) {
+            o.trace = a.size() > 8 ? a.substr(8) : std::string();
         } else if (value("--emulate", v)) {
             o.emulateModel = korvane::ParseLampModel(v);
             if (!o.emulateModel) o.error = "unknown host model for --emulate: " + v;
@@ -54,6 +56,7 @@ std::string UsageText() {
            "\n"
            "  --emulate rt220|rt221  run against a built-in emulated host of that model\n"
            "  --record[=FILE]        keep a record of every host changed (see korvane-cli)\n"
+           "  --trace[=FILE]         keep every report exchanged with a host (see korvane-cli)\n"
            "  --help                 show this help and exit\n"
            "  --version              show the version and exit\n";
 }

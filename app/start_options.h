@@ -12,6 +12,8 @@ struct StartOptions {
     std::string documentPath;    // opened as the Open command opens a file
     // --record[=FILE]: empty for the default place; nullopt when not given.
     std::optional<std::string> record;
+    // --trace[=FILE]: the same for the trace of every report exchanged.
+    std::optional<std::string> trace;
     std::string error;  // non-empty: the command line was not understood
 };
 

@@ -89,6 +89,12 @@ const std::vector<Command>& Commands() {
          "host opens and answers (ten timed version reads), Korvane's files;\n"
          "nothing that changes a host is sent. Exit status 0 when a host answered",
          RunDoctor, 0, 0, false},
+        {"trace show", "FILE",
+         "each operation of a trace (--trace) summed up: reports,\n"
+         "failures, the gaps between writes, the first failure",
+         RunTraceShow, 1, 1, false},
+        {"trace export", "FILE OUT.pcapng",
+         "the trace as a USB capture (pcapng, USBPcap) for Wireshark", RunTraceExport, 2, 2, false},
     };
     return commands;
 }
@@ -108,8 +114,14 @@ int RunCommand(Runner& r) {
         }
         const std::size_t given = r.ArgCount() - taken;
         if (given < c.minArgs || given > c.maxArgs) break;
-        if (c.usesHost && !r.ChosenHostAttached()) return kExitFailed;
-        return c.run(r);
+        if (!c.usesHost) return c.run(r);
+        if (!r.ChosenHostAttached()) return kExitFailed;
+        int status = kExitFailed;
+        r.session().RunOperation(c.name, [&] {
+            status = c.run(r);
+            return status == kExitOk;
+        });
+        return status;
     }
     if (!known) return r.Usage("unknown command '" + word + "'");
     return r.Usage(GroupUsage(word));
@@ -148,6 +160,18 @@ std::string CommandHelp() {
 bool IsCommandWord(const std::string& word) {
     for (const Command& c : Commands())
         if (FirstWord(c.name) == word) return true;
+    return false;
+}
+
+bool ReachesHost(const std::vector<std::string>& args) {
+    if (args.empty()) return false;
+    for (const Command& c : Commands()) {
+        const std::string name = c.name;
+        const std::size_t space = name.find(' ');
+        if (FirstWord(name) != args[0]) continue;
+        if (space == std::string::npos || (args.size() > 1 && args[1] == name.substr(space + 1)))
+            return c.usesHost;
+    }
     return false;
 }
 

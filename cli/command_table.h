@@ -41,5 +41,7 @@ std::string GroupUsage(const std::string& word);
 std::string CommandHelp();
 // A word that names a command (the first word of one).
 bool IsCommandWord(const std::string& word);
+// The command the arguments name reaches a host; false when they name none.
+bool ReachesHost(const std::vector<std::string>& args);
 
 }  // namespace korvane::cli

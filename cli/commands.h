@@ -30,6 +30,7 @@ struct Options {
     bool bar = false;  // --bar: the progress bar even when standard error is no terminal
     std::optional<std::string> password;  // --password
     std::optional<std::string> record;    // --record[=FILE]: empty for the default place
+    std::optional<std::string> trace;     // --trace[=FILE]: empty for the default place
     std::vector<std::string> args;        // the command and its arguments
     // Several hosts at once (see fleet/): how many at a time (0: all), and
     // whether to go on serving each host as it is plugged in.
@@ -44,6 +45,7 @@ struct Options {
     bool help = false;
     bool version = false;
     bool bareRecord = false;  // --record given without =FILE
+    bool bareTrace = false;   // --trace given without =FILE
 };
 
 // The options before the command (global_options.cpp), declared once.
@@ -124,6 +126,8 @@ int RunApply(Runner& r);
 int RunVoicePlan(Runner& r);
 int RunRecord(Runner& r);
 int RunDoctor(Runner& r);
+int RunTraceShow(Runner& r);
+int RunTraceExport(Runner& r);
 
 // The options after "basic set" / "address set", over the window's defaults
 // already in `values`; false, with the usage error in `why`, when they do not

@@ -3,6 +3,8 @@
 #include "cli/options.h"
 #include "cli/terminal_text.h"
 #include "record/record_log.h"
+#include "trace/trace.h"
+#include "trace/trace_writer.h"
 
 namespace korvane::cli {
 
@@ -10,15 +12,39 @@ namespace {
 
 using Form = OptionDoc::Form;
 
+// --emulate replay:FILE or replay-strict:FILE: the trace is read now, so a
+// file that is no trace is refused before anything runs. nullopt when the
+// value names no replay.
+std::optional<bool> TakeReplay(Options& o, const std::string& v, std::string* why) {
+    for (const char* form : {"replay:", "replay-strict:"}) {
+        const std::string prefix = form;
+        if (v.rfind(prefix, 0) != 0) continue;
+        const std::string file = v.substr(prefix.size());
+        if (file.empty()) return Fail("--emulate " + prefix + "FILE needs a trace file", why);
+        std::string unread;
+        if (!trace::ReadTrace(file, &unread))
+            return Fail("cannot replay " + file + ": " + unread, why);
+        o.session.replay = file;
+        o.session.replayStrict = prefix == "replay-strict:";
+        return true;
+    }
+    return std::nullopt;
+}
+
 // What the operator gives: shown in --help.
 std::vector<Option<Options>> OperatorOptions() {
     return {
-        {{"--emulate", "MODEL[,MODEL]",
-          "work on built-in emulated hosts, one per model given\n(rt220 or rt221)", Form::Value},
+        {{"--emulate", "MODEL[,MODEL]|replay:FILE",
+          "work on built-in emulated hosts, one per model given\n(rt220 or rt221); "
+          "replay:FILE serves a trace as the host\n(replay-strict:FILE: in its recorded order)",
+          Form::Value},
          [](Options& o, const std::string& v, std::string* why) {
+             if (const std::optional<bool> replay = TakeReplay(o, v, why)) return *replay;
              o.session.emulate = ParseLampModels(v);
              return Require(!o.session.emulate.empty(),
-                            "--emulate takes rt220 or rt221, or several joined by commas", why);
+                            "--emulate takes rt220 or rt221, or several joined by commas, "
+                            "or replay:FILE",
+                            why);
          }},
         {{"--emulator-state", "FILE",
           "keep the emulated hosts' state in FILE (the first host)\n"
@@ -83,6 +109,15 @@ std::vector<Option<Options>> OperatorOptions() {
              o.record = v;
              return true;
          }},
+        {{"--trace", "FILE",
+          "keep every report exchanged with a host in FILE (also\n"
+          "KORVANE_TRACE=1|FILE; the default FILE is\n" +
+              trace::DefaultTracePlace() + ")",
+          Form::OptionalValue},
+         [](Options& o, const std::string& v, std::string*) {
+             o.trace = v;
+             return true;
+         }},
         {{"--help", nullptr, "this help (--version: the program's version)", Form::Flag},
          Sets(&Options::help)},
         {{"-h", nullptr, "", Form::Flag, true}, Sets(&Options::help)},
@@ -131,6 +166,7 @@ bool ParseGlobalOptions(const std::vector<std::string>& args, Options& o, std::s
                                args.begin() + static_cast<std::ptrdiff_t>(i));
         // "--record FILE" would take FILE for the command: the file is joined to it.
         if (args[first] == "--record") o.bareRecord = true;
+        if (args[first] == "--trace") o.bareTrace = true;
     }
     // The command word and everything after it (its own options) go to the command.
     o.args.assign(args.begin() + static_cast<std::ptrdiff_t>(i), args.end());

@@ -17,6 +17,7 @@
 #include "common/texts.h"
 #include "fleet/host_selection.h"
 #include "protocol/form_values.h"
+#include "trace/trace_writer.h"
 
 using namespace korvane;
 using namespace korvane::cli;
@@ -46,6 +47,9 @@ int main(int argc, char** argv) {
     if (o.bareRecord && !o.args.empty() && !IsCommandWord(o.args[0]))
         return usage("'" + o.args[0] +
                      "' is no command; a file for the record is given as --record=" + o.args[0]);
+    if (o.bareTrace && !o.args.empty() && !IsCommandWord(o.args[0]))
+        return usage("'" + o.args[0] +
+                     "' is no command; a file for the trace is given as --trace=" + o.args[0]);
     if (o.args.empty()) return usage("no command given");
     if (!o.stateFile.empty() && o.session.emulate.empty())
         return usage("--emulator-state works with --emulate only");
@@ -68,6 +72,8 @@ int main(int argc, char** argv) {
         o.session.device = {};
         o.stateFile.clear();
         o.record.reset();
+        o.trace.reset();
+        o.session.replay.clear();
     }
 
     SystemClock systemClock;
@@ -83,6 +89,11 @@ int main(int argc, char** argv) {
     Runner runner(o, out, clock, op);
     if (!runner.LoadState()) return kExitUsage;
     const int status = RunCommand(runner);
+    for (const std::string& finding : runner.session().ReplayFindings()) out.Note(finding);
+    // A trace in the default place is named by its time: say which file it is.
+    if (const std::optional<std::string> file = runner.session().TraceFile();
+        file && !o.worker && trace::IsDefaultTracePath(*file))
+        out.Note("the trace is in " + *file);
     if (o.worker && runner.Interrupted() && runner.session().ReportsWritten() > 0)
         WorkerLeftHalfWritten();
     // After the operation's own failure texts: the system slept through its transfer.

@@ -55,6 +55,12 @@ void Output::Error(const std::string& what) const {
     lastError_ = what;
 }
 
+void Output::Text(const std::string& text) const { PrintText(out_, "%s", text.c_str()); }
+
+void Output::Note(const std::string& what) const {
+    PrintText(err_, "korvane-cli: %s\n", what.c_str());
+}
+
 void Output::Failure(const std::vector<std::string>& shown) const {
     if (!json || failureSaid_) return;
     failureSaid_ = true;
@@ -236,7 +242,8 @@ std::string LongNameWarning(const ops::PlannedSound& s) {
                (kept.size() == 1 ? "byte 12" : "bytes 12-" + std::to_string(11 + kept.size())) +
                " of the entry";
     }
-    if (name.size() > kSoundHeader) why += ", and " + Quoted(name.substr(kSoundHeader)) + " is cut off";
+    if (name.size() > kSoundHeader)
+        why += ", and " + Quoted(name.substr(kSoundHeader)) + " is cut off";
     return why;
 }
 

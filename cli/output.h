@@ -39,6 +39,8 @@ class Output {
     void UsageError(const std::string& why) const;
     // "korvane-cli: WHAT" on standard error.
     void Error(const std::string& what) const;
+    // The same for what is only told (it is no failure of the command).
+    void Note(const std::string& what) const;
     // One of the window's texts as a line on standard error.
     void Message(const std::string& text) const;
 
@@ -56,6 +58,8 @@ class Output {
     void RecordLines(const std::vector<QJsonObject>& lines) const;
     // The doctor's report: the verdict and its likely reasons first.
     void Doctor(const DoctorReport& report) const;
+    // Text made elsewhere (a trace's summary), as it is, on standard output.
+    void Text(const std::string& text) const;
 
     // With --json, a command that failed says so as JSON on standard output:
     // the error (the last one told, else the last text shown) and every

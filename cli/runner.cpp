@@ -1,7 +1,9 @@
+#include "cli/command_table.h"
 #include "cli/commands.h"
 #include "cli/emulator_state.h"
 #include "cli/interrupt.h"
 #include "record/record_log.h"
+#include "trace/trace_writer.h"
 
 namespace korvane::cli {
 
@@ -10,6 +12,8 @@ namespace {
 SessionOptions WithRecord(const Options& options) {
     SessionOptions session = options.session;
     session.record = record::RecordPath(options.record);
+    // A command that reaches no host has nothing to trace.
+    if (ReachesHost(options.args)) session.trace = trace::TracePath(options.trace);
     session.program = "korvane-cli";
     return session;
 }
@@ -20,6 +24,10 @@ Runner::Runner(const Options& options, const Output& out, Clock& clock, Terminal
     : options_(options), out_(out), op_(op), session_(clock, op, WithRecord(options)) {
     session_.onRecordUnwritable = [this](const std::string& path, const std::string& why) {
         out_.Error("cannot write the record " + path + " (" + why +
+                   "); the operations go on without it");
+    };
+    session_.onTraceUnwritable = [this](const std::string& path, const std::string& why) {
+        out_.Error("cannot write the trace " + path + " (" + why +
                    "); the operations go on without it");
     };
     // An interrupt ends a fixed pause too: Ctrl-C, and above all the console

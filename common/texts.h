@@ -153,6 +153,16 @@ inline constexpr const char* kVoiceNameUnencodable =
     "语音文件名无法用于主机：%s，没有发送任何数据！";
 // The status bar's note when the provisioning record cannot be written; the file follows.
 inline constexpr const char* kRecordUnwritable = "无法写入配置记录，操作照常进行：";
+// The same for the field trace; the file follows.
+inline constexpr const char* kTraceUnwritable = "无法写入通信跟踪，操作照常进行：";
+
+// What the replay of a trace tells at the end (korvane-cli, standard error):
+// the write's place in the run, and its bytes.
+inline constexpr const char* kReplayUnmatched =
+    "replay: write %zu matched nothing in the trace: %s";
+inline constexpr const char* kReplayPacketUnmatched =
+    "replay: packet %zu of a bulk send (write %zu) matched nothing in the trace, so its "
+    "acknowledgement was withheld: %s";
 
 // Form: group boxes, buttons and labels
 inline constexpr const char* kSystemGroupTitle = "系统操作(需谨慎！)";

@@ -50,6 +50,9 @@ class HidBackend {
     enum class ReadResult { Ok, Timeout, Error };
     // Waits at most one slice. On Ok, `report` holds 65 bytes, byte 0 = 0x00.
     virtual ReadResult Read(Report& report, int timeoutMs) = 0;
+    // The system's text for the last write or read that failed; empty where
+    // the backend has none.
+    virtual std::string ErrorText() const { return {}; }
 
     // Called between the short slices of a write wait, so the window stays alive.
     std::function<void()> onIdle;

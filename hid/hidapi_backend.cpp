@@ -91,6 +91,7 @@ struct HidapiBackend::Channel {
     uint64_t requested = 0;  // writes handed over
     uint64_t finished = 0;   // writes that returned
     bool lastOk = false;
+    std::string lastError;  // the library's text when the last write failed
     bool closing = false;
 
     static void Run(std::shared_ptr<Channel> self) {
@@ -106,6 +107,7 @@ struct HidapiBackend::Channel {
                 lock.lock();
                 self->writing = false;
                 self->lastOk = written > 0;
+                if (!self->lastOk) self->lastError = Utf8(hid_error(self->device));
                 ++self->finished;
                 self->wake.notify_all();
                 continue;
@@ -220,14 +222,21 @@ bool HidapiBackend::Write(const Report& report, int timeoutMs) {
     const uint64_t ticket = ++c.requested;
     c.wake.notify_all();
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    auto finished = [&] {
+        if (!c.lastOk) error_ = c.lastError;
+        return c.lastOk;
+    };
     for (;;) {
-        if (c.finished >= ticket) return c.lastOk;
+        if (c.finished >= ticket) return finished();
         const auto now = std::chrono::steady_clock::now();
-        if (now >= deadline) return false;
+        if (now >= deadline) {
+            error_ = "the write did not complete within " + std::to_string(timeoutMs) + " ms";
+            return false;
+        }
         const auto slice = std::min<std::chrono::steady_clock::duration>(
             deadline - now, std::chrono::milliseconds(kWaitSliceMs));
         c.wake.wait_for(lock, slice, [&] { return c.finished >= ticket; });
-        if (c.finished >= ticket) return c.lastOk;
+        if (c.finished >= ticket) return finished();
         if (onIdle) {
             lock.unlock();
             onIdle();
@@ -246,7 +255,10 @@ HidBackend::ReadResult HidapiBackend::Read(Report& report, int timeoutMs) {
     if (device == nullptr) return ReadResult::Error;
     uint8_t buffer[kReportSize] = {};
     const int n = hid_read_timeout(device, buffer, sizeof buffer, std::max(timeoutMs, 0));
-    if (n < 0) return ReadResult::Error;
+    if (n < 0) {
+        error_ = Utf8(hid_error(device));
+        return ReadResult::Error;
+    }
     if (n == 0) return ReadResult::Timeout;
     report = NormaliseInputReport(buffer, static_cast<std::size_t>(n));
     return ReadResult::Ok;

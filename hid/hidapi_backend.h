@@ -22,12 +22,14 @@ class HidapiBackend final : public HidBackend {
     bool ReadAttributes(uint16_t& vendor, uint16_t& product) override;
     bool Write(const Report& report, int timeoutMs) override;
     ReadResult Read(Report& report, int timeoutMs) override;
+    std::string ErrorText() const override { return error_; }
 
     struct Channel;
 
   private:
     std::shared_ptr<Channel> channel_;
     bool initialised_ = false;
+    std::string error_;
 };
 
 // Turns what hid_read returned into a 65-byte report with ID 0x00: hidraw

@@ -36,13 +36,18 @@ const char* AreaName(ops::SoundArea area) {
 
 void TranscriptOperator::ShowBox(const std::string& text, const std::string& caption,
                                  BoxIcon icon) {
-    if (armed_) texts_.push_back(caption == texts::kAppTitle ? text : "[" + caption + "] " + text);
+    const std::string kept = caption == texts::kAppTitle ? text : "[" + caption + "] " + text;
+    if (onShown) onShown(kept);
+    if (armed_) texts_.push_back(kept);
     shown_.ShowBox(text, caption, icon);
 }
 
 void TranscriptOperator::ProgressSetText(int controlId, const std::string& text) {
     // The line of what is being done changes with every packet; the outcome is what counts.
-    if (armed_ && controlId == ids::kProgressOutcome) texts_.push_back(text);
+    if (controlId == ids::kProgressOutcome) {
+        if (onShown) onShown(text);
+        if (armed_) texts_.push_back(text);
+    }
     shown_.ProgressSetText(controlId, text);
 }
 

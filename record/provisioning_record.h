@@ -30,6 +30,9 @@ class TranscriptOperator final : public OperatorSeam {
         return std::move(texts_);
     }
 
+    // Told every text it would keep, armed or not.
+    std::function<void(const std::string& text)> onShown;
+
     void ShowBox(const std::string& text, const std::string& caption, BoxIcon icon) override;
     void ProgressOpen() override { shown_.ProgressOpen(); }
     bool ProgressIsOpen() const override { return shown_.ProgressIsOpen(); }

@@ -11,7 +11,7 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   xvfb xauth fonts-wqy-microhei
   iproute2 sox clang libclang-rt-dev clang-format clang-tidy python3
-  umockdev libumockdev-dev
+  umockdev libumockdev-dev tshark
   python3-pyatspi at-spi2-core dbus-daemon dbus-bin
 )
 

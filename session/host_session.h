@@ -18,6 +18,12 @@
 
 namespace korvane {
 
+namespace trace {
+class ReplayBackend;
+class TraceTap;
+class TraceWriter;
+}  // namespace trace
+
 namespace record {
 class HostTap;
 class ProvisioningRecord;
@@ -30,7 +36,13 @@ struct SessionOptions {
     HostChoice device;  // one host among several (Any: the first found)
     // The provisioning record's file; nullopt: no record is kept.
     std::optional<std::string> record;
-    std::string program = "korvane";  // the program, as the record names it
+    // The field trace's file; nullopt: no trace is kept.
+    std::optional<std::string> trace;
+    // A trace served as the host instead of real ones (replay:FILE), only in
+    // its recorded order when strict.
+    std::string replay;
+    bool replayStrict = false;
+    std::string program = "korvane";  // the program, as the record and the trace name it
     std::string run;                  // the multi-host run it serves a host of
 };
 
@@ -54,16 +66,36 @@ class HostSession {
     // a format, an upgrade, or several of them as `name`) and returns its
     // result. With the record on, its line is appended when it sent anything.
     bool RunRecorded(const std::function<bool()>& run, const char* name = nullptr);
+    // Runs one operation the operator asked for (a button, a command) and
+    // returns its result. With the trace on, where it begins and ends, its
+    // outcome and every text shown meanwhile go into the trace; an
+    // operation run inside another is part of it.
+    bool RunOperation(const std::string& name, const std::function<bool()>& run);
+    // With the trace on, its file.
+    std::optional<std::string> TraceFile() const;
+    // What the replay has to tell at the end (each write that matched
+    // nothing); empty without a replay.
+    std::vector<std::string> ReplayFindings() const;
     // Reports handed to a host so far.
     unsigned long ReportsWritten() const;
     // Each firmware version read, as the host sent it.
     std::function<void(const std::string&)> onVersionText;
     // The record could not be written, and why: told once, the operation goes on.
     std::function<void(const std::string& path, const std::string& why)> onRecordUnwritable;
+    // The same for the trace.
+    std::function<void(const std::string& path, const std::string& why)> onTraceUnwritable;
 
   private:
+    void MakeBackend(Clock& clock, const SessionOptions& options);
+    void StartTrace(Clock& clock, const SessionOptions& options);
+
     std::vector<std::unique_ptr<HostEmulator>> emulators_;
     std::unique_ptr<HidBackend> backend_;
+    trace::ReplayBackend* replay_ = nullptr;  // the backend, when it is a replay
+    std::unique_ptr<trace::TraceWriter> trace_;
+    std::unique_ptr<trace::TraceTap> traceTap_;
+    bool inOperation_ = false;
+    std::vector<std::string> operationTexts_;
     std::unique_ptr<record::HostTap> tap_;
     std::unique_ptr<record::TranscriptOperator> transcript_;
     std::unique_ptr<HidLink> link_;

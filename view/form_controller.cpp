@@ -42,6 +42,10 @@ FormController::FormController(CKorvaneView& form, korvane::Clock& clock,
         emit recordUnwritable(QString::fromUtf8(texts::kRecordUnwritable) +
                               QString::fromStdString(path));
     };
+    session->onTraceUnwritable = [this](const std::string& path, const std::string&) {
+        emit recordUnwritable(QString::fromUtf8(texts::kTraceUnwritable) +
+                              QString::fromStdString(path));
+    };
     connect(view.progress, &CProgressDlg::cancelRequest, this,
             [this](int lParam) { session->protocol().OnCancelRequest(lParam); });
     connect(&view, &CKorvaneView::pollTick, this, &FormController::Poll);
@@ -138,92 +142,107 @@ void FormController::OnHostFound(korvane::LampModel model) {
 }
 
 void FormController::BindButtons() {
-    const std::pair<int, void (FormController::*)()> handlers[] = {
-        {ids::kBtnInit, &FormController::OnInitDevice},
-        {ids::kBtnSetFrequency, &FormController::OnSetFrequency},
-        {ids::kBtnReadFrequency, &FormController::OnReadFrequency},
-        {ids::kBtnUpgrade, &FormController::OnUpgradeFirmware},
-        {ids::kBtnReadVersion, &FormController::OnReadVersion},
-        {ids::kBtnDownloadVoice, &FormController::OnDownloadVoice},
-        {ids::kBtnFormatVoice, &FormController::OnFormatVoiceArea},
-        {ids::kBtnDownloadFixedVoice, &FormController::OnDownloadFixedVoice},
-        {ids::kBtnFormatFixedVoice, &FormController::OnFormatFixedVoiceArea},
-        {ids::kBtnSetBasic, &FormController::OnSetBasicParams},
-        {ids::kBtnReadBasic, &FormController::OnReadBasicParams},
-        {ids::kBtnSetAddressCodes, &FormController::OnSetAddressCodes},
-        {ids::kBtnReadAddressCodes, &FormController::OnReadAddressCodes},
+    // Each button runs one operation, named in the trace as korvane-cli names it.
+    struct Button {
+        int id;
+        const char* name;
+        bool (FormController::*handler)();
     };
-    for (const auto& [id, handler] : handlers)
-        view.SetHandler(id, [this, handler = handler] { (this->*handler)(); });
+    const Button buttons[] = {
+        {ids::kBtnInit, "init", &FormController::OnInitDevice},
+        {ids::kBtnSetFrequency, "frequency set", &FormController::OnSetFrequency},
+        {ids::kBtnReadFrequency, "frequency get", &FormController::OnReadFrequency},
+        {ids::kBtnUpgrade, "upgrade", &FormController::OnUpgradeFirmware},
+        {ids::kBtnReadVersion, "version", &FormController::OnReadVersion},
+        {ids::kBtnDownloadVoice, "voice download custom", &FormController::OnDownloadVoice},
+        {ids::kBtnFormatVoice, "voice format custom", &FormController::OnFormatVoiceArea},
+        {ids::kBtnDownloadFixedVoice, "voice download fixed",
+         &FormController::OnDownloadFixedVoice},
+        {ids::kBtnFormatFixedVoice, "voice format fixed", &FormController::OnFormatFixedVoiceArea},
+        {ids::kBtnSetBasic, "basic set", &FormController::OnSetBasicParams},
+        {ids::kBtnReadBasic, "basic get", &FormController::OnReadBasicParams},
+        {ids::kBtnSetAddressCodes, "address set", &FormController::OnSetAddressCodes},
+        {ids::kBtnReadAddressCodes, "address get", &FormController::OnReadAddressCodes},
+    };
+    for (const Button& b : buttons) {
+        view.SetHandler(b.id, [this, b] {
+            session->RunOperation(b.name, [this, &b] { return (this->*b.handler)(); });
+        });
+    }
 }
 
-void FormController::OnInitDevice() {
-    session->RunRecorded([this] { return ops::InitDevice(session->context()); });
+bool FormController::OnInitDevice() {
+    return session->RunRecorded([this] { return ops::InitDevice(session->context()); });
 }
 
-void FormController::OnSetFrequency() {
-    if (!view.UpdateData(true)) return;
+bool FormController::OnSetFrequency() {
+    if (!view.UpdateData(true)) return false;
     const float mhz = view.frequency;
-    session->RunRecorded([this, mhz] { return ops::SetFrequency(session->context(), mhz); });
+    return session->RunRecorded([this, mhz] { return ops::SetFrequency(session->context(), mhz); });
 }
 
-void FormController::OnUpgradeFirmware() {
-    session->RunRecorded([this] { return ops::UpgradeFirmware(session->context()); });
+bool FormController::OnUpgradeFirmware() {
+    return session->RunRecorded([this] { return ops::UpgradeFirmware(session->context()); });
 }
 
-void FormController::OnReadVersion() { ops::ReadVersion(session->context()); }
+bool FormController::OnReadVersion() { return ops::ReadVersion(session->context()).has_value(); }
 
-void FormController::OnDownloadVoice() { Download(ops::SoundArea::Custom); }
+bool FormController::OnDownloadVoice() { return Download(ops::SoundArea::Custom); }
 
-void FormController::OnFormatVoiceArea() { Format(ops::SoundArea::Custom); }
+bool FormController::OnFormatVoiceArea() { return Format(ops::SoundArea::Custom); }
 
 // The fixed area asks for the authorization first, each time.
-void FormController::OnDownloadFixedVoice() { Download(ops::SoundArea::Fixed); }
+bool FormController::OnDownloadFixedVoice() { return Download(ops::SoundArea::Fixed); }
 
-void FormController::OnFormatFixedVoiceArea() { Format(ops::SoundArea::Fixed); }
+bool FormController::OnFormatFixedVoiceArea() { return Format(ops::SoundArea::Fixed); }
 
-void FormController::Download(ops::SoundArea area) {
-    session->RunRecorded([this, area] { return ops::DownloadVoice(session->context(), area); });
+bool FormController::Download(ops::SoundArea area) {
+    return session->RunRecorded(
+        [this, area] { return ops::DownloadVoice(session->context(), area); });
 }
 
-void FormController::Format(ops::SoundArea area) {
-    session->RunRecorded([this, area] { return ops::FormatVoiceArea(session->context(), area); });
+bool FormController::Format(ops::SoundArea area) {
+    return session->RunRecorded(
+        [this, area] { return ops::FormatVoiceArea(session->context(), area); });
 }
 
-void FormController::OnReadFrequency() {
+bool FormController::OnReadFrequency() {
     // A value that fails validation is reported and the read goes on.
     view.UpdateData(true);
     const std::optional<float> mhz = ops::ReadFrequency(session->context());
     if (mhz) view.frequency = *mhz;
     // After a failed read the controls show again what was read before it.
     view.UpdateData(false);
+    return mhz.has_value();
 }
 
-void FormController::OnSetBasicParams() {
-    if (!view.UpdateData(true)) return;
+bool FormController::OnSetBasicParams() {
+    if (!view.UpdateData(true)) return false;
     const korvane::BasicParamValues values = view.BasicParams();
     // The alarm time is kept even when it is refused, as it was read.
     view.alarmTime = korvane::AlarmTimeFromText(values.alarmTimeText);
-    session->RunRecorded([&] { return ops::SetBasicParams(session->context(), values); });
+    return session->RunRecorded([&] { return ops::SetBasicParams(session->context(), values); });
 }
 
-void FormController::OnReadBasicParams() {
+bool FormController::OnReadBasicParams() {
     const std::optional<ops::BasicReadResult> result = ops::ReadBasicParams(session->context());
-    if (!result || result->empty) return;
+    if (!result) return false;
+    if (result->empty) return true;
     korvane::BasicParamValues values = view.BasicParams();
     korvane::ApplyReadBack(values, result->values);
     view.ShowBasicParams(values);
     view.UpdateData(false);
+    return true;
 }
 
-void FormController::OnSetAddressCodes() {
+bool FormController::OnSetAddressCodes() {
     const korvane::AddressCodeValues values = view.AddressCodes();
-    session->RunRecorded([&] { return ops::SetAddressCodes(session->context(), values); });
+    return session->RunRecorded([&] { return ops::SetAddressCodes(session->context(), values); });
 }
 
-void FormController::OnReadAddressCodes() {
+bool FormController::OnReadAddressCodes() {
     const auto items = ops::ReadAddressCodes(session->context());
-    if (!items) return;
+    if (!items) return false;
     korvane::AddressCodeValues values = view.AddressCodes();
     korvane::ClearInEffect(values);
     view.ShowAddressCodes(values);
@@ -239,4 +258,5 @@ void FormController::OnReadAddressCodes() {
         korvane::ShowAppBox(op, line);
     }
     view.ShowAddressCodes(values);
+    return true;
 }

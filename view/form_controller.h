@@ -36,7 +36,8 @@ class FormController : public QObject {
     void connectionState(int state);
     // ids::kDeviceArrival or ids::kDeviceRemoveComplete, as the frame receives it.
     void deviceChange(int event);
-    // The provisioning record cannot be written: what the status bar says, once.
+    // The provisioning record, or the trace, cannot be written: what the
+    // status bar says, once each.
     void recordUnwritable(const QString& text);
     // An operation ended whose transfer failed after the system had gone to
     // sleep in the middle of it: what the status bar says, after the
@@ -56,21 +57,21 @@ class FormController : public QObject {
     void OnOperationFinished();
 
     // The handlers of the form's buttons.
-    void OnInitDevice();
-    void OnSetFrequency();
-    void OnReadFrequency();
-    void OnUpgradeFirmware();
-    void OnReadVersion();
-    void OnDownloadVoice();
-    void OnFormatVoiceArea();
-    void OnDownloadFixedVoice();
-    void OnFormatFixedVoiceArea();
-    void OnSetBasicParams();
-    void OnReadBasicParams();
-    void OnSetAddressCodes();
-    void OnReadAddressCodes();
-    void Download(korvane::ops::SoundArea area);
-    void Format(korvane::ops::SoundArea area);
+    bool OnInitDevice();
+    bool OnSetFrequency();
+    bool OnReadFrequency();
+    bool OnUpgradeFirmware();
+    bool OnReadVersion();
+    bool OnDownloadVoice();
+    bool OnFormatVoiceArea();
+    bool OnDownloadFixedVoice();
+    bool OnFormatFixedVoiceArea();
+    bool OnSetBasicParams();
+    bool OnReadBasicParams();
+    bool OnSetAddressCodes();
+    bool OnReadAddressCodes();
+    bool Download(korvane::ops::SoundArea area);
+    bool Format(korvane::ops::SoundArea area);
 
     CKorvaneView& view;
     QtOperator op;

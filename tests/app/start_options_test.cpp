@@ -37,6 +37,14 @@ TEST(StartOptions, CommandLines) {
     }
 }
 
+TEST(StartOptions, TheTraceWithAndWithoutItsFile) {
+    EXPECT_FALSE(ParseStartOptions({"--emulate", "rt220"}).trace);
+    EXPECT_EQ(ParseStartOptions({"--trace"}).trace, std::string());
+    const StartOptions named = ParseStartOptions({"--trace=t.jsonl", "plant.kv"});
+    EXPECT_EQ(named.trace, std::string("t.jsonl"));
+    EXPECT_EQ(named.documentPath, "plant.kv");
+}
+
 TEST(StartOptions, TextsShownForTheOptions) {
     EXPECT_EQ(VersionText(), "korvane 1.1.0");
     StartOptions o;
