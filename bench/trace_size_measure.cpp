@@ -29,7 +29,7 @@ class FolderOperator final : public korvane::OperatorSeam {
     void ProgressSetText(int, const std::string&) override {}
     void ProgressClose() override { open_ = false; }
     std::optional<std::string> ChooseFile(const std::string&) override { return std::nullopt; }
-    std::string ChooseFolder(const std::string&) override { return folder_; }
+    std::optional<std::string> ChooseFolder(const std::string&) override { return folder_; }
     std::optional<std::string> AskAuthorizationPassword() override { return std::nullopt; }
 
   private:
