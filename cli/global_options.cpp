@@ -22,8 +22,12 @@ std::optional<bool> TakeReplay(Options& o, const std::string& v, std::string* wh
         const std::string file = v.substr(prefix.size());
         if (file.empty()) return Fail("--emulate " + prefix + "FILE needs a trace file", why);
         std::string unread;
-        if (!trace::ReadTrace(file, &unread))
-            return Fail("cannot replay " + file + ": " + unread, why);
+        if (!trace::ReadTrace(file, &unread)) {
+            std::string refusal = "cannot replay " + file;
+            refusal += ": ";
+            refusal += unread;
+            return Fail(refusal, why);
+        }
         o.session.replay = file;
         o.session.replayStrict = prefix == "replay-strict:";
         return true;

@@ -199,7 +199,7 @@ std::optional<TraceEvent> ParseTraceLine(const std::string& line, std::string* w
         e.kind = kind == "begin" ? TraceEvent::Kind::Begin : TraceEvent::Kind::End;
         e.operation = S(o["operation"]);
         e.success = S(o["outcome"]) == "success";
-        for (const QJsonValue& t : o["texts"].toArray()) e.texts.push_back(S(t));
+        for (const auto& t : o["texts"].toArray()) e.texts.push_back(S(t));
     } else if (kind == "close") {
         e.kind = TraceEvent::Kind::Close;
         e.lost = S(o["how"]) == "lost";
