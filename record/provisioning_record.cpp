@@ -51,29 +51,6 @@ void TranscriptOperator::ProgressSetText(int controlId, const std::string& text)
     shown_.ProgressSetText(controlId, text);
 }
 
-HostTap::HostTap(HidBackend& real) : real_(real) {
-    real_.onIdle = [this] {
-        if (onIdle) onIdle();
-    };
-}
-
-HostTap::~HostTap() { real_.onIdle = nullptr; }
-
-std::vector<HidDeviceInfo> HostTap::Enumerate() {
-    listed_ = real_.Enumerate();
-    return listed_;
-}
-
-bool HostTap::Open(const std::string& path) {
-    if (!real_.Open(path)) return false;
-    opened_ = HidDeviceInfo();
-    opened_.path = path;
-    for (const HidDeviceInfo& d : listed_)
-        if (d.path == path) opened_ = d;
-    ++opens_;
-    return true;
-}
-
 namespace {
 
 // The record's name of each operation, and what it sent.

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "common/operator_seam.h"
+#include "hid/backend_tap.h"
 #include "hid/hid_backend.h"
 #include "hid/hid_link.h"
 #include "operations/operation_context.h"
@@ -59,42 +60,30 @@ class TranscriptOperator final : public OperatorSeam {
 
 // The backend in front of the real one: passes everything on, and keeps
 // what the search listed of the host the link opened last.
-class HostTap final : public HidBackend {
+class HostTap final : public BackendTap {
   public:
-    explicit HostTap(HidBackend& real);
-    ~HostTap() override;
+    explicit HostTap(HidBackend& real) : BackendTap(real) {}
 
-    std::vector<HidDeviceInfo> Enumerate() override;
-    std::vector<HidDeviceInfo> EnumerateWholeVendor() override {
-        return real_.EnumerateWholeVendor();
-    }
-    bool Open(const std::string& path) override;
-    void Close() override { real_.Close(); }
-    bool IsOpen() const override { return real_.IsOpen(); }
-    bool ReadAttributes(uint16_t& vendor, uint16_t& product) override {
-        return real_.ReadAttributes(vendor, product);
+    bool Open(const std::string& path) override {
+        if (!BackendTap::Open(path)) return false;
+        ++opens_;
+        return true;
     }
     bool Write(const Report& report, int timeoutMs) override {
         ++writes_;
-        return real_.Write(report, timeoutMs);
-    }
-    ReadResult Read(Report& report, int timeoutMs) override {
-        return real_.Read(report, timeoutMs);
+        return BackendTap::Write(report, timeoutMs);
     }
 
-    const std::string& path() const { return opened_.path; }
+    const std::string& path() const { return opened().path; }
     // Its serial number and port, where the search told them.
-    const std::string& serial() const { return opened_.serial; }
-    const std::string& port() const { return opened_.port; }
+    const std::string& serial() const { return opened().serial; }
+    const std::string& port() const { return opened().port; }
     // Counts the opens, so a caller can tell whether one came since it looked.
     unsigned opens() const { return opens_; }
     // Reports handed to a host.
     unsigned long writes() const { return writes_; }
 
   private:
-    HidBackend& real_;
-    std::vector<HidDeviceInfo> listed_;
-    HidDeviceInfo opened_;
     unsigned opens_ = 0;
     unsigned long writes_ = 0;
 };

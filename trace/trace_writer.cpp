@@ -163,49 +163,32 @@ void TraceWriter::Put(const TraceEvent& event) {
     if (onUnwritable) onUnwritable(why);
 }
 
-TraceTap::TraceTap(HidBackend& real, TraceWriter& trace) : real_(real), trace_(trace) {
-    real_.onIdle = [this] {
-        if (onIdle) onIdle();
-    };
-}
-
-TraceTap::~TraceTap() { real_.onIdle = nullptr; }
-
-std::vector<HidDeviceInfo> TraceTap::Enumerate() {
-    listed_ = real_.Enumerate();
-    return listed_;
-}
-
 bool TraceTap::Open(const std::string& path) {
-    if (!real_.Open(path)) return false;
-    HidDeviceInfo opened;
-    opened.path = path;
-    for (const HidDeviceInfo& d : listed_)
-        if (d.path == path) opened = d;
+    if (!BackendTap::Open(path)) return false;
     failed_ = false;
-    trace_.Host(opened);
+    trace_.Host(opened());
     return true;
 }
 
 void TraceTap::Close() {
-    if (real_.IsOpen()) trace_.Closed(failed_);
+    if (IsOpen()) trace_.Closed(failed_);
     failed_ = false;
-    real_.Close();
+    BackendTap::Close();
 }
 
 bool TraceTap::Write(const Report& report, int timeoutMs) {
-    const bool ok = real_.Write(report, timeoutMs);
+    const bool ok = BackendTap::Write(report, timeoutMs);
     failed_ = !ok;
-    trace_.Wrote(report, ok, ok ? std::string() : real_.ErrorText());
+    trace_.Wrote(report, ok, ok ? std::string() : ErrorText());
     return ok;
 }
 
 HidBackend::ReadResult TraceTap::Read(Report& report, int timeoutMs) {
     const int64_t startUs = trace_.Now();
-    const ReadResult result = real_.Read(report, timeoutMs);
+    const ReadResult result = BackendTap::Read(report, timeoutMs);
     if (result != ReadResult::Timeout || timeoutMs > 0) failed_ = result != ReadResult::Ok;
     trace_.Read(result, report, startUs, timeoutMs,
-                result == ReadResult::Error ? real_.ErrorText() : std::string());
+                result == ReadResult::Error ? ErrorText() : std::string());
     return result;
 }
 

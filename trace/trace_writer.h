@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "common/clock.h"
+#include "hid/backend_tap.h"
 #include "hid/hid_backend.h"
 #include "trace/trace.h"
 
@@ -72,28 +73,17 @@ class TraceWriter {
 
 // The backend in front of the real one: passes everything on, and hands
 // the trace each report, each host opened and each close.
-class TraceTap final : public HidBackend {
+class TraceTap final : public BackendTap {
   public:
-    TraceTap(HidBackend& real, TraceWriter& trace);
-    ~TraceTap() override;
-    TraceTap(const TraceTap&) = delete;
-    TraceTap& operator=(const TraceTap&) = delete;
+    TraceTap(HidBackend& real, TraceWriter& trace) : BackendTap(real), trace_(trace) {}
 
-    std::vector<HidDeviceInfo> Enumerate() override;
     bool Open(const std::string& path) override;
     void Close() override;
-    bool IsOpen() const override { return real_.IsOpen(); }
-    bool ReadAttributes(uint16_t& vendor, uint16_t& product) override {
-        return real_.ReadAttributes(vendor, product);
-    }
     bool Write(const Report& report, int timeoutMs) override;
     ReadResult Read(Report& report, int timeoutMs) override;
-    std::string ErrorText() const override { return real_.ErrorText(); }
 
   private:
-    HidBackend& real_;
     TraceWriter& trace_;
-    std::vector<HidDeviceInfo> listed_;
     bool failed_ = false;  // the last exchange failed: a close now is a loss
 };
 
