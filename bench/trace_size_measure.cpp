@@ -11,33 +11,9 @@
 #include <fstream>
 #include <string>
 
+#include "bench/null_operator.h"
 #include "operations/voice_ops.h"
 #include "session/host_session.h"
-
-namespace {
-
-// The operator who picks the folder of sounds.
-class FolderOperator final : public korvane::OperatorSeam {
-  public:
-    explicit FolderOperator(std::string folder) : folder_(std::move(folder)) {}
-    void ShowBox(const std::string&, const std::string&, korvane::BoxIcon) override {}
-    void ProgressOpen() override { open_ = true; }
-    bool ProgressIsOpen() const override { return open_; }
-    void ProgressSetRange(int) override {}
-    int ProgressPosition() const override { return 0; }
-    void ProgressSetPosition(int) override {}
-    void ProgressSetText(int, const std::string&) override {}
-    void ProgressClose() override { open_ = false; }
-    std::optional<std::string> ChooseFile(const std::string&) override { return std::nullopt; }
-    std::optional<std::string> ChooseFolder(const std::string&) override { return folder_; }
-    std::optional<std::string> AskAuthorizationPassword() override { return std::nullopt; }
-
-  private:
-    std::string folder_;
-    bool open_ = false;
-};
-
-}  // namespace
 
 int main() {
     using namespace korvane;
@@ -55,7 +31,8 @@ int main() {
         std::ofstream(dir / "sounds" / ("s" + std::to_string(n) + ".wav"), std::ios::binary) << wav;
     }
     VirtualClock clock;
-    FolderOperator op((dir / "sounds").string());
+    bench::NullOperator op;
+    op.folder = (dir / "sounds").string();
     SessionOptions options;
     options.emulate = {LampModel::Rt221};
     options.trace = (dir / "trace.jsonl").string();
