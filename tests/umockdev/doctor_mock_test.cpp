@@ -15,6 +15,7 @@
 #include <memory>
 #include <string>
 
+#include "cli_under_mock.h"
 #include "emulated_node.h"
 
 namespace korvane::testing {
@@ -25,11 +26,7 @@ class DoctorOnHidraw : public ::testing::Test {
     void SetUp() override { ASSERT_TRUE(dir.isValid()); }
     // The report as JSON; `asOther` runs it as a user who is not root.
     QJsonObject Doctor(int* code, bool asOther = false) {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("LD_PRELOAD", env.value("LD_PRELOAD") + ":" + KORVANE_NODE_DRESS);
-        env.insert("KORVANE_STAGING_DIR", dir.filePath("staging"));
-        env.insert("XDG_DATA_HOME", dir.filePath("data"));
-        env.remove("KORVANE_RECORD");
+        QProcessEnvironment env = CliEnvironment(dir);
         QProcess p;
         p.setProcessEnvironment(env);
         p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
@@ -124,10 +121,3 @@ TEST_F(DoctorOnHidraw, ANodeThisUserMayNotOpenTellsPermissionAndNoHostTellsAbsen
 
 }  // namespace
 }  // namespace korvane::testing
-
-int main(int argc, char** argv) {
-    korvane::testing::RunUnderUmockdev(argc, argv);
-    QCoreApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

@@ -23,6 +23,7 @@
 #include <string>
 #include <vector>
 
+#include "cli_under_mock.h"
 #include "emulated_node.h"
 
 namespace korvane::testing {
@@ -48,11 +49,7 @@ class FleetOnHidraw : public ::testing::Test {
     }
     // korvane-cli inside the mock, its hidraw nodes dressed as in this process.
     void Start(QProcess& p, const QStringList& args) {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("LD_PRELOAD", env.value("LD_PRELOAD") + ":" + KORVANE_NODE_DRESS);
-        env.insert("KORVANE_STAGING_DIR", dir.filePath("staging"));
-        env.insert("XDG_DATA_HOME", dir.filePath("data"));
-        env.remove("KORVANE_RECORD");
+        const QProcessEnvironment env = CliEnvironment(dir);
         p.setProcessEnvironment(env);
         // What the program tells the operator shows beside the test's own failures.
         p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
@@ -186,8 +183,7 @@ int FleetFigures(int packets) {
     for (unsigned i = 0; i < 4; ++i) hosts.push_back(std::make_unique<EmulatedNode>(Host(i)));
     auto run = [&](const QStringList& devices) {
         QProcess p;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("LD_PRELOAD", env.value("LD_PRELOAD") + ":" + KORVANE_NODE_DRESS);
+        QProcessEnvironment env = DressedEnvironment();
         env.insert("XDG_DATA_HOME", dir.filePath("data"));
         p.setProcessEnvironment(env);
         QElapsedTimer wall;

@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 
+#include "cli_under_mock.h"
 #include "emulated_node.h"
 #include "tests/support/trace_sound.h"
 
@@ -43,12 +44,7 @@ class TraceOnHidraw : public ::testing::Test {
     // korvane-cli inside the mock, its hidraw nodes dressed as in this process.
     Ran Run(const QStringList& args) {
         QProcess p;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("LD_PRELOAD", env.value("LD_PRELOAD") + ":" + KORVANE_NODE_DRESS);
-        env.insert("KORVANE_STAGING_DIR", dir.filePath("staging"));
-        env.insert("XDG_DATA_HOME", dir.filePath("data"));
-        env.remove("KORVANE_RECORD");
-        env.remove("KORVANE_TRACE");
+        const QProcessEnvironment env = CliEnvironment(dir);
         p.setProcessEnvironment(env);
         p.setProcessChannelMode(QProcess::MergedChannels);
         p.start(KORVANE_CLI_PATH, args);
@@ -94,10 +90,3 @@ TEST_F(TraceOnHidraw, ADownloadTracedReplaysAndAChangedByteFailsWithThePacketNam
 
 }  // namespace
 }  // namespace korvane::testing
-
-int main(int argc, char** argv) {
-    korvane::testing::RunUnderUmockdev(argc, argv);
-    QCoreApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}
